@@ -1,0 +1,44 @@
+# Warnings, sanitizers and the small helpers every CMakeLists of the tree uses.
+
+add_compile_options(-Wall -Wextra -Wpedantic -Werror)
+
+if(QUARO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# quaro_add_library(<name> [QT] SOURCES ... DEPENDS ...)
+# A layer library. Only libraries marked QT may link Qt; the others are checked at configure time.
+function(quaro_add_library name)
+  cmake_parse_arguments(ARG "QT" "" "SOURCES;DEPENDS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+  target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+  if(ARG_QT)
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  else()
+    foreach(dep IN LISTS ARG_DEPENDS)
+      if(dep MATCHES "^Qt6?::")
+        message(FATAL_ERROR "${name} is a Qt-free layer and must not link ${dep}")
+      endif()
+    endforeach()
+  endif()
+endfunction()
+
+# quaro_add_test(<name> SOURCES ... DEPENDS ...)
+# One GoogleTest program; its cases are registered with CTest one by one.
+function(quaro_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} quaro_testsupport GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+# quaro_add_benchmark(<name> SOURCES ... DEPENDS ...)
+function(quaro_add_benchmark name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} benchmark::benchmark_main)
+endfunction()
