@@ -42,3 +42,22 @@ function(quaro_add_benchmark name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} benchmark::benchmark_main)
 endfunction()
+
+if(QUARO_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "QUARO_FUZZ needs clang (configure with CXX=clang++ CC=clang)")
+  endif()
+  # Libraries get coverage instrumentation; only the fuzz programs link libFuzzer's main.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# quaro_add_fuzzer(<name> SOURCES ... DEPENDS ... CORPUS <folder>)
+# A libFuzzer program; scripts/fuzz runs it for a bounded time over a copy of its seed corpus.
+function(quaro_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  file(APPEND "${CMAKE_BINARY_DIR}/fuzzers.txt" "${name} ${ARG_CORPUS}\n")
+endfunction()

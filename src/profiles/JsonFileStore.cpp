@@ -131,6 +131,13 @@ Json::Value JsonFileStore::ReadJson(const std::filesystem::path& path) const {
         Trace(path.string());
         return Json::Value();
     }
+    return ParseDocument(text);
+}
+
+Json::Value JsonFileStore::ParseDocument(std::string_view text) {
+    if (text.empty()) {
+        return Json::Value();
+    }
     Json::CharReaderBuilder builder;  // default mode: comments allowed and collected
     const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
@@ -141,7 +148,7 @@ Json::Value JsonFileStore::ReadJson(const std::filesystem::path& path) const {
         }
     } catch (const std::exception& error) {
         // The reader throws, rather than reporting, when nesting exceeds its stack limit.
-        TraceFormat("JSON parse error in %s: %s\n", path.c_str(), error.what());
+        TraceFormat("JSON parse error: %s\n", error.what());
         return Json::Value();
     }
     return root;

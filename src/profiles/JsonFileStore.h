@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include <json/value.h>
 
@@ -31,6 +32,9 @@ public:
     // 0 when the document was written, 1 when it could not be; on failure the old file, if
     // any, is left as it was.
     int WriteJson(const std::filesystem::path& path, const Json::Value& value) const;
+
+    // The root value of a document's text; null when it is empty or is not JSON.
+    static Json::Value ParseDocument(std::string_view text);
 
     // The styled writer's text of value plus one line feed: exactly the bytes WriteJson stores.
     static std::string FormatDocument(const Json::Value& value);
