@@ -1,0 +1,88 @@
+#pragma once
+
+#include "devices/keyboard/KeyCode.h"
+
+#include <cstdint>
+#include <string>
+
+namespace quaro {
+
+// Records that profiles fill and the device codecs and light effects consume. They live here,
+// below the profile model, so that both layers share one definition.
+
+// The light state of a device or of one light area. The extras travel with the setting but are
+// never sent to a device.
+struct LightSetting {
+    std::uint8_t effect = 0;
+    std::uint8_t brightness = 0;
+    std::uint8_t speed = 0;
+    std::uint8_t direction = 0;
+    std::uint8_t multiColour = 0;
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    std::uint16_t extraWord = 0;
+    std::uint8_t extraByte = 0;
+
+    friend constexpr bool operator==(const LightSetting&, const LightSetting&) = default;
+};
+
+// One key of a key list; both indexes equal the entry's position.
+struct KeyAssignmentEntry {
+    std::uint16_t keyIndex = 0;
+    KeyCode code;
+    std::uint16_t defaultKeyIndex = 0;
+    KeyCode defaultCode;
+
+    friend constexpr bool operator==(const KeyAssignmentEntry&,
+                                     const KeyAssignmentEntry&) = default;
+};
+
+// One step of a custom light effect; time is the step's length in milliseconds.
+struct LightEffectStep {
+    std::uint8_t mode = 0;
+    std::uint8_t brightness = 0;
+    std::uint8_t speed = 0;
+    std::uint8_t direction = 0;
+    std::uint8_t multiColour = 0;
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    std::int32_t time = 0;
+    std::int32_t cycle = 0;
+
+    friend constexpr bool operator==(const LightEffectStep&, const LightEffectStep&) = default;
+};
+
+struct CustomLightColor {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    std::uint8_t alpha = 0;
+
+    friend constexpr bool operator==(const CustomLightColor&, const CustomLightColor&) = default;
+};
+
+// DPI values are in the mouse's slider units.
+struct DpiStage {
+    std::uint8_t enabled = 0;
+    std::uint8_t xyFlag = 0;
+    std::uint16_t dpiX = 0;
+    std::uint16_t dpiY = 0;
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+
+    friend constexpr bool operator==(const DpiStage&, const DpiStage&) = default;
+};
+
+struct CorrectPreset {
+    std::uint8_t pixelThreshold = 0;
+    std::uint8_t minimumSquare = 0;
+    std::uint8_t select = 0;
+    std::string name;
+
+    friend bool operator==(const CorrectPreset&, const CorrectPreset&) = default;
+};
+
+}  // namespace quaro
