@@ -1,10 +1,10 @@
-#include <benchmark/benchmark.h>
-#include <stdlib.h>
-
-#include <filesystem>
-
 #include "platform/Trace.h"
 #include "profiles/JsonFileStore.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <stdlib.h>
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include "device/Catalogue.h"
 
+#include "device/CatalogueTables.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <string>
-
-#include "device/CatalogueTables.h"
 
 namespace quaro {
 namespace {
@@ -73,10 +73,18 @@ int FindCatalogueRow(DeviceInterfaceEntry& entry) {
     return -1;
 }
 
-uint16_t PathVendorId(std::string_view path) { return NumberAfterKey(path, "vid_"); }
-uint16_t PathProductId(std::string_view path) { return NumberAfterKey(path, "pid_"); }
-uint16_t PathInterface(std::string_view path) { return NumberAfterKey(path, "&mi_"); }
-uint16_t PathCollection(std::string_view path) { return NumberAfterKey(path, "&col"); }
+uint16_t PathVendorId(std::string_view path) {
+    return NumberAfterKey(path, "vid_");
+}
+uint16_t PathProductId(std::string_view path) {
+    return NumberAfterKey(path, "pid_");
+}
+uint16_t PathInterface(std::string_view path) {
+    return NumberAfterKey(path, "&mi_");
+}
+uint16_t PathCollection(std::string_view path) {
+    return NumberAfterKey(path, "&col");
+}
 
 DeviceInterfaceEntry EntryFromPath(std::string_view path) {
     DeviceInterfaceEntry entry;

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "device/CatalogueEntries.h"
+
 #include <cstdint>
 #include <string_view>
-
-#include "device/CatalogueEntries.h"
 
 namespace quaro {
 

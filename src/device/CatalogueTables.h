@@ -1,8 +1,8 @@
 #pragma once
 
-#include <array>
-
 #include "device/CatalogueEntries.h"
+
+#include <array>
 
 namespace quaro {
 
@@ -17,14 +17,46 @@ extern const std::array<DeviceInterfaceEntry, kCatalogueRowCount> kInterfaceCata
 
 // Layout paths are relative to the skin folder, with '/' separators on this platform.
 inline constexpr std::array<DeviceTypeEntry, kDeviceTypeCount> kDeviceTypes = {{
-    {"XML/CustomControlXML/DeviceOption.xml", "tab_header_device", "device_power_switch",
-     "mouse", {0, 0, 0}, 1, 0x0000, 0x0000, kKindMouse, kRolePrimary},
-    {"XML/CustomControlXML/DeviceOption.xml", "tab_header_device", "device_power_switch",
-     "keyboard", {1, 1, -1}, 0, 0x0C45, 0x7666, kKindKeyboard, kRolePrimary},
-    {"XML/CustomControlXML/DeviceOption.xml", "tab_header_device", "device_power_switch",
-     "MousePad", {2, 2, 1}, 2, 0x0C45, 0x6627, kKindMousePad, kRolePrimary},
-    {"XML/CustomControlXML/DeviceOption.xml", "tab_header_device", "device_power_switch",
-     "HD", {3, 3, -1}, 3, 0x0D8C, 0x01DA, kKindHeadset, kRolePrimary},
+    {"XML/CustomControlXML/DeviceOption.xml",
+     "tab_header_device",
+     "device_power_switch",
+     "mouse",
+     {0, 0, 0},
+     1,
+     0x0000,
+     0x0000,
+     kKindMouse,
+     kRolePrimary},
+    {"XML/CustomControlXML/DeviceOption.xml",
+     "tab_header_device",
+     "device_power_switch",
+     "keyboard",
+     {1, 1, -1},
+     0,
+     0x0C45,
+     0x7666,
+     kKindKeyboard,
+     kRolePrimary},
+    {"XML/CustomControlXML/DeviceOption.xml",
+     "tab_header_device",
+     "device_power_switch",
+     "MousePad",
+     {2, 2, 1},
+     2,
+     0x0C45,
+     0x6627,
+     kKindMousePad,
+     kRolePrimary},
+    {"XML/CustomControlXML/DeviceOption.xml",
+     "tab_header_device",
+     "device_power_switch",
+     "HD",
+     {3, 3, -1},
+     3,
+     0x0D8C,
+     0x01DA,
+     kKindHeadset,
+     kRolePrimary},
 }};
 
 inline constexpr std::array<DevicePageEntry, kDeviceTypeCount> kDevicePages = {{

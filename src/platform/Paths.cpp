@@ -1,12 +1,11 @@
 #include "platform/Paths.h"
 
-#include <pwd.h>
-#include <unistd.h>
+#include "platform/Trace.h"
 
 #include <cstdlib>
+#include <pwd.h>
 #include <system_error>
-
-#include "platform/Trace.h"
+#include <unistd.h>
 
 namespace quaro {
 namespace {

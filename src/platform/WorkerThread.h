@@ -1,11 +1,11 @@
 #pragma once
 
+#include "platform/StopEvent.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <thread>
-
-#include "platform/StopEvent.h"
 
 namespace quaro {
 

@@ -1,18 +1,17 @@
 #include "profiles/JsonFileStore.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <ctime>
-#include <memory>
+#include "platform/Trace.h"
 
 #include <json/reader.h>
 #include <json/writer.h>
 
-#include "platform/Trace.h"
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quaro {
 namespace {
@@ -80,8 +79,8 @@ mode_t ModeForTarget(const std::filesystem::path& target) {
 }
 
 void SyncFolder(const std::filesystem::path& folder) {
-    FileDescriptor fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY |
-                                                                         O_CLOEXEC));
+    FileDescriptor fd(
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.IsOpen()) {
         ::fsync(fd.Get());
     }
@@ -138,7 +137,10 @@ Json::Value JsonFileStore::ParseDocument(std::string_view text) {
     if (text.empty()) {
         return Json::Value();
     }
-    Json::CharReaderBuilder builder;  // default mode: comments allowed and collected
+    // Comments are accepted but not kept: the styled writer would copy a kept comment back out
+    // verbatim, and a malformed one ("2 /*/") would then make the rewritten file unreadable.
+    Json::CharReaderBuilder builder;
+    builder["collectComments"] = false;
     const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
     std::string errors;

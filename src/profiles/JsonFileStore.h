@@ -1,12 +1,12 @@
 #pragma once
 
+#include <json/value.h>
+
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
-
-#include <json/value.h>
 
 namespace quaro {
 

@@ -1,8 +1,7 @@
 #include "device/Catalogue.h"
+#include "device/CatalogueTables.h"
 
 #include <gtest/gtest.h>
-
-#include "device/CatalogueTables.h"
 
 namespace quaro {
 namespace {

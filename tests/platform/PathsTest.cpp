@@ -1,10 +1,9 @@
+#include "TempDir.h"
 #include "platform/Paths.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-
-#include "TempDir.h"
 
 namespace quaro {
 namespace {

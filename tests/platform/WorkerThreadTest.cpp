@@ -1,12 +1,11 @@
+#include "TraceCapture.h"
+#include "platform/StopEvent.h"
 #include "platform/WorkerThread.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-
-#include "TraceCapture.h"
-#include "platform/StopEvent.h"
 
 namespace quaro {
 namespace {
@@ -62,10 +61,12 @@ TEST(WorkerThread, BlockedBodyIsCancelledAfterGraceAndStillJoined) {
         bodyReturned = true;
     });
     bool cancelled = false;
-    const auto result = worker.Stop([&] {
-        cancelled = true;
-        io.Signal();
-    }, 20);
+    const auto result = worker.Stop(
+        [&] {
+            cancelled = true;
+            io.Signal();
+        },
+        20);
     EXPECT_EQ(result, WorkerThread::StopResult::TimedOut);
     EXPECT_TRUE(cancelled);
     // Stop returned only after the body did: nothing of it can outlive its owner.

@@ -1,14 +1,13 @@
+#include "TempDir.h"
+#include "TraceCapture.h"
 #include "profiles/JsonFileStore.h"
 
 #include <gtest/gtest.h>
+
+#include <cctype>
 #include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
-
-#include <cctype>
-
-#include "TempDir.h"
-#include "TraceCapture.h"
 
 namespace quaro {
 namespace {
@@ -148,6 +147,13 @@ TEST(JsonFileStore, ReadsCommentsAndNonStrictRoots) {
     EXPECT_EQ(store.ReadJson(dir / "c.Json")["a"].asInt(), 1);
     test::WriteFileBytes(dir / "n.Json", "42");
     EXPECT_EQ(store.ReadJson(dir / "n.Json").asInt(), 42);
+
+    // A hand-edited file with a broken trailing comment must still be readable once rewritten.
+    test::WriteFileBytes(dir / "broken.Json", "{\"a\":2}/*/");
+    const Json::Value read = store.ReadJson(dir / "broken.Json");
+    ASSERT_EQ(read["a"].asInt(), 2);
+    ASSERT_EQ(store.WriteJson(dir / "broken.Json", read), 0);
+    EXPECT_EQ(store.ReadJson(dir / "broken.Json"), read);
 }
 
 TEST(JsonFileStore, NewFilesFollowTheUmaskAndReplacedFilesKeepTheirMode) {
@@ -175,8 +181,8 @@ TEST(JsonFileStore, TimeStampHasTheIdentifierFormat) {
     local.tm_min = 5;
     local.tm_sec = 7;
     local.tm_isdst = -1;
-    const auto when = std::chrono::system_clock::from_time_t(std::mktime(&local)) +
-                      std::chrono::milliseconds(42);
+    const auto when =
+        std::chrono::system_clock::from_time_t(std::mktime(&local)) + std::chrono::milliseconds(42);
     EXPECT_EQ(JsonFileStore::MakeTimeStamp(when), "2019_03_01_09_05_07_042");
     // The same millisecond gives the same identifier.
     EXPECT_EQ(JsonFileStore::MakeTimeStamp(when + std::chrono::microseconds(900)),

@@ -1,10 +1,9 @@
 #include "TempDir.h"
 
-#include <stdlib.h>
-
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <stdlib.h>
 
 namespace quaro::test {
 

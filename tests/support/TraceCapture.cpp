@@ -11,14 +11,18 @@ TraceCapture::TraceCapture() {
     });
 }
 
-TraceCapture::~TraceCapture() { SetTraceSink(std::move(m_previous)); }
+TraceCapture::~TraceCapture() {
+    SetTraceSink(std::move(m_previous));
+}
 
 std::vector<std::string> TraceCapture::Lines() const {
     std::lock_guard lock(m_mutex);
     return m_lines;
 }
 
-bool TraceCapture::Contains(std::string_view text) const { return Count(text) > 0; }
+bool TraceCapture::Contains(std::string_view text) const {
+    return Count(text) > 0;
+}
 
 size_t TraceCapture::Count(std::string_view text) const {
     std::lock_guard lock(m_mutex);

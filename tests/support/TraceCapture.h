@@ -1,11 +1,11 @@
 #pragma once
 
+#include "platform/Trace.h"
+
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform/Trace.h"
 
 namespace quaro::test {
 
