@@ -17,7 +17,7 @@ struct LightSetting {
     std::uint8_t brightness = 0;
     std::uint8_t speed = 0;
     std::uint8_t direction = 0;
-    std::uint8_t multiColour = 0;
+    std::uint8_t multiColor = 0;
     std::uint8_t red = 0;
     std::uint8_t green = 0;
     std::uint8_t blue = 0;
@@ -44,7 +44,7 @@ struct LightEffectStep {
     std::uint8_t brightness = 0;
     std::uint8_t speed = 0;
     std::uint8_t direction = 0;
-    std::uint8_t multiColour = 0;
+    std::uint8_t multiColor = 0;
     std::uint8_t red = 0;
     std::uint8_t green = 0;
     std::uint8_t blue = 0;

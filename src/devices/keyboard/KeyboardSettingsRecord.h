@@ -1,0 +1,44 @@
+#pragma once
+
+#include "devices/DeviceRecords.h"
+#include "devices/keyboard/SystemSettings.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+namespace quaro {
+
+inline constexpr std::size_t kKeyboardSettingsRecordSize = 25;
+using KeyboardSettingsBytes = std::array<std::uint8_t, kKeyboardSettingsRecordSize>;
+
+// What a settings record read from the keyboard tells the page. The device does not report
+// direction, repeat, repeat delay or polling rate, so they are not taken from it.
+struct KeyboardSettingsReadBack {
+    std::uint8_t mode = 0;
+    std::uint8_t brightness = 0;
+    std::uint8_t speed = 0;
+    std::uint8_t multiColor = 0;
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    std::uint8_t wFlag = 0;
+    std::uint8_t key6Flag = 0;
+    std::uint8_t winFlag = 0;
+    // The record as read, with byte 16 cleared.
+    KeyboardSettingsBytes kept{};
+};
+
+// The 25-byte light and system record of the keyboard's settings memory. Only modes the firmware
+// plays itself (3 and 13) are written as such; every software effect is stored as mode 1. Speed is
+// stored inverted (4 - speed, in 8 bits, so speed 5 survives the round trip).
+class KeyboardSettingsRecord {
+public:
+    static KeyboardSettingsBytes Compose(std::uint8_t recordNumber, const LightSetting& light,
+                                         const SystemSettings& system);
+
+    // record must hold 25 bytes; a shorter read yields nothing.
+    static bool Parse(std::span<const std::uint8_t> record, KeyboardSettingsReadBack& out);
+};
+
+}  // namespace quaro

@@ -1,0 +1,66 @@
+#include "devices/mouse/MouseSettingsRecord.h"
+
+namespace quaro {
+namespace {
+
+void Put16(MouseSettingsBytes& bytes, std::size_t at, std::uint16_t value) {
+    bytes[at] = static_cast<std::uint8_t>(value & 0xFF);
+    bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+}  // namespace
+
+MouseSettingsBytes MouseSettingsRecord::Compose(const MouseSettingsInput& input) {
+    MouseSettingsBytes record{};
+    const LightSetting& light = input.light;
+    record[0] = input.recordNumber;
+    record[1] = light.effect < kMouseLightModeCount ? light.effect : 0;
+    record[2] = light.brightness;
+    record[3] = static_cast<std::uint8_t>(4 - light.speed);
+    record[4] = light.direction;
+    record[5] = light.multiColor;
+    record[6] = light.red;
+    record[7] = light.green;
+    record[8] = light.blue;
+    record[11] = input.reportRate;
+    record[12] = input.activeStage;
+    for (std::size_t s = 0; s < input.stages.size() && s < kMouseDpiStageCount; ++s) {
+        const DpiStage& stage = input.stages[s];
+        const std::size_t at = 14 + 9 * s;
+        record[at] = stage.enabled;
+        record[at + 1] = stage.xyFlag;
+        Put16(record, at + 2, stage.dpiX);
+        Put16(record, at + 4, stage.dpiY);
+        record[at + 6] = stage.red;
+        record[at + 7] = stage.green;
+        record[at + 8] = stage.blue;
+    }
+    record[59] = 1;
+    Put16(record, 60, input.screenWidth);
+    Put16(record, 62, input.screenHeight);
+    for (const CorrectPreset& preset : input.corrections) {
+        if (preset.select != 0) {
+            record[64] = preset.minimumSquare;
+            record[65] = preset.pixelThreshold;
+            break;
+        }
+    }
+    return record;
+}
+
+bool MouseSettingsRecord::Parse(std::span<const std::uint8_t> record, MouseSettingsReadBack& out) {
+    if (record.size() < kMouseSettingsReadSize) {
+        return false;
+    }
+    out.mode = record[1];
+    out.brightness = record[2];
+    out.speed = static_cast<std::uint8_t>(4 - record[3]);
+    out.multiColor = record[5];
+    out.red = record[6];
+    out.green = record[7];
+    out.blue = record[8];
+    out.activeStage = record[12];
+    return true;
+}
+
+}  // namespace quaro
