@@ -1,0 +1,271 @@
+#include "device/CommandChannel.h"
+
+#include "platform/Trace.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace quaro {
+
+namespace {
+
+constexpr const char* kLineFormat =
+    "%02x %02x %02x %02x   %02x %02x %02x %02x   %02x %02x %02x %02x   %02x %02x %02x %02x  "
+    "%02x %02x %02x %02x  %02x %02x %02x %02x  %02x %02x %02x %02x  %02x %02x %02x %02x";
+
+constexpr auto kEndPause = std::chrono::milliseconds(10);
+
+Packet NewRequest(uint8_t command) {
+    Packet request{};
+    request[0] = kPacketReportId;
+    request[kPacketCommand] = command;
+    return request;
+}
+
+int32_t StatusResult(const Packet& reply) {
+    switch (reply[kPacketStatus]) {
+        case kStatusRejected:
+            return kResultRejected;
+        case kStatusSecondError:
+            return kResultSecondError;
+        default:
+            return kResultSuccess;
+    }
+}
+
+}  // namespace
+
+void TracePacket(const char* heading, std::span<const uint8_t, kPacketSize> p) {
+    Trace(heading);
+    for (size_t half = 0; half < 2; ++half) {
+        const uint8_t* b = p.data() + half * 32;
+        TraceFormat(kLineFormat, b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10],
+                    b[11], b[12], b[13], b[14], b[15], b[16], b[17], b[18], b[19], b[20], b[21],
+                    b[22], b[23], b[24], b[25], b[26], b[27], b[28], b[29], b[30], b[31]);
+    }
+}
+
+CommandChannel::CommandChannel(std::shared_ptr<HidBackend> backend)
+    : m_device(std::move(backend)) {}
+
+CommandChannel::~CommandChannel() {
+    std::lock_guard lock(m_transferLock);
+    m_device.Close();
+}
+
+int32_t CommandChannel::SetImageLength(uint16_t length) {
+    if (length > kMaxImageLength) {
+        return kResultFailed;
+    }
+    m_imageLength = length;
+    return kResultSuccess;
+}
+
+int32_t CommandChannel::ReadReply(Packet& reply, uint32_t timeoutMs) {
+    reply.fill(0);
+    uint32_t got = 0;
+    if (!m_device.ReadReport(reply, timeoutMs, got)) {
+        return kResultFailed;
+    }
+    // A reply too short to carry its status cannot be judged: refuse it as a failed read
+    // rather than act on zeros.
+    if (got < kPacketData) {
+        TraceFormat("reply of %u bytes refused", got);
+        return kResultFailed;
+    }
+    return kResultSuccess;
+}
+
+int32_t CommandChannel::Transact(const Packet& request, Packet& reply, uint32_t& transferred) {
+    ++m_busy;
+    transferred = 0;
+    int32_t result = kResultFailed;
+    if (IsConnected()) {
+        TracePacket("命令", request);
+        const uint32_t timeout = TimeoutMs();
+        bool written = false;
+        {
+            std::lock_guard lock(m_transferLock);
+            written = m_device.WriteReport(request, timeout, transferred);
+        }
+        if (!written) {
+            result = kResultWriteFailed;
+        } else {
+            std::lock_guard lock(m_transferLock);
+            result = ReadReply(reply, timeout);
+            // A light packet may have been answered in between: one more read, then whatever
+            // arrives is taken.
+            if (result == kResultSuccess && reply[kPacketCommand] != request[kPacketCommand]) {
+                result = ReadReply(reply, timeout);
+            }
+        }
+        if (written) {
+            TracePacket("返回", reply);
+        }
+    }
+    --m_busy;
+    return result;
+}
+
+int32_t CommandChannel::TransactQuiet(const Packet& request, Packet& reply) {
+    if (!IsConnected()) {
+        return kResultFailed;
+    }
+    uint32_t transferred = 0;
+    {
+        std::lock_guard lock(m_transferLock);
+        if (!m_device.WriteReport(request, kTimeoutMs, transferred)) {
+            return kResultWriteFailed;
+        }
+    }
+    std::lock_guard lock(m_transferLock);
+    return ReadReply(reply, kTimeoutMs);
+}
+
+int32_t CommandChannel::SinglePacket(uint8_t command, uint8_t length, uint16_t offset,
+                                     Packet& reply) {
+    Packet request = NewRequest(command);
+    request[kPacketLength] = length;
+    SetPacketAddress(request, offset);
+    StampChecksum(request);
+    if (command == kCmdEnd) {
+        std::this_thread::sleep_for(kEndPause);
+    }
+    uint32_t transferred = 0;
+    int32_t result = kResultFailed;
+    {
+        std::lock_guard lock(m_commandLock);
+        result = Transact(request, reply, transferred);
+    }
+    return result == kResultSuccess ? StatusResult(reply) : result;
+}
+
+int32_t CommandChannel::Begin() {
+    Packet reply{};
+    return SinglePacket(kCmdBegin, 0, 0, reply);
+}
+
+int32_t CommandChannel::End() {
+    Packet reply{};
+    return SinglePacket(kCmdEnd, 0, 0, reply);
+}
+
+int32_t CommandChannel::ShutdownNotice() {
+    Packet reply{};
+    SinglePacket(kCmdShutdownNotice, 0, 0, reply);
+    return kResultSuccess;
+}
+
+bool CommandChannel::LinkCheck() {
+    Packet reply{};
+    return SinglePacket(kCmdLinkCheck, 0, 0, reply) == kResultSuccess && reply[kPacketData] == 0xFF;
+}
+
+int32_t CommandChannel::ReadStatus(std::span<uint8_t> buffer, uint16_t offset) {
+    const auto length = static_cast<uint8_t>(std::min(buffer.size(), kChunkSize));
+    Packet reply{};
+    const int32_t result = SinglePacket(kCmdReadStatus, length, offset, reply);
+    if (result == kResultSuccess) {
+        std::copy_n(reply.begin() + kPacketData, length, buffer.begin());
+    }
+    return result;
+}
+
+int32_t CommandChannel::Chunked(uint8_t command, Direction direction,
+                                std::span<uint8_t> destination, std::span<const uint8_t> source,
+                                size_t total, uint16_t baseAddress) {
+    // Cleared once: bytes past a short chunk keep what the previous chunk left there.
+    Packet request = NewRequest(command);
+    Packet reply{};
+    const bool stream = command == kCmdLightFrame;
+    for (size_t offset = 0; offset < total; offset += kChunkSize) {
+        const size_t n = offset + kChunkSize < total ? kChunkSize : total - offset;
+        request[kPacketLength] = static_cast<uint8_t>(n);
+        SetPacketAddress(request, static_cast<uint16_t>(baseAddress + offset));
+        if (direction == Direction::kWrite) {
+            std::copy_n(source.begin() + static_cast<std::ptrdiff_t>(offset), n,
+                        request.begin() + kPacketData);
+        }
+        StampChecksum(request);
+        int32_t result = kResultFailed;
+        if (stream) {
+            std::lock_guard lock(m_streamLock);
+            // Configuration traffic goes first: drop this piece of the frame rather than wait.
+            if (IsBusy()) {
+                Trace("放弃灯光数据");
+                continue;
+            }
+            if (IsSlowLink()) {
+                continue;
+            }
+            result = TransactQuiet(request, reply);
+        } else {
+            uint32_t transferred = 0;
+            std::lock_guard lock(m_commandLock);
+            result = Transact(request, reply, transferred);
+        }
+        if (result != kResultSuccess) {
+            return result;
+        }
+        const int32_t status = StatusResult(reply);
+        if (status != kResultSuccess) {
+            return status;
+        }
+        if (direction == Direction::kRead) {
+            std::copy_n(reply.begin() + kPacketData, n,
+                        destination.begin() + static_cast<std::ptrdiff_t>(offset));
+        }
+    }
+    return kResultSuccess;
+}
+
+int32_t CommandChannel::ReadDeviceInfo(std::span<uint8_t, kDeviceInfoSize> record) {
+    return Chunked(kCmdReadDeviceInfo, Direction::kRead, record, {}, kDeviceInfoSize, 0);
+}
+
+int32_t CommandChannel::ReadMemory(std::span<uint8_t> buffer, uint16_t address) {
+    return Chunked(kCmdReadMemory, Direction::kRead, buffer, {}, buffer.size(), address);
+}
+
+int32_t CommandChannel::WriteMemory(std::span<const uint8_t> buffer, uint16_t address) {
+    return Chunked(kCmdWriteMemory, Direction::kWrite, {}, buffer, buffer.size(), address);
+}
+
+int32_t CommandChannel::ReadKeyImage(std::span<uint8_t> buffer) {
+    const size_t total = ImageLength();
+    if (buffer.size() < total) {
+        return kResultFailed;
+    }
+    return Chunked(kCmdReadKeyImage, Direction::kRead, buffer, {}, total, 0);
+}
+
+int32_t CommandChannel::WriteKeyImage(std::span<const uint8_t> buffer, int imageIndex) {
+    if (imageIndex != 0) {
+        return kResultBadImageIndex;
+    }
+    const size_t total = ImageLength();
+    if (buffer.size() < total) {
+        return kResultFailed;
+    }
+    return Chunked(kCmdWriteKeyImage, Direction::kWrite, {}, buffer, total, 0);
+}
+
+int32_t CommandChannel::ReadKeyLightIndexTable(std::span<uint8_t> buffer) {
+    const size_t total = ImageLength() / 3;
+    if (buffer.size() < total) {
+        return kResultFailed;
+    }
+    return Chunked(kCmdReadKeyLightIndexTable, Direction::kRead, buffer, {}, total, 0);
+}
+
+int32_t CommandChannel::SendLightFrame(std::span<const uint8_t> frame) {
+    return Chunked(kCmdLightFrame, Direction::kWrite, {}, frame, frame.size(), 0);
+}
+
+int32_t CommandChannel::WriteMacroImage(std::span<const uint8_t> image) {
+    return Chunked(kCmdWriteMacroImage, Direction::kWrite, {}, image, image.size(), 0);
+}
+
+}  // namespace quaro

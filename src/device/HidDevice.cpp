@@ -1,0 +1,305 @@
+#include "device/HidDevice.h"
+
+#include "device/Catalogue.h"
+#include "platform/Trace.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace quaro {
+
+namespace {
+
+constexpr size_t kInitialPathCapacity = 8;
+
+size_t TypeIndex(HidReportType type) {
+    return static_cast<size_t>(type);
+}
+
+}  // namespace
+
+HidDevice::HidDevice(std::shared_ptr<HidBackend> backend)
+    : m_backend(std::move(backend)), m_cancelFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+HidDevice::~HidDevice() {
+    Close();
+    ClearPaths();
+}
+
+bool HidDevice::Enumerate() {
+    ClearPaths();
+    std::vector<std::string> found;
+    if (!m_backend || !m_backend->Enumerate(found)) {
+        return false;
+    }
+    // The list grows by doubling from 8 and keeps the enumeration order.
+    m_pathCapacity = kInitialPathCapacity;
+    m_paths.reserve(m_pathCapacity);
+    for (std::string& path : found) {
+        if (m_paths.size() == m_pathCapacity) {
+            m_pathCapacity *= 2;
+            m_paths.reserve(m_pathCapacity);
+        }
+        m_paths.push_back(std::move(path));
+    }
+    return true;
+}
+
+std::optional<std::string> HidDevice::NextPath() {
+    if (m_pathCursor >= m_paths.size()) {
+        return std::nullopt;
+    }
+    return m_paths[m_pathCursor++];
+}
+
+void HidDevice::ClearPaths() {
+    m_paths.clear();
+    m_paths.shrink_to_fit();
+    m_pathCapacity = 0;
+    m_pathCursor = 0;
+}
+
+bool HidDevice::Open(const std::string& path, bool wantRead, bool wantWrite, bool overlapped,
+                     bool exclusive) {
+    Close();
+    m_mode = HidOpenMode{wantRead, wantWrite, overlapped, exclusive};
+    m_devicePath = path;
+    m_lastOpenError = 0;
+    if (path.size() >= kMaxPathLength) {
+        m_lastOpenError = ENAMETOOLONG;
+        return false;
+    }
+    if (!m_backend || !m_cancelFd.Valid()) {
+        m_lastOpenError = ENODEV;
+        return false;
+    }
+    std::optional<HidOpenedInterface> opened = m_backend->Open(path, m_mode);
+    if (!opened) {
+        m_lastOpenError = errno != 0 ? errno : ENODEV;
+        return false;
+    }
+    m_attributes = opened->attributes;
+    m_readsOmitUnnumberedId = opened->readsOmitUnnumberedId;
+    m_interfaceNumber = PathInterface(path);
+    m_collectionNumber = PathCollection(path);
+    if (!GatherCapabilities(opened->reportDescriptor)) {
+        m_lastOpenError = EPROTO;
+        FreeCapabilities();
+        return false;
+    }
+    std::lock_guard lock(m_stateMutex);
+    m_fd = std::move(opened->fd);
+    return true;
+}
+
+bool HidDevice::GatherCapabilities(const std::vector<uint8_t>& descriptor) {
+    DescriptorResult parsed = ParseReportDescriptor(descriptor);
+    if (!parsed.descriptor) {
+        TraceFormat("HID report descriptor refused (%s): %s", parsed.error.c_str(),
+                    m_devicePath.c_str());
+        return false;
+    }
+    // Collections are numbered from 1 in the path; a path without "&col" is the only one.
+    const size_t index = m_collectionNumber == 0 ? 0 : m_collectionNumber - 1;
+    if (index >= parsed.descriptor->collections.size()) {
+        TraceFormat("HID collection %u not in the report descriptor: %s", m_collectionNumber,
+                    m_devicePath.c_str());
+        return false;
+    }
+    m_numbered = parsed.descriptor->numbered;
+    m_collection = std::move(parsed.descriptor->collections[index]);
+    m_caps.usage = m_collection.usage;
+    m_caps.usagePage = m_collection.usagePage;
+    m_caps.inputReportByteLength = m_collection.Length(HidReportType::kInput);
+    m_caps.outputReportByteLength = m_collection.Length(HidReportType::kOutput);
+    m_caps.featureReportByteLength = m_collection.Length(HidReportType::kFeature);
+    for (auto type : {HidReportType::kInput, HidReportType::kOutput, HidReportType::kFeature}) {
+        const size_t t = TypeIndex(type);
+        m_caps.buttonCapCount[t] = static_cast<uint16_t>(m_collection.buttons[t].size());
+        m_caps.valueCapCount[t] = static_cast<uint16_t>(m_collection.values[t].size());
+        m_reportBuffers[t].assign(m_collection.reportLength[t], 0);
+        m_data[t] = BuildHidData(m_collection, type);
+    }
+    return true;
+}
+
+void HidDevice::FreeCapabilities() {
+    m_caps = HidCapabilities{};
+    m_collection = HidCollectionInfo{};
+    for (size_t t = 0; t < kHidReportTypeCount; ++t) {
+        m_reportBuffers[t].clear();
+        m_data[t].clear();
+    }
+}
+
+void HidDevice::Close() {
+    std::unique_lock lock(m_stateMutex);
+    if (!m_fd.Valid()) {
+        return;
+    }
+    if (m_activeTransfers > 0) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(m_cancelFd.Get(), &one, sizeof one);
+        m_transfersDone.wait(lock, [this] { return m_activeTransfers == 0; });
+        uint64_t drained = 0;
+        [[maybe_unused]] const ssize_t got = ::read(m_cancelFd.Get(), &drained, sizeof drained);
+    }
+    m_fd.Reset();
+    lock.unlock();
+    FreeCapabilities();
+}
+
+bool HidDevice::IsOpen() const {
+    std::lock_guard lock(m_stateMutex);
+    return m_fd.Valid();
+}
+
+int HidDevice::BeginTransfer() {
+    std::lock_guard lock(m_stateMutex);
+    if (!m_fd.Valid()) {
+        return -1;
+    }
+    ++m_activeTransfers;
+    return m_fd.Get();
+}
+
+void HidDevice::EndTransfer() {
+    std::lock_guard lock(m_stateMutex);
+    --m_activeTransfers;
+    m_transfersDone.notify_all();
+}
+
+bool HidDevice::WaitReady(int fd, Direction direction, uint32_t timeoutMs) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const short wanted = direction == Direction::kRead ? POLLIN : POLLOUT;
+    for (;;) {
+        int waitMs = -1;
+        if (timeoutMs != kInfinite) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            waitMs = static_cast<int>(std::max<int64_t>(left, 0));
+        }
+        pollfd fds[2] = {{fd, wanted, 0}, {m_cancelFd.Get(), POLLIN, 0}};
+        const int ready = ::poll(fds, 2, waitMs);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (ready == 0) {
+            return false;  // time-out
+        }
+        if ((fds[1].revents & POLLIN) != 0) {
+            return false;  // cancelled by Close
+        }
+        // A hung-up or failed node is a device that has gone: fail now rather than spin.
+        if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            return false;
+        }
+        if ((fds[0].revents & wanted) != 0) {
+            return true;
+        }
+    }
+}
+
+bool HidDevice::ReadReport(std::span<uint8_t> buffer, uint32_t timeoutMs, uint32_t& transferred) {
+    transferred = 0;
+    const int fd = BeginTransfer();
+    if (fd < 0) {
+        return false;
+    }
+    m_readPending = true;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    bool ok = false;
+    std::vector<uint8_t> raw(kMaxReportBytes + 1);
+    for (;;) {
+        uint32_t left = timeoutMs;
+        if (timeoutMs != kInfinite) {
+            const auto ms =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            left = static_cast<uint32_t>(std::max<int64_t>(ms, 0));
+        }
+        if (!WaitReady(fd, Direction::kRead, left)) {
+            break;
+        }
+        const ssize_t got = ::read(fd, raw.data() + 1, raw.size() - 1);
+        if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
+            continue;
+        }
+        if (got <= 0) {
+            break;  // EIO, ENODEV or end of file: the device has gone
+        }
+        std::span<const uint8_t> report(raw.data() + 1, static_cast<size_t>(got));
+        if (!m_numbered && m_readsOmitUnnumberedId) {
+            raw[0] = 0;
+            report = std::span<const uint8_t>(raw.data(), static_cast<size_t>(got) + 1);
+        }
+        // Every open node of an interface sees every report; keep this collection's only.
+        if (m_numbered && !m_collection.HasReportId(report[0])) {
+            continue;
+        }
+        const size_t count = std::min(report.size(), buffer.size());
+        std::copy_n(report.begin(), count, buffer.begin());
+        transferred = static_cast<uint32_t>(count);
+        ok = true;
+        break;
+    }
+    m_readPending = false;
+    EndTransfer();
+    return ok;
+}
+
+bool HidDevice::WriteReport(std::span<const uint8_t> report, uint32_t timeoutMs,
+                            uint32_t& transferred) {
+    transferred = 0;
+    if (report.empty()) {
+        return false;
+    }
+    const int fd = BeginTransfer();
+    if (fd < 0) {
+        return false;
+    }
+    m_writePending = true;
+    bool ok = false;
+    while (WaitReady(fd, Direction::kWrite, timeoutMs)) {
+        const ssize_t sent = ::write(fd, report.data(), report.size());
+        if (sent < 0 && (errno == EAGAIN || errno == EINTR)) {
+            continue;
+        }
+        if (sent > 0) {
+            transferred = static_cast<uint32_t>(sent);
+            ok = true;
+        }
+        break;
+    }
+    m_writePending = false;
+    EndTransfer();
+    return ok;
+}
+
+bool HidDevice::SetOutputReport(std::span<const uint8_t> report) {
+    uint32_t transferred = 0;
+    return WriteReport(report, 1000, transferred) && transferred == report.size();
+}
+
+bool HidDevice::UnpackReport(HidReportType type, std::span<const uint8_t> report) {
+    return quaro::UnpackReport(m_data[TypeIndex(type)], report);
+}
+
+std::vector<uint8_t>& HidDevice::ReportBuffer(HidReportType type) {
+    return m_reportBuffers[TypeIndex(type)];
+}
+
+std::vector<HidData>& HidDevice::Data(HidReportType type) {
+    return m_data[TypeIndex(type)];
+}
+
+}  // namespace quaro

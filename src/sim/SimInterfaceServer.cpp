@@ -1,0 +1,202 @@
+#include "sim/SimInterfaceServer.h"
+
+#include "device/ReportDescriptor.h"
+#include "platform/Trace.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace quaro {
+
+SimInterfaceServer::SimInterfaceServer(std::filesystem::path folder,
+                                       SimInterfaceDescription description, OutputHandler handler)
+    : m_folder(std::move(folder)),
+      m_description(std::move(description)),
+      m_handler(std::move(handler)) {}
+
+SimInterfaceServer::~SimInterfaceServer() {
+    Stop();
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+std::filesystem::path SimInterfaceServer::SocketPath() const {
+    return m_folder / (m_description.name + kSimSocketSuffix);
+}
+
+bool SimInterfaceServer::Start() {
+    if (IsRunning()) {
+        return true;
+    }
+    if (m_thread.joinable()) {
+        m_thread.join();  // left over from an unplug made on the server's own thread
+    }
+    std::error_code error;
+    std::filesystem::create_directories(m_folder, error);
+    const std::string node = SocketPath().string();
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (node.size() >= sizeof address.sun_path) {
+        TraceFormat("simulated HID interface: socket path too long: %s", node.c_str());
+        return false;
+    }
+    std::memcpy(address.sun_path, node.c_str(), node.size() + 1);
+    ::unlink(node.c_str());  // a socket file left by an emulator that was killed
+    UniqueFd listenFd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!listenFd.Valid() ||
+        ::bind(listenFd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listenFd.Get(), 16) != 0) {
+        TraceFormat("simulated HID interface: cannot listen on %s: %s", node.c_str(),
+                    std::strerror(errno));
+        return false;
+    }
+    UniqueFd wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!wakeFd.Valid() || !PublishSimDescription(m_folder, m_description)) {
+        ::unlink(node.c_str());
+        TraceFormat("simulated HID interface: cannot publish %s", m_description.name.c_str());
+        return false;
+    }
+    m_listenFd = listenFd.Release();
+    m_wakeFd = wakeFd.Release();
+    m_running = true;
+    m_thread = std::thread([this] { Serve(); });
+    return true;
+}
+
+void SimInterfaceServer::Stop() {
+    std::unique_lock lock(m_clientsMutex);
+    if (!m_running) {
+        return;
+    }
+    m_running = false;
+    // The description goes first so that no enumeration finds an interface that cannot answer.
+    std::error_code error;
+    std::filesystem::remove(m_folder / (m_description.name + kSimDescriptionSuffix), error);
+    ::unlink(SocketPath().c_str());
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
+    lock.unlock();
+    if (std::this_thread::get_id() == m_thread.get_id()) {
+        return;  // unplugged from inside the handler: Serve cleans up as it returns
+    }
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+bool SimInterfaceServer::IsRunning() const {
+    std::lock_guard lock(m_clientsMutex);
+    return m_running;
+}
+
+size_t SimInterfaceServer::ClientCount() const {
+    std::lock_guard lock(m_clientsMutex);
+    return m_clients.size();
+}
+
+void SimInterfaceServer::AcceptPendingLocked() {
+    for (;;) {
+        const int client = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (client < 0) {
+            return;
+        }
+        m_clients.push_back(client);
+    }
+}
+
+bool SimInterfaceServer::SendInput(std::span<const uint8_t> report) {
+    std::lock_guard lock(m_clientsMutex);
+    if (!m_running) {
+        return false;
+    }
+    // A host whose connect has returned is a host that has the interface open, even if the
+    // server thread has not got round to accepting it yet.
+    AcceptPendingLocked();
+    bool taken = false;
+    for (int fd : m_clients) {
+        if (::send(fd, report.data(), report.size(), MSG_NOSIGNAL | MSG_DONTWAIT) ==
+            static_cast<ssize_t>(report.size())) {
+            taken = true;
+        }
+    }
+    return taken;
+}
+
+void SimInterfaceServer::Serve() {
+    std::vector<uint8_t> buffer(kMaxReportBytes + 1);
+    std::vector<pollfd> fds;
+    for (;;) {
+        {
+            std::lock_guard lock(m_clientsMutex);
+            if (!m_running) {
+                break;
+            }
+            fds.clear();
+            fds.push_back({m_wakeFd, POLLIN, 0});
+            fds.push_back({m_listenFd, POLLIN, 0});
+            for (int fd : m_clients) {
+                fds.push_back({fd, POLLIN, 0});
+            }
+        }
+        if (::poll(fds.data(), fds.size(), -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            break;
+        }
+        if ((fds[0].revents & POLLIN) != 0) {
+            break;
+        }
+        if ((fds[1].revents & POLLIN) != 0) {
+            const int client =
+                ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (client >= 0) {
+                std::lock_guard lock(m_clientsMutex);
+                m_clients.push_back(client);
+            }
+        }
+        for (size_t i = 2; i < fds.size(); ++i) {
+            if (fds[i].revents == 0) {
+                continue;
+            }
+            bool gone = (fds[i].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+            if ((fds[i].revents & POLLIN) != 0) {
+                const ssize_t got = ::recv(fds[i].fd, buffer.data(), buffer.size(), 0);
+                if (got > 0) {
+                    m_handler(std::span<const uint8_t>(buffer.data(), static_cast<size_t>(got)));
+                    gone = false;
+                } else if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
+                    gone = true;
+                }
+            }
+            if (gone) {
+                std::lock_guard lock(m_clientsMutex);
+                auto it = std::find(m_clients.begin(), m_clients.end(), fds[i].fd);
+                if (it != m_clients.end()) {
+                    ::close(*it);
+                    m_clients.erase(it);
+                }
+            }
+        }
+    }
+    // Hang up on every client: their next poll sees POLLHUP, as when a device is pulled out.
+    std::lock_guard lock(m_clientsMutex);
+    for (int fd : m_clients) {
+        ::close(fd);
+    }
+    m_clients.clear();
+    ::close(m_listenFd);
+    ::close(m_wakeFd);
+    m_listenFd = -1;
+    m_wakeFd = -1;
+}
+
+}  // namespace quaro

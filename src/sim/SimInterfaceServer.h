@@ -1,0 +1,60 @@
+#pragma once
+
+#include "device/SimBusLayout.h"
+#include "device/UniqueFd.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <span>
+#include <thread>
+#include <vector>
+
+namespace quaro {
+
+// Serves one HID interface on the simulated bus: listens on <folder>/<name>.sock, publishes the
+// description, hands every output report a client writes to the handler and sends input reports
+// to every connected client, as a hidraw node delivers each input report to every open file.
+// The handler runs on the server's own thread, one report at a time.
+class SimInterfaceServer {
+public:
+    using OutputHandler = std::function<void(std::span<const uint8_t> report)>;
+
+    SimInterfaceServer(std::filesystem::path folder, SimInterfaceDescription description,
+                       OutputHandler handler);
+    ~SimInterfaceServer();
+    SimInterfaceServer(const SimInterfaceServer&) = delete;
+    SimInterfaceServer& operator=(const SimInterfaceServer&) = delete;
+
+    // Plugs the interface in. False (with a trace line) when the socket cannot be created.
+    bool Start();
+
+    // Unplugs: removes both files and hangs up on every client. Safe to call twice.
+    void Stop();
+
+    bool IsRunning() const;
+
+    // Sends one input report to every connected client; false when no client took it.
+    bool SendInput(std::span<const uint8_t> report);
+
+    size_t ClientCount() const;
+    const SimInterfaceDescription& Description() const { return m_description; }
+    std::filesystem::path SocketPath() const;
+
+private:
+    void Serve();
+    void AcceptPendingLocked();
+
+    std::filesystem::path m_folder;
+    SimInterfaceDescription m_description;
+    OutputHandler m_handler;
+    bool m_running = false;  // guarded by m_clientsMutex
+    int m_listenFd = -1;
+    int m_wakeFd = -1;
+    std::thread m_thread;
+    mutable std::mutex m_clientsMutex;
+    std::vector<int> m_clients;
+};
+
+}  // namespace quaro

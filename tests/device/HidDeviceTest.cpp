@@ -1,0 +1,187 @@
+#include "SimBusTestSupport.h"
+#include "device/Catalogue.h"
+#include "device/HidDevice.h"
+#include "sim/EmulatorModels.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace quaro {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+TEST(HidDeviceTest, EmptyBusEnumeratesToNothing) {
+    test::TempDir bus;
+    HidDevice device(std::make_shared<SimHidBackend>(bus.Path()));
+    EXPECT_TRUE(device.Enumerate());
+    EXPECT_EQ(device.PathCount(), 0u);
+    EXPECT_FALSE(device.NextPath().has_value());
+}
+
+TEST(HidDeviceTest, PathListDoublesAndKeepsOrder) {
+    test::TempDir bus;
+    // Three keyboards: five paths each (interface 0, interface 1 with four collections).
+    std::vector<std::unique_ptr<DeviceEmulator>> keyboards;
+    for (const char* name : {"kb-a", "kb-b", "kb-c"}) {
+        keyboards.push_back(std::make_unique<DeviceEmulator>(KeyboardModel(), bus.Path(), name));
+        ASSERT_TRUE(keyboards.back()->Plug());
+    }
+    HidDevice device(std::make_shared<SimHidBackend>(bus.Path()));
+    ASSERT_TRUE(device.Enumerate());
+    EXPECT_EQ(device.PathCount(), 15u);
+    EXPECT_EQ(device.PathCapacity(), 16u);
+    std::vector<std::string> paths;
+    while (auto path = device.NextPath()) {
+        paths.push_back(*path);
+    }
+    ASSERT_EQ(paths.size(), 15u);
+    EXPECT_NE(paths[0].find("kb-a-if0.sock#vid_0c45&pid_7666&mi_00"), std::string::npos);
+    EXPECT_EQ(paths[0].find("&col"), std::string::npos);
+    EXPECT_NE(paths[4].find("kb-a-if1.sock#vid_0c45&pid_7666&mi_01&col04"), std::string::npos);
+    EXPECT_NE(paths[14].find("kb-c-if1"), std::string::npos);
+    device.ClearPaths();
+    EXPECT_FALSE(device.NextPath().has_value());
+}
+
+TEST(HidDeviceTest, OpenGathersCollectionCapabilities) {
+    test::EmulatedDevice keyboard(KeyboardModel());
+    HidDevice device(keyboard.Backend());
+    const std::string path = keyboard.PathOf(1, 4);
+    ASSERT_TRUE(device.Open(path, true, true, true, false));
+    EXPECT_EQ(device.Attributes().vendorId, 0x0C45);
+    EXPECT_EQ(device.Attributes().productId, 0x7666);
+    EXPECT_EQ(device.Attributes().versionNumber, 0x0105);
+    EXPECT_EQ(device.Capabilities().usagePage, 0xFF1C);
+    EXPECT_EQ(device.Capabilities().usage, 0x92);
+    EXPECT_EQ(device.Capabilities().inputReportByteLength, 64);
+    EXPECT_EQ(device.Capabilities().outputReportByteLength, 64);
+    EXPECT_EQ(device.InterfaceNumber(), 1u);
+    EXPECT_EQ(device.CollectionNumber(), 4u);
+    EXPECT_EQ(device.ReportBuffer(HidReportType::kInput).size(), 64u);
+
+    DeviceInterfaceEntry entry = EntryFromPath(path);
+    entry.usagePage = device.Capabilities().usagePage;
+    entry.usage = device.Capabilities().usage;
+    EXPECT_EQ(FindCatalogueRow(entry), 0);
+    device.Close();
+    EXPECT_FALSE(device.IsOpen());
+    EXPECT_EQ(device.Capabilities().inputReportByteLength, 0);
+}
+
+TEST(HidDeviceTest, OpenRefusesLongAndVanishedPaths) {
+    test::EmulatedDevice keyboard(KeyboardModel());
+    HidDevice device(keyboard.Backend());
+    const std::string path = keyboard.PathOf(1, 3);
+    std::string longPath = path;
+    longPath.insert(longPath.find('#'), std::string(260 - path.size(), 'x'));
+    ASSERT_EQ(longPath.size(), 260u);
+    EXPECT_FALSE(device.Open(longPath, true, true, true, false));
+    EXPECT_FALSE(device.IsOpen());
+    EXPECT_EQ(device.DevicePath(), longPath);
+
+    keyboard.Emulator().Unplug();
+    EXPECT_FALSE(device.Open(path, true, true, true, false));
+    EXPECT_FALSE(device.IsOpen());
+    EXPECT_EQ(device.LastOpenError(), ENOENT);
+}
+
+TEST(HidDeviceTest, EventReportsReachOnlyTheirCollection) {
+    test::EmulatedDevice keyboard(KeyboardModel());
+    HidDevice events(keyboard.Backend());
+    HidDevice commands(keyboard.Backend());
+    ASSERT_TRUE(events.Open(keyboard.PathOf(1, 3), true, true, true, false));
+    ASSERT_TRUE(commands.Open(keyboard.PathOf(1, 4), true, true, true, false));
+    ASSERT_TRUE(keyboard.Emulator().SendSettingsChanged());
+    ASSERT_TRUE(keyboard.Emulator().SendKeyEvent(7, false));
+
+    std::vector<uint8_t> report(64);
+    uint32_t got = 0;
+    ASSERT_TRUE(events.ReadReport(report, 1000, got));
+    ASSERT_EQ(got, 3u);
+    ASSERT_TRUE(events.UnpackReport(HidReportType::kInput, std::span(report.data(), got)));
+    const std::vector<HidData>& data = events.Data(HidReportType::kInput);
+    ASSERT_EQ(data.size(), 1u);
+    EXPECT_TRUE(data[0].isButton);
+    EXPECT_EQ(data[0].usages[0], kEventSettingsChanged);
+    ASSERT_TRUE(events.ReadReport(report, 1000, got));
+    ASSERT_TRUE(events.UnpackReport(HidReportType::kInput, std::span(report.data(), got)));
+    EXPECT_EQ(events.Data(HidReportType::kInput)[0].usages[0], kEventKeyReleaseBase + 7);
+
+    EXPECT_FALSE(commands.ReadReport(report, 50, got));
+    EXPECT_EQ(got, 0u);
+}
+
+TEST(HidDeviceTest, CloseFromAnotherThreadEndsAnEndlessRead) {
+    test::EmulatedDevice keyboard(KeyboardModel());
+    HidDevice device(keyboard.Backend());
+    ASSERT_TRUE(device.Open(keyboard.PathOf(1, 3), true, true, true, false));
+    bool result = true;
+    Clock::time_point ended;
+    std::thread reader([&] {
+        std::vector<uint8_t> report(64);
+        uint32_t got = 0;
+        result = device.ReadReport(report, HidDevice::kInfinite, got);
+        ended = Clock::now();
+    });
+    while (!device.ReadPending()) {
+        std::this_thread::yield();
+    }
+    const auto closed = Clock::now();
+    device.Close();
+    reader.join();
+    EXPECT_FALSE(result);
+    EXPECT_LT(ended - closed, std::chrono::milliseconds(500));
+    EXPECT_FALSE(device.ReadPending());
+
+    // The cancel does not linger: the object opens and reads again.
+    ASSERT_TRUE(device.Open(keyboard.PathOf(1, 3), true, true, true, false));
+    ASSERT_TRUE(keyboard.Emulator().SendSettingsChanged());
+    std::vector<uint8_t> report(64);
+    uint32_t got = 0;
+    EXPECT_TRUE(device.ReadReport(report, 1000, got));
+}
+
+TEST(HidDeviceTest, UnplugEndsAWaitingReadWithoutSpinning) {
+    test::EmulatedDevice keyboard(KeyboardModel());
+    HidDevice device(keyboard.Backend());
+    ASSERT_TRUE(device.Open(keyboard.PathOf(1, 3), true, true, true, false));
+    std::thread unplug([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        keyboard.Emulator().Unplug();
+    });
+    std::vector<uint8_t> report(64);
+    uint32_t got = 0;
+    const auto start = Clock::now();
+    EXPECT_FALSE(device.ReadReport(report, HidDevice::kInfinite, got));
+    unplug.join();
+    EXPECT_FALSE(device.ReadReport(report, HidDevice::kInfinite, got));
+    EXPECT_FALSE(device.WriteReport(report, HidDevice::kInfinite, got));
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1000));
+}
+
+TEST(HidDeviceTest, HeadsetLightReportsAreRecorded) {
+    test::EmulatedDevice headset(HeadsetModel());
+    HidDevice device(headset.Backend());
+    const std::string path = headset.PathOf(3, 0);
+    ASSERT_TRUE(device.Open(path, true, true, true, false));
+    EXPECT_EQ(device.Capabilities().usagePage, 0x0C);
+    EXPECT_EQ(device.Capabilities().outputReportByteLength, 64);
+    std::vector<uint8_t> light(17, 0);
+    light[0] = 0xFF;
+    light[1] = 0x22;
+    light[2] = 0xAA;
+    light[4] = 0xF7;
+    ASSERT_TRUE(device.SetOutputReport(light));
+    for (int i = 0; i < 100 && headset.Emulator().LightReports().empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const auto reports = headset.Emulator().LightReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0], light);
+}
+
+}  // namespace
+}  // namespace quaro
