@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -16,6 +18,29 @@ namespace quaro {
 namespace {
 
 constexpr size_t kInitialPathCapacity = 8;
+
+// A time-out as a point in time, so that retries share one budget.
+class Deadline {
+public:
+    explicit Deadline(uint32_t timeoutMs)
+        : m_infinite(timeoutMs == HidDevice::kInfinite),
+          m_end(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs)) {}
+
+    // Milliseconds left (0 once passed), or kInfinite.
+    uint32_t LeftMs() const {
+        if (m_infinite) {
+            return HidDevice::kInfinite;
+        }
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(m_end - std::chrono::steady_clock::now())
+                .count();
+        return static_cast<uint32_t>(std::clamp<int64_t>(left, 0, INT32_MAX));
+    }
+
+private:
+    bool m_infinite;
+    std::chrono::steady_clock::time_point m_end;
+};
 
 size_t TypeIndex(HidReportType type) {
     return static_cast<size_t>(type);
@@ -175,16 +200,11 @@ void HidDevice::EndTransfer() {
 }
 
 bool HidDevice::WaitReady(int fd, Direction direction, uint32_t timeoutMs) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const Deadline deadline(timeoutMs);
     const short wanted = direction == Direction::kRead ? POLLIN : POLLOUT;
     for (;;) {
-        int waitMs = -1;
-        if (timeoutMs != kInfinite) {
-            const auto left =
-                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            waitMs = static_cast<int>(std::max<int64_t>(left, 0));
-        }
+        const uint32_t left = deadline.LeftMs();
+        const int waitMs = left == kInfinite ? -1 : static_cast<int>(left);
         pollfd fds[2] = {{fd, wanted, 0}, {m_cancelFd.Get(), POLLIN, 0}};
         const int ready = ::poll(fds, 2, waitMs);
         if (ready < 0) {
@@ -216,18 +236,11 @@ bool HidDevice::ReadReport(std::span<uint8_t> buffer, uint32_t timeoutMs, uint32
         return false;
     }
     m_readPending = true;
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const Deadline deadline(timeoutMs);
     bool ok = false;
     std::vector<uint8_t> raw(kMaxReportBytes + 1);
     for (;;) {
-        uint32_t left = timeoutMs;
-        if (timeoutMs != kInfinite) {
-            const auto ms =
-                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            left = static_cast<uint32_t>(std::max<int64_t>(ms, 0));
-        }
-        if (!WaitReady(fd, Direction::kRead, left)) {
+        if (!WaitReady(fd, Direction::kRead, deadline.LeftMs())) {
             break;
         }
         const ssize_t got = ::read(fd, raw.data() + 1, raw.size() - 1);
@@ -269,7 +282,8 @@ bool HidDevice::WriteReport(std::span<const uint8_t> report, uint32_t timeoutMs,
     }
     m_writePending = true;
     bool ok = false;
-    while (WaitReady(fd, Direction::kWrite, timeoutMs)) {
+    const Deadline deadline(timeoutMs);
+    while (WaitReady(fd, Direction::kWrite, deadline.LeftMs())) {
         const ssize_t sent = ::write(fd, report.data(), report.size());
         if (sent < 0 && (errno == EAGAIN || errno == EINTR)) {
             continue;

@@ -168,7 +168,7 @@ bool HidrawBackend::Handles(const std::string& path) const {
 }
 
 std::optional<HidOpenedInterface> HidrawBackend::Open(const std::string& path,
-                                                      const HidOpenMode& /*mode*/) {
+                                                      const HidOpenMode& mode) {
     const std::filesystem::path devNode = HidPathNode(path, kScheme);
     if (devNode.empty()) {
         errno = EINVAL;
@@ -179,7 +179,9 @@ std::optional<HidOpenedInterface> HidrawBackend::Open(const std::string& path,
         errno = ENOENT;
         return std::nullopt;
     }
-    UniqueFd fd(::open(devNode.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
+    // A probe that only reads must not need write permission on the node.
+    const int access = mode.wantWrite ? (mode.wantRead ? O_RDWR : O_WRONLY) : O_RDONLY;
+    UniqueFd fd(::open(devNode.c_str(), access | O_NONBLOCK | O_CLOEXEC));
     if (!fd.Valid()) {
         return std::nullopt;
     }

@@ -22,20 +22,34 @@ std::vector<uint8_t> LightRecordMemory(size_t size) {
     return memory;
 }
 
+// Identity and interfaces; the command and event collections share one interface on every
+// device of the family. The information record starts with the firmware version only.
+EmulatorModel BaseModel(std::string name, std::string product, uint16_t vendorId,
+                        uint16_t productId, uint16_t version,
+                        std::vector<EmulatorInterface> interfaces, uint16_t commandInterface) {
+    EmulatorModel model;
+    model.name = std::move(name);
+    model.product = std::move(product);
+    model.vendorId = vendorId;
+    model.productId = productId;
+    model.version = version;
+    model.interfaces = std::move(interfaces);
+    model.commandInterface = commandInterface;
+    model.eventInterface = commandInterface;
+    DeviceInfo info;
+    info.firmwareVersion = version;
+    model.memory.info = ComposeDeviceInfo(info);
+    model.memory.status.assign(kStatusBytes, 0);
+    return model;
+}
+
 }  // namespace
 
 EmulatorModel KeyboardModel() {
-    EmulatorModel model;
-    model.name = "keyboard";
-    model.product = "RGB gaming keyboard";
-    model.vendorId = 0x0C45;
-    model.productId = 0x7666;
-    model.version = 0x0105;
-    model.interfaces = {{0, BootKeyboardDescriptor()}, {1, ControlInterfaceDescriptor()}};
-    model.commandInterface = 1;
-    model.eventInterface = 1;
-    DeviceInfo info;
-    info.firmwareVersion = 0x0105;
+    EmulatorModel model =
+        BaseModel("keyboard", "RGB gaming keyboard", 0x0C45, 0x7666, 0x0105,
+                  {{0, BootKeyboardDescriptor()}, {1, ControlInterfaceDescriptor()}}, 1);
+    DeviceInfo info = ParseDeviceInfo(model.memory.info);
     info.keyCount = kKeyboardSlots;
     info.macroCapacity = 32 * kMacroUnitBytes;
     model.memory.info = ComposeDeviceInfo(info);
@@ -43,24 +57,16 @@ EmulatorModel KeyboardModel() {
     model.memory.keyLightIndexTable = KeyboardLightIndexTable();
     model.memory.settings = LightRecordMemory(kKeyboardSettingsBytes);
     model.memory.macros.assign(info.macroCapacity, 0);
-    model.memory.status.assign(kStatusBytes, 0);
     return model;
 }
 
 EmulatorModel MouseModel() {
-    EmulatorModel model;
-    model.name = "mouse";
-    model.product = "RGB gaming mouse";
     // The mouse rows of the catalogue carry vendor and product 0; the emulator presents the
     // same so that its interfaces match those rows.
-    model.vendorId = 0x0000;
-    model.productId = 0x0000;
-    model.version = 0x0102;
-    model.interfaces = {{0, BootMouseDescriptor()}, {1, ControlInterfaceDescriptor()}};
-    model.commandInterface = 1;
-    model.eventInterface = 1;
-    DeviceInfo info;
-    info.firmwareVersion = 0x0102;
+    EmulatorModel model =
+        BaseModel("mouse", "RGB gaming mouse", 0x0000, 0x0000, 0x0102,
+                  {{0, BootMouseDescriptor()}, {1, ControlInterfaceDescriptor()}}, 1);
+    DeviceInfo info = ParseDeviceInfo(model.memory.info);
     info.keyCount = 10;
     info.macroCapacity = 16 * kMacroUnitBytes;
     info.dpiStep = 50;
@@ -80,23 +86,12 @@ EmulatorModel MouseModel() {
     model.memory.settings[16] = 16;
     model.memory.settings[18] = 16;
     model.memory.macros.assign(info.macroCapacity, 0);
-    model.memory.status.assign(kStatusBytes, 0);
     return model;
 }
 
 EmulatorModel MousePadModel() {
-    EmulatorModel model;
-    model.name = "mousepad";
-    model.product = "RGB mouse pad";
-    model.vendorId = 0x0C45;
-    model.productId = 0x6627;
-    model.version = 0x0100;
-    model.interfaces = {{1, ControlInterfaceDescriptor()}};
-    model.commandInterface = 1;
-    model.eventInterface = 1;
-    DeviceInfo info;
-    info.firmwareVersion = 0x0100;
-    model.memory.info = ComposeDeviceInfo(info);
+    EmulatorModel model = BaseModel("mousepad", "RGB mouse pad", 0x0C45, 0x6627, 0x0100,
+                                    {{1, ControlInterfaceDescriptor()}}, 1);
     model.memory.settings = LightRecordMemory(kPadSettingsBytes);
     // Power status: powered from the host, full supply.
     model.memory.status = {0x01, 0x64, 0x00, 0x00, 0x00, 0x00};
@@ -104,20 +99,9 @@ EmulatorModel MousePadModel() {
 }
 
 EmulatorModel HeadsetModel() {
-    EmulatorModel model;
-    model.name = "headset";
-    model.product = "USB gaming headset";
-    model.vendorId = 0x0D8C;
-    model.productId = 0x01DA;
-    model.version = 0x0100;
-    model.interfaces = {{3, HeadsetDescriptor()}};
-    model.commandInterface = 3;
-    model.eventInterface = 3;
-    DeviceInfo info;
-    info.firmwareVersion = 0x0100;
-    model.memory.info = ComposeDeviceInfo(info);
+    EmulatorModel model = BaseModel("headset", "USB gaming headset", 0x0D8C, 0x01DA, 0x0100,
+                                    {{3, HeadsetDescriptor()}}, 3);
     model.memory.settings = LightRecordMemory(kPadSettingsBytes);
-    model.memory.status.assign(kStatusBytes, 0);
     return model;
 }
 

@@ -196,7 +196,9 @@ TEST_F(CommandChannelTest, LightPacketsAreDroppedWhileACommandRuns) {
     test::TraceCapture trace;
     m_device.Emulator().SetReplyLatency(std::chrono::milliseconds(400));
     std::thread command([this] { EXPECT_EQ(m_channel.Begin(), kResultSuccess); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    while (!m_channel.IsBusy()) {
+        std::this_thread::yield();
+    }
     std::vector<uint8_t> frame(378, 0x22);
     EXPECT_EQ(m_channel.SendLightFrame(frame), kResultSuccess);
     command.join();
