@@ -270,5 +270,24 @@ TEST_F(CommandChannelTest, UnpluggedDeviceFailsAtOnce) {
     EXPECT_FALSE(m_device.Emulator().IsPlugged());
 }
 
+TEST_F(CommandChannelTest, ReconnectsAfterTheDeviceComesBack) {
+    const std::string path = m_device.PathOf(1, 4);
+    m_device.Emulator().Unplug();
+    EXPECT_NE(m_channel.Begin(), kResultSuccess);
+    {
+        std::lock_guard lock(m_channel.TransferLock());
+        m_channel.SetConnected(false);
+        m_channel.Device().Close();
+    }
+    ASSERT_TRUE(m_device.Emulator().Plug());
+    {
+        std::lock_guard lock(m_channel.TransferLock());
+        ASSERT_TRUE(m_channel.Device().Open(path, true, true, true, false));
+    }
+    m_channel.SetConnected(true);
+    EXPECT_EQ(m_channel.Begin(), kResultSuccess);
+    EXPECT_EQ(m_channel.End(), kResultSuccess);
+}
+
 }  // namespace
 }  // namespace quaro

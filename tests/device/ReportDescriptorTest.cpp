@@ -126,6 +126,38 @@ TEST(ReportDescriptorTest, UnpackReportDecodesArraysBitsAndSignedValues) {
     EXPECT_FALSE(UnpackReport(data, std::vector<uint8_t>{0x01, 0x00}));
 }
 
+TEST(ReportDescriptorTest, GlobalStackExtendedUsagesAndValueRanges) {
+    const std::vector<uint8_t> bytes = {
+        0x05, 0x01, 0x09, 0x04, 0xA1, 0x01,              // joystick
+        0x85, 0x01, 0x75, 0x08, 0x95, 0x02,              // id 1, 2 x 8 bits
+        0xA4,                                            // push
+        0x85, 0x02, 0x75, 0x10, 0x95, 0x01,              // id 2, 1 x 16 bits
+        0x0B, 0x38, 0x02, 0x0C, 0x00,                    // extended usage: consumer 0x0238
+        0x16, 0x00, 0x80, 0x26, 0xFF, 0x7F, 0x81, 0x02,  // -32768..32767
+        0xB4,                                            // pop: back to id 1, 2 x 8
+        0x19, 0x30, 0x29, 0x31, 0x15, 0x00, 0x26, 0xFF, 0x00, 0x81, 0x02,  // X, Y 0..255
+        0xC0};
+    const ReportDescriptor descriptor = ParseOk(bytes);
+    ASSERT_EQ(descriptor.collections.size(), 1u);
+    const auto& joystick = descriptor.collections[0];
+    EXPECT_EQ(joystick.reportIds, (std::vector<uint8_t>{2, 1}));
+    EXPECT_EQ(joystick.Length(HidReportType::kInput), 3);
+    ASSERT_EQ(joystick.values[0].size(), 2u);
+    EXPECT_EQ(joystick.values[0][0].usagePage, 0x0C);
+    EXPECT_EQ(joystick.values[0][0].usageMin, 0x0238);
+    EXPECT_EQ(joystick.values[0][1].logicalMax, 255);  // 0x26 0xFF 0x00 read unsigned
+
+    std::vector<HidData> data = BuildHidData(joystick, HidReportType::kInput);
+    ASSERT_EQ(data.size(), 3u);  // the wheel, then X and Y from the range
+    ASSERT_TRUE(UnpackReport(data, std::vector<uint8_t>{0x02, 0x00, 0x80}));
+    EXPECT_EQ(data[0].scaledValue, -32768);
+    ASSERT_TRUE(UnpackReport(data, std::vector<uint8_t>{0x01, 0x10, 0xF0}));
+    EXPECT_EQ(data[1].usage, 0x30);
+    EXPECT_EQ(data[1].rawValue, 0x10u);
+    EXPECT_EQ(data[2].usage, 0x31);
+    EXPECT_EQ(data[2].rawValue, 0xF0u);
+}
+
 TEST(ReportDescriptorTest, MalformedDescriptorsAreRefused) {
     const std::vector<std::vector<uint8_t>> malformed = {
         {0x05, 0x01, 0x09},                                            // truncated item
