@@ -78,6 +78,17 @@ int32_t CommandChannel::ReadReply(Packet& reply, uint32_t timeoutMs) {
     return kResultSuccess;
 }
 
+void CommandChannel::DropStaleReplies() {
+    // A reply that came after its command had timed out would otherwise be taken as the reply
+    // to the next request; with the same command code (chunk after chunk of one read) every
+    // later chunk would then carry its predecessor's data.
+    Packet stale{};
+    uint32_t got = 0;
+    while (m_device.ReadReport(stale, 0, got)) {
+        Trace("stale reply dropped");
+    }
+}
+
 int32_t CommandChannel::Transact(const Packet& request, Packet& reply, uint32_t& transferred) {
     ++m_busy;
     transferred = 0;
@@ -88,6 +99,7 @@ int32_t CommandChannel::Transact(const Packet& request, Packet& reply, uint32_t&
         bool written = false;
         {
             std::lock_guard lock(m_transferLock);
+            DropStaleReplies();
             written = m_device.WriteReport(request, timeout, transferred);
         }
         if (!written) {

@@ -86,6 +86,7 @@ private:
     int32_t Transact(const Packet& request, Packet& reply, uint32_t& transferred);
     int32_t TransactQuiet(const Packet& request, Packet& reply);
     int32_t ReadReply(Packet& reply, uint32_t timeoutMs);
+    void DropStaleReplies();
     uint32_t TimeoutMs() const { return IsSlowLink() ? kSlowLinkTimeoutMs : kTimeoutMs; }
 
     std::atomic<uint16_t> m_imageLength{kMaxImageLength};

@@ -109,6 +109,10 @@ void DeviceEmulator::OnOutputReport(uint16_t interfaceNumber, std::span<const ui
         std::this_thread::sleep_for(std::chrono::milliseconds(latency));
     }
     if (SimInterfaceServer* server = ServerFor(interfaceNumber)) {
+        if (outcome.stray) {
+            Observe(Direction::kSent, interfaceNumber, *outcome.stray);
+            server->SendInput(*outcome.stray);
+        }
         Observe(Direction::kSent, interfaceNumber, *outcome.reply);
         server->SendInput(*outcome.reply);
     }

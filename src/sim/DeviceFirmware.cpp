@@ -67,7 +67,6 @@ DeviceFirmware::Outcome DeviceFirmware::Handle(std::span<const uint8_t> report) 
         }
         switch (it->kind) {
             case FaultKind::kNoReply:
-                StampChecksum(reply);
                 it = m_faults.erase(it);
                 return outcome;
             case FaultKind::kUnplug:
@@ -83,6 +82,14 @@ DeviceFirmware::Outcome DeviceFirmware::Handle(std::span<const uint8_t> report) 
             case FaultKind::kStatusFF:
                 reply[kPacketStatus] = kStatusRejected;
                 break;
+            case FaultKind::kStrayReply: {
+                Packet stray{};
+                stray[0] = kPacketReportId;
+                stray[kPacketCommand] = kCmdLightFrame;
+                StampChecksum(stray);
+                outcome.stray = stray;
+                break;
+            }
         }
         it = m_faults.erase(it);
     }

@@ -27,11 +27,12 @@ struct FirmwareMemory {
 
 // Faults a test or the simulator asks for, applied to one coming packet.
 enum class FaultKind {
-    kNoReply,    // the packet is taken but never answered
-    kWrongEcho,  // the reply echoes another command byte
-    kStatusFE,   // the reply carries status 0xFE
-    kStatusFF,   // the reply carries status 0xFF
-    kUnplug,     // the device disappears instead of answering
+    kNoReply,     // the packet is taken but never answered
+    kWrongEcho,   // the reply echoes another command byte
+    kStatusFE,    // the reply carries status 0xFE
+    kStatusFF,    // the reply carries status 0xFF
+    kUnplug,      // the device disappears instead of answering
+    kStrayReply,  // a reply to a light packet comes first, then the real reply
 };
 
 // Counts of what the firmware has been told, for tests and the simulator's log.
@@ -51,6 +52,7 @@ public:
     explicit DeviceFirmware(FirmwareMemory memory);
 
     struct Outcome {
+        std::optional<Packet> stray;  // sent before the reply
         std::optional<Packet> reply;  // nothing when no reply is to be sent
         bool unplug = false;
     };

@@ -140,15 +140,12 @@ TEST_F(CommandChannelTest, StatusOnThirdChunkStopsAfterTwoAccepted) {
 }
 
 TEST_F(CommandChannelTest, MismatchedEchoGetsExactlyOneMoreRead) {
-    // A late reply to a light packet is waiting: the command's own reply comes second.
-    Packet stale{};
-    stale[0] = kPacketReportId;
-    stale[kPacketCommand] = kCmdLightFrame;
-    ASSERT_TRUE(m_device.Emulator().SendCommandReport(stale));
+    // A light packet's reply arrives between the request and its reply: one more read.
+    m_device.Emulator().ScheduleFault(FaultKind::kStrayReply);
     EXPECT_EQ(m_channel.Begin(), kResultSuccess);
 
     // Both replies mismatched: the second is taken as it is.
-    ASSERT_TRUE(m_device.Emulator().SendCommandReport(stale));
+    m_device.Emulator().ScheduleFault(FaultKind::kStrayReply);
     m_device.Emulator().ScheduleFault(FaultKind::kWrongEcho);
     EXPECT_EQ(m_channel.Begin(), kResultSuccess);
 
@@ -157,6 +154,14 @@ TEST_F(CommandChannelTest, MismatchedEchoGetsExactlyOneMoreRead) {
     const auto start = Clock::now();
     EXPECT_EQ(m_channel.Begin(), kResultFailed);
     EXPECT_GE(MsSince(start), 900);
+
+    // A reply already waiting before the request is stale and never taken for its reply.
+    Packet stale{};
+    stale[0] = kPacketReportId;
+    stale[kPacketCommand] = kCmdBegin;
+    stale[kPacketStatus] = kStatusRejected;
+    ASSERT_TRUE(m_device.Emulator().SendCommandReport(stale));
+    EXPECT_EQ(m_channel.Begin(), kResultSuccess);
 }
 
 TEST_F(CommandChannelTest, NoReplyTimesOutAfterAboutOneSecond) {
@@ -287,6 +292,24 @@ TEST_F(CommandChannelTest, ReconnectsAfterTheDeviceComesBack) {
     m_channel.SetConnected(true);
     EXPECT_EQ(m_channel.Begin(), kResultSuccess);
     EXPECT_EQ(m_channel.End(), kResultSuccess);
+}
+
+TEST_F(CommandChannelTest, LateReplyDoesNotShiftLaterReplies) {
+    FirmwareMemory memory = Memory();
+    for (size_t i = 0; i < memory.settings.size(); ++i) {
+        memory.settings[i] = static_cast<uint8_t>(i);
+    }
+    m_device.Emulator().Firmware().SetMemory(memory);
+    std::vector<uint8_t> chunk(4);
+    m_device.Emulator().SetReplyLatency(std::chrono::milliseconds(1300));
+    EXPECT_EQ(m_channel.ReadMemory(chunk, 0), kResultFailed);
+    m_device.Emulator().SetReplyLatency(std::chrono::milliseconds(0));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the late reply arrives
+    for (uint16_t address : {100, 104}) {
+        ASSERT_EQ(m_channel.ReadMemory(chunk, address), kResultSuccess);
+        EXPECT_EQ(chunk, std::vector<uint8_t>(memory.settings.begin() + address,
+                                              memory.settings.begin() + address + 4));
+    }
 }
 
 }  // namespace
