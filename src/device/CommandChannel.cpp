@@ -38,6 +38,9 @@ int32_t StatusResult(const Packet& reply) {
 }  // namespace
 
 void TracePacket(const char* heading, std::span<const uint8_t, kPacketSize> p) {
+    // The heading and its two lines stay together when several channels trace at once.
+    static std::mutex traceMutex;
+    std::lock_guard lock(traceMutex);
     Trace(heading);
     for (size_t half = 0; half < 2; ++half) {
         const uint8_t* b = p.data() + half * 32;

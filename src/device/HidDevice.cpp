@@ -238,7 +238,8 @@ bool HidDevice::ReadReport(std::span<uint8_t> buffer, uint32_t timeoutMs, uint32
     m_readPending = true;
     const Deadline deadline(timeoutMs);
     bool ok = false;
-    std::vector<uint8_t> raw(kMaxReportBytes + 1);
+    // One byte in front, for the report id that hidraw leaves out of unnumbered reports.
+    std::array<uint8_t, kMaxReportBytes + 1> raw;
     for (;;) {
         if (!WaitReady(fd, Direction::kRead, deadline.LeftMs())) {
             break;
