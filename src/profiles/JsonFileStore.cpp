@@ -157,7 +157,10 @@ Json::Value JsonFileStore::ParseDocument(std::string_view text) {
 }
 
 int JsonFileStore::WriteJson(const std::filesystem::path& path, const Json::Value& value) const {
-    const std::string text = FormatDocument(value);
+    return WriteText(path, FormatDocument(value));
+}
+
+int JsonFileStore::WriteText(const std::filesystem::path& path, const std::string& text) const {
     const std::filesystem::path folder = path.parent_path();
     std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
 

@@ -33,6 +33,10 @@ public:
     // any, is left as it was.
     int WriteJson(const std::filesystem::path& path, const Json::Value& value) const;
 
+    // Text stored byte for byte, with the same replace-whole guarantee and result as WriteJson:
+    // copies of imported and exported files.
+    int WriteText(const std::filesystem::path& path, const std::string& text) const;
+
     // The root value of a document's text; null when it is empty or is not JSON.
     static Json::Value ParseDocument(std::string_view text);
 
