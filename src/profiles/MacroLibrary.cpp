@@ -24,7 +24,8 @@ const Json::Value& MacroLibrary::EntryOf(const Json::Value& library, int number)
 
 std::vector<std::string> MacroLibrary::Names() const {
     std::vector<std::string> names;
-    for (const Json::Value& entry : ArrayMemberOf(ReadLibrary(), "MacroInfo")) {
+    const Json::Value library = ReadLibrary();
+    for (const Json::Value& entry : ArrayMemberOf(library, "MacroInfo")) {
         names.push_back(StringMember(entry, "MacroName"));
     }
     return names;
@@ -146,7 +147,8 @@ std::vector<MacroEvent> MacroLibrary::Load(int number) const {
     if (path.empty()) {
         return events;
     }
-    for (const Json::Value& object : ArrayMemberOf(m_store.ReadJson(path), "Events")) {
+    const Json::Value document = m_store.ReadJson(path);
+    for (const Json::Value& object : ArrayMemberOf(document, "Events")) {
         if (static_cast<int>(events.size()) >= kMaxEvents) {
             break;
         }
