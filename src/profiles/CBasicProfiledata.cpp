@@ -87,7 +87,7 @@ LightSetting CBasicProfiledata::GetLightInfo() {
     setting.brightness = static_cast<std::uint8_t>(IntMember(info, "Light"));
     setting.speed = static_cast<std::uint8_t>(IntMember(info, "Speed"));
     setting.direction = static_cast<std::uint8_t>(IntMember(info, "Fx"));
-    setting.multicolour = BoolMember(info, "MultiColor") ? 1 : 0;
+    setting.multiColor = BoolMember(info, "MultiColor") ? 1 : 0;
     setting.red = static_cast<std::uint8_t>(IntMember(info, "Red"));
     setting.green = static_cast<std::uint8_t>(IntMember(info, "Green"));
     setting.blue = static_cast<std::uint8_t>(IntMember(info, "Blue"));
@@ -104,7 +104,7 @@ void CBasicProfiledata::SetLightInfo(std::uint32_t word0, std::uint32_t word1,
     m_lightSetting.brightness = byteOf(word0, 1);
     m_lightSetting.speed = byteOf(word0, 2);
     m_lightSetting.direction = byteOf(word0, 3);
-    m_lightSetting.multicolour = byteOf(word1, 0);
+    m_lightSetting.multiColor = byteOf(word1, 0);
     m_lightSetting.red = byteOf(word1, 1);
     m_lightSetting.green = byteOf(word1, 2);
     m_lightSetting.blue = byteOf(word1, 3);
@@ -116,7 +116,7 @@ void CBasicProfiledata::SetLightInfo(std::uint32_t word0, std::uint32_t word1,
     info["Light"] = m_lightSetting.brightness;
     info["Speed"] = m_lightSetting.speed;
     info["Fx"] = m_lightSetting.direction;
-    info["MultiColor"] = m_lightSetting.multicolour;
+    info["MultiColor"] = m_lightSetting.multiColor;
     info["Red"] = m_lightSetting.red;
     info["Green"] = m_lightSetting.green;
     info["Blue"] = m_lightSetting.blue;
@@ -131,7 +131,7 @@ std::vector<LightSetting> CBasicProfiledata::GetLightList() {
             setting.brightness = static_cast<std::uint8_t>(IntMember(element, "LEDBrightness"));
             setting.speed = static_cast<std::uint8_t>(IntMember(element, "LEDSpeed"));
             setting.direction = BoolMember(element, "LEDDirection") ? 1 : 0;
-            setting.multicolour = BoolMember(element, "LEDMultiColor") ? 1 : 0;
+            setting.multiColor = BoolMember(element, "LEDMultiColor") ? 1 : 0;
             setting.red = static_cast<std::uint8_t>(IntMember(element, "red"));
             setting.green = static_cast<std::uint8_t>(IntMember(element, "green"));
             setting.blue = static_cast<std::uint8_t>(IntMember(element, "blue"));
@@ -167,8 +167,8 @@ std::vector<KeyAssignmentEntry> CBasicProfiledata::GetKeyList() {
         KeyAssignmentEntry entry;
         entry.keyIndex = static_cast<std::uint16_t>(i);
         entry.defaultKeyIndex = static_cast<std::uint16_t>(i);
-        entry.current = AssignmentFromInt(IntMember(keys[i], "Assignment"));
-        entry.defaults = AssignmentFromInt(IntMember(keys[i], "DefaultAssignment"));
+        entry.code = FromProfileInteger(IntMember(keys[i], "Assignment"));
+        entry.defaultCode = FromProfileInteger(IntMember(keys[i], "DefaultAssignment"));
         m_keyList.push_back(entry);
     }
     return m_keyList;
@@ -178,7 +178,8 @@ void CBasicProfiledata::SetKeyList(const std::vector<KeyAssignmentEntry>& list) 
     m_keyList = list;
     Json::Value& keys = WritableMember(m_deviceEntry, "KeyList");
     for (Json::ArrayIndex i = 0; i < list.size(); ++i) {
-        WritableMember(WritableElement(keys, i), "Assignment") = AssignmentToInt(list[i].current);
+        WritableMember(WritableElement(keys, i), "Assignment") =
+            static_cast<Json::Int64>(ToProfileInteger(list[i].code));
     }
 }
 

@@ -31,7 +31,7 @@ std::vector<LightEffectStep> ReadLightEffectFile(const JsonFileStore& store,
         step.brightness = static_cast<std::uint8_t>(IntMember(element, "LEDBrightness"));
         step.speed = static_cast<std::uint8_t>(IntMember(element, "LEDSpeed"));
         step.direction = static_cast<std::uint8_t>(IntMember(element, "LEDDirection"));
-        step.multicolour = static_cast<std::uint8_t>(IntMember(element, "LEDMultiColor"));
+        step.multiColor = static_cast<std::uint8_t>(IntMember(element, "LEDMultiColor"));
         step.red = static_cast<std::uint8_t>(IntMember(element, "red"));
         step.green = static_cast<std::uint8_t>(IntMember(element, "green"));
         step.blue = static_cast<std::uint8_t>(IntMember(element, "blue"));

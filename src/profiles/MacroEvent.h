@@ -1,5 +1,7 @@
 #pragma once
 
+#include "devices/keyboard/MacroImage.h"
+
 #include <json/value.h>
 
 #include <array>
@@ -8,17 +10,10 @@
 
 namespace quaro {
 
-// One input event of a macro. type: 1 mouse button, 4 horizontal movement, 5 vertical movement,
-// 9 modifier key, 10 key; button: the button bit, distance, modifier bit or key usage. down is
-// a press (or a movement left or upwards).
-struct MacroEvent {
-    bool down = false;
-    std::uint8_t type = 0;
-    std::uint8_t button = 0;
-    std::uint16_t delay = 0;
-
-    friend bool operator==(const MacroEvent&, const MacroEvent&) = default;
-};
+// MacroEvent is one input event of a macro, shared with the macro image the devices receive.
+// type: 1 mouse button, 4 horizontal movement, 5 vertical movement, 9 modifier key, 10 key;
+// button: the button bit, distance, modifier bit or key usage; down: a press (or a movement
+// left or upwards).
 
 inline constexpr int kMaxMacroDelay = 65535;
 

@@ -185,13 +185,13 @@ std::string MacroLibrary::Import(const std::filesystem::path& path) {
 
 void MacroLibrary::RenumberKeysForDeletedMacro(std::vector<KeyAssignmentEntry>& keys, int deleted) {
     for (KeyAssignmentEntry& key : keys) {
-        if (key.current[0] != 0x70 && key.current[0] != 0x71) {
+        if (!IsMacroCode(key.code)) {
             continue;
         }
-        if (key.current[1] == deleted) {
-            key.current = key.defaults;
-        } else if (key.current[1] > deleted) {
-            --key.current[1];
+        if (key.code.first == deleted) {
+            key.code = key.defaultCode;
+        } else if (key.code.first > deleted) {
+            --key.code.first;
         }
     }
 }

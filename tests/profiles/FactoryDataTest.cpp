@@ -35,10 +35,6 @@ Profile LoadShipped(const std::string& file) {
     return profile;
 }
 
-std::array<std::uint8_t, 3> Bytes(KeyCode code) {
-    return {code.type, code.first, code.second};
-}
-
 TEST(FactoryData, ShippedFilesAreTheGeneratorsOutput) {
     for (const auto& [name, document] : factory::FactoryDocuments()) {
         SCOPED_TRACE(name);
@@ -52,8 +48,8 @@ TEST(FactoryData, KeyboardDefaultsAreTheDefaultKeyTable) {
     const auto keys = keyboard.GetKeyList();
     ASSERT_EQ(keys.size(), static_cast<std::size_t>(kLogicalKeyCount));
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        EXPECT_EQ(keys[i].defaults, Bytes(kDefaultKeyTable[i])) << "key " << i;
-        EXPECT_EQ(keys[i].current, keys[i].defaults) << "key " << i;
+        EXPECT_EQ(keys[i].defaultCode, kDefaultKeyTable[i]) << "key " << i;
+        EXPECT_EQ(keys[i].code, keys[i].defaultCode) << "key " << i;
     }
     EXPECT_EQ(keyboard.GetSystemStages(), (SystemWords{0x0001001F, 0, 0}));
     EXPECT_EQ(keyboard.GetLightInfo().brightness, 5);
@@ -68,7 +64,7 @@ TEST(FactoryData, MouseButtonsStagesAndSystemWords) {
     const auto buttons = mouse.GetKeyList();
     ASSERT_EQ(buttons.size(), static_cast<std::size_t>(kMouseButtonCount));
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        EXPECT_EQ(buttons[i].defaults, Bytes(kMouseDefaultButtonTable[i])) << "button " << i;
+        EXPECT_EQ(buttons[i].defaultCode, kMouseDefaultButtonTable[i]) << "button " << i;
     }
     const auto stages = mouse.GetDpiStages();
     ASSERT_EQ(stages.size(), 5u);
@@ -154,8 +150,8 @@ TEST(FactoryData, GunFilesHoldThirtyBulletsInTheShootLayout) {
             const MacroEvent release = ParseMacroEvent(events[4 * b + 1]);
             const MacroEvent sideways = ParseMacroEvent(events[4 * b + 2]);
             const MacroEvent vertical = ParseMacroEvent(events[4 * b + 3]);
-            EXPECT_EQ(press, (MacroEvent{true, 1, 1, 10}));
-            EXPECT_EQ(release, (MacroEvent{false, 1, 1, 0}));
+            EXPECT_EQ(ToCompactRecord(press), (CompactEventRecord{10, 0, 0x81, 1}));
+            EXPECT_EQ(ToCompactRecord(release), (CompactEventRecord{0, 0, 0x01, 1}));
             EXPECT_EQ(sideways.type, 4);
             EXPECT_EQ(sideways.delay, 5);
             EXPECT_EQ(vertical.type, 5);

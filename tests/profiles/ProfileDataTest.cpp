@@ -114,7 +114,7 @@ TEST(ProfileData, LightInfoReadsBooleansFromNumbersAndCutsToBytes) {
         dir, R"({"LightInfo":{"SelectItem":257,"MultiColor":2,"Red":-1}})");
     const LightSetting setting = profile.GetLightInfo();
     EXPECT_EQ(setting.effect, 1);
-    EXPECT_EQ(setting.multicolour, 1);
+    EXPECT_EQ(setting.multiColor, 1);
     EXPECT_EQ(setting.red, 255);
     EXPECT_EQ(setting.brightness, 0);  // missing member
 }
@@ -139,11 +139,11 @@ TEST(ProfileData, KeyListSplitsCodesAndWritesOnlyAssignments) {
     ASSERT_EQ(keys.size(), 3u);
     EXPECT_EQ(keys[1].keyIndex, 1);
     EXPECT_EQ(keys[1].defaultKeyIndex, 1);
-    EXPECT_EQ(keys[1].current, (std::array<std::uint8_t, 3>{0x10, 0x01, 0x00}));
-    EXPECT_EQ(keys[1].defaults, (std::array<std::uint8_t, 3>{0x20, 0x00, 0x3A}));
+    EXPECT_EQ(keys[1].code, (KeyCode{0x10, 0x01, 0x00}));
+    EXPECT_EQ(keys[1].defaultCode, (KeyCode{0x20, 0x00, 0x3A}));
 
     keys.resize(5);
-    keys[4].current = {0x70, 0x02, 0x01};
+    keys[4].code = {0x70, 0x02, 0x01};
     profile.SetKeyList(keys);
     const Json::Value& list = profile.DeviceEntry()["KeyList"];
     ASSERT_EQ(list.size(), 5u);

@@ -219,7 +219,7 @@ TEST_F(StoreCorruption, MacroLibraryAndEventFile) {
                       const auto events = library.Load(0);
                       EXPECT_LE(events.size(), 2u);
                       for (const MacroEvent& event : events) {
-                          EXPECT_EQ(event, MacroEvent{});
+                          EXPECT_EQ(ToCompactRecord(event), CompactEventRecord{});
                       }
                       library.Rename(0, "n");
                       library.Export(0, m_dir / "out.mac");
