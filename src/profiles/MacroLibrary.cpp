@@ -62,13 +62,7 @@ std::string MacroLibrary::Add() {
         }
         return false;
     };
-    std::string name;
-    for (int n = 1;; ++n) {
-        name = "macro_" + std::to_string(n);
-        if (!taken(name)) {
-            break;
-        }
-    }
+    const std::string name = LowestFreeName("macro_", taken);
     const std::string guid = MakeFreshIdentifier([&](const std::string& candidate) {
         for (const Json::Value& entry : entries) {
             if (StringMember(entry, "Guid") == candidate) {

@@ -142,13 +142,8 @@ bool ProfileListStore::AddProfile() {
     if (static_cast<int>(m_names.size()) >= kMaxProfiles) {
         return false;
     }
-    std::string name;
-    for (int n = 1;; ++n) {
-        name = "profile" + std::to_string(n);
-        if (!NameTaken(name)) {
-            break;
-        }
-    }
+    const std::string name = LowestFreeName(
+        "profile", [this](const std::string& candidate) { return NameTaken(candidate); });
     Json::Value list = ReadList();
     const std::string identifier = AppendProfile(list, name, true);
     WriteProfileDocument(m_store.ReadJson(m_defaultProfilePath), name, identifier);

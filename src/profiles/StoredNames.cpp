@@ -44,6 +44,16 @@ bool EqualsIgnoringCase(std::string_view left, std::string_view right) {
     return true;
 }
 
+std::string LowestFreeName(std::string_view prefix,
+                           const std::function<bool(const std::string&)>& taken) {
+    for (int n = 1;; ++n) {
+        std::string name = std::string(prefix) + std::to_string(n);
+        if (!taken(name)) {
+            return name;
+        }
+    }
+}
+
 std::string MakeFreshIdentifier(const std::function<bool(const std::string&)>& taken) {
     auto when = std::chrono::system_clock::now();
     std::string identifier = JsonFileStore::MakeTimeStamp(when);
