@@ -1,5 +1,6 @@
 #include "profiles/MacroLibrary.h"
 
+#include "platform/Trace.h"
 #include "profiles/JsonAccess.h"
 #include "profiles/StoredNames.h"
 
@@ -49,6 +50,11 @@ std::filesystem::path MacroLibrary::EventFilePath(int number) const {
 }
 
 std::string MacroLibrary::Add() {
+    if (m_folder.empty()) {
+        // Without the user data folder the library would land in the working directory.
+        Trace("macro library has no folder\n");
+        return {};
+    }
     Json::Value library = ReadLibrary();
     const Json::Value& entries = ArrayMemberOf(library, "MacroInfo");
     if (static_cast<int>(entries.size()) >= kMaxMacros) {

@@ -1,5 +1,6 @@
 #include "profiles/ProfileListStore.h"
 
+#include "platform/Trace.h"
 #include "profiles/JsonAccess.h"
 #include "profiles/StoreFileNames.h"
 #include "profiles/StoredNames.h"
@@ -101,7 +102,23 @@ std::string ProfileListStore::AppendProfile(Json::Value& list, const std::string
     return identifier;
 }
 
+bool ProfileListStore::HasFolder() const {
+    if (m_folder.empty()) {
+        // The user data folder could not be made; relative names would land in the working
+        // directory.
+        Trace("profile list has no folder\n");
+        return false;
+    }
+    return true;
+}
+
 void ProfileListStore::InitProfileList() {
+    m_names.clear();
+    m_selected = -1;
+    m_currentId.clear();
+    if (!HasFolder()) {
+        return;
+    }
     Json::Value list = ReadList();
     if (ArrayMemberOf(list, "profilelist").empty()) {
         const std::string name = "profile1";
@@ -115,12 +132,9 @@ void ProfileListStore::InitProfileList() {
         WriteList(list);
         WriteProfileDocument(m_store.ReadJson(m_defaultProfilePath), name, identifier);
     }
-    m_names.clear();
     for (const Json::Value& entry : ArrayMemberOf(list, "profilelist")) {
         m_names.push_back(StringMember(entry, "profilename"));
     }
-    m_selected = -1;
-    m_currentId.clear();
     const int stored = IntMember(list, "profileselect");
     // A selection that names no profile would hand the page an empty identifier.
     SelectProfile(stored >= 0 && stored < static_cast<int>(m_names.size()) ? stored : 0);
@@ -139,7 +153,7 @@ bool ProfileListStore::SelectProfile(int index) {
 }
 
 bool ProfileListStore::AddProfile() {
-    if (static_cast<int>(m_names.size()) >= kMaxProfiles) {
+    if (!HasFolder() || static_cast<int>(m_names.size()) >= kMaxProfiles) {
         return false;
     }
     const std::string name = LowestFreeName(
@@ -193,6 +207,9 @@ bool ProfileListStore::DeleteProfile() {
 }
 
 bool ProfileListStore::ImportProfile(const std::filesystem::path& path) {
+    if (!HasFolder()) {
+        return false;
+    }
     Json::Value document = m_store.ReadJson(path);
     if (!MemberOf(document, "profilename").isString()) {
         return false;

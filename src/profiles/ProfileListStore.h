@@ -61,6 +61,7 @@ public:
     bool ResetProfile();
 
 private:
+    bool HasFolder() const;
     Json::Value ReadList() const;
     void WriteList(const Json::Value& list) const;
     bool NameTaken(const std::string& name, int except = -1) const;

@@ -251,5 +251,29 @@ TEST_F(StoreCorruption, LightStores) {
     }
 }
 
+// A user data folder that could not be made arrives as an empty path.
+TEST(StoresWithoutAFolder, WriteNothingIntoTheWorkingDirectory) {
+    test::TempDir dir;
+    test::TraceCapture traces;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    ProfileListStore list;
+    list.SetDefaultProfilePath(dir / "missing.Json");
+    list.InitProfileList();
+    EXPECT_FALSE(list.AddProfile());
+    EXPECT_FALSE(list.CopyProfile());
+    test::WriteFileBytes(dir / "in.json", R"({"profilename":"a","profileUUID":"b"})");
+    EXPECT_FALSE(list.ImportProfile(dir / "in.json"));
+    MacroLibrary macros{std::filesystem::path()};
+    EXPECT_EQ(macros.Add(), "");
+    EXPECT_EQ(macros.Import(dir / "in.json"), "");
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(list.Names().empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
+    EXPECT_TRUE(traces.Contains("profile list has no folder\n"));
+}
+
 }  // namespace
 }  // namespace quaro
