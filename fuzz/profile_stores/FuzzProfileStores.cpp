@@ -17,11 +17,15 @@
 
 namespace {
 
+// One scratch folder per run; libFuzzer leaves by _Exit, so it is not removed (it stays small).
 const std::filesystem::path& Folder() {
     static const std::filesystem::path folder = [] {
         char pattern[] = "/tmp/quaro-fuzz-XXXXXX";
         const char* made = ::mkdtemp(pattern);
-        return std::filesystem::path(made != nullptr ? made : "/tmp");
+        if (made == nullptr) {
+            std::abort();
+        }
+        return std::filesystem::path(made);
     }();
     return folder;
 }
