@@ -1,0 +1,394 @@
+#include "devices/light/KeyboardLightEngine.h"
+#include "devices/light/LedLightEngine.h"
+#include "devices/light/LightListComposer.h"
+#include "devices/light/LightPrimitives.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <vector>
+
+namespace quaro {
+namespace {
+
+// A clock the test moves by hand.
+struct TestClock {
+    std::uint32_t now = 100000;
+    MillisecondClock Get() {
+        return [this] { return now; };
+    }
+};
+
+LightSetting Setting(std::uint8_t direction, std::uint8_t multi = 1, std::uint8_t brightness = 5,
+                     std::uint8_t speed = 0) {
+    return {.effect = 0,
+            .brightness = brightness,
+            .speed = speed,
+            .direction = direction,
+            .multiColor = multi,
+            .red = 200,
+            .green = 100,
+            .blue = 50};
+}
+
+bool AllDark(std::span<const LedColor> leds) {
+    return std::all_of(leds.begin(), leds.end(), [](const LedColor& c) {
+        return ScaleChannel(c.red, c.intensity) == 0 && ScaleChannel(c.green, c.intensity) == 0 &&
+               ScaleChannel(c.blue, c.intensity) == 0;
+    });
+}
+
+TEST(LightPrimitives, StepPhaseWrapsBothWays) {
+    EXPECT_EQ(StepPhase(true, 192, 191, 1), 0);
+    EXPECT_EQ(StepPhase(true, 96, 94, 3), 0);
+    EXPECT_EQ(StepPhase(false, 192, 0, 1), 191);
+    EXPECT_EQ(StepPhase(false, 96, 2, 3), 93);
+    EXPECT_EQ(StepPhase(false, 52, 200, 1), 51);  // a phase left by a longer effect
+    EXPECT_EQ(StepPhase(true, 52, 200, 1), 0);
+}
+
+TEST(LightPrimitives, BreathingWrapsBothWaysAndAdvancesItsColourAtTheWrap) {
+    std::array<LedColor, 3> leds{};
+    BaseLightState state;
+    state.animationStep = 127;
+    state.colorStep = 176;
+    LightStepBreathing(leds, state, Setting(1));
+    EXPECT_EQ(state.animationStep, 0);
+    EXPECT_EQ(state.colorStep, 192);  // 192 is allowed and shows the colour of 0
+    EXPECT_EQ(leds[0].red, 255);
+    EXPECT_EQ(leds[0].intensity, 0);
+    state.animationStep = 127;
+    LightStepBreathing(leds, state, Setting(1));
+    EXPECT_EQ(state.colorStep, 0);
+
+    state.animationStep = 0;
+    LightStepBreathing(leds, state, Setting(0));
+    EXPECT_EQ(state.animationStep, 127);
+    EXPECT_EQ(state.colorStep, 0);
+    state.animationStep = 64;
+    LightStepBreathing(leds, state, Setting(0, 0, 3));
+    EXPECT_EQ(state.animationStep, 63);
+    EXPECT_EQ(leds[2], (LedColor{200, 100, 50, 255 * 135 / 256}));
+    state.animationStep = 1;
+    LightStepBreathing(leds, state, Setting(0));
+    EXPECT_EQ(state.colorStep, 16);
+}
+
+TEST(LightPrimitives, SpectrumRunsBackwardFromZeroTo191) {
+    std::array<LedColor, 2> leds{};
+    BaseLightState state;
+    LightStepSpectrum(leds, state, Setting(0, 1, 4));
+    EXPECT_EQ(state.animationStep, 191);
+    EXPECT_EQ(leds[1], (LedColor{255, 0, 0, 195}));
+    LightStepSpectrum(leds, state, Setting(1));
+    EXPECT_EQ(state.animationStep, 0);
+}
+
+TEST(LightPrimitives, BlinkTogglesOnItsSpeedPeriod) {
+    for (const auto& [speed, period] : {std::pair{0, 5600u}, std::pair{4, 1400u}}) {
+        SCOPED_TRACE(speed);
+        std::array<LedColor, 2> leds{};
+        BaseLightState state;
+        state.lastToggle = 50000;
+        const LightSetting setting = Setting(1, 0, 5, static_cast<std::uint8_t>(speed));
+        LightStepBlink(leds, state, setting, 50000 + period - 1);
+        EXPECT_FALSE(state.blinkOn);
+        EXPECT_TRUE(AllDark(leds));
+        LightStepBlink(leds, state, setting, 50000 + period);
+        EXPECT_TRUE(state.blinkOn);
+        EXPECT_EQ(leds[0], (LedColor{200, 100, 50, 255}));
+        EXPECT_EQ(state.animationStep, 16);
+        LightStepBlink(leds, state, setting, 50000 + 2 * period - 1);
+        EXPECT_TRUE(state.blinkOn);
+        LightStepBlink(leds, state, setting, 50000 + 2 * period);
+        EXPECT_FALSE(state.blinkOn);
+        EXPECT_TRUE(AllDark(leds));
+    }
+}
+
+TEST(LightPrimitives, FourColourStepsStayInTheirList) {
+    std::array<LedColor, 1> leds{};
+    BaseLightState state;
+    state.animationStep = 150;  // left over from the spectrum
+    state.colorStep = 192;
+    LightStepBlinkFourColours(leds, state, Setting(1), 1000000);
+    EXPECT_EQ(state.animationStep, 1);
+    EXPECT_EQ(leds[0], (LedColor{0, 255, 0, 255}));
+    LightStepBreathingFourColours(leds, state, Setting(1));
+    EXPECT_LE(state.colorStep, 3);
+}
+
+TEST(LightPrimitives, FadeSequencesSlowAndFast) {
+    std::vector<int> slow;
+    for (std::uint8_t v = 255; v != 0;) {
+        v = FadeStep(v, false);
+        slow.push_back(v);
+    }
+    EXPECT_EQ(slow, (std::vector<int>{215, 175, 135, 95, 65, 35, 25, 17, 9, 5, 1, 0}));
+    std::vector<int> fast;
+    for (std::uint8_t v = 20; v != 0;) {
+        v = FadeStep(v, true);
+        fast.push_back(v);
+    }
+    EXPECT_EQ(fast, (std::vector<int>{12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));
+    EXPECT_EQ(FadeStep(0, false), 0);
+}
+
+TEST(LightPrimitives, RingRotatesAndMarks) {
+    LightRing ring{};
+    ring[0] = 1;
+    ring[22] = 2;
+    RotateRing(ring, true);
+    EXPECT_EQ(ring[0], 2);
+    EXPECT_EQ(ring[1], 1);
+    RotateRing(ring, false);
+    RotateRing(ring, false);
+    EXPECT_EQ(ring[22], 1);
+    EXPECT_EQ(ring[21], 2);
+    LightRing small{};
+    small[7] = 1;
+    RotateRing(small, true, 8);
+    EXPECT_EQ(small[0], 1);
+    EXPECT_EQ(small[8], 0);
+
+    std::array<std::uint8_t, 126> levels{};
+    ring = {};
+    ring[8] = ring[9] = 1;
+    MarkRingKeys(levels, ring);
+    EXPECT_EQ(levels[8], 255);
+    EXPECT_EQ(levels[9], 0);
+    MarkRingLeds(levels, ring, 15);
+    EXPECT_EQ(levels[9], 255);
+    ClearFades(levels, ring);
+    EXPECT_EQ(levels[8], 0);
+    EXPECT_EQ(ring[9], 0);
+}
+
+TEST(KeyboardLightEngine, StartStepsSeedTheirState) {
+    TestClock clock;
+    KeyboardLightEngine engine(clock.Get(), SeededRandomSource(1));
+    engine.Start(0);
+    EXPECT_EQ(engine.State().hue[0], 33);
+    EXPECT_EQ(engine.State().hue[1], 66);
+    EXPECT_EQ(engine.State().hue[4], 165);  // 132 + 33
+    EXPECT_EQ(engine.State().hue[5], 6);    // 165 + 97 in 8 bits
+    engine.Start(12);
+    EXPECT_EQ(engine.State().planes[2][9], 0x40);
+    engine.Start(15);
+    EXPECT_EQ(engine.State().planes[0][1], 0x01);
+    EXPECT_EQ(engine.State().planes[0][9], 0);
+    engine.Start(14);
+    EXPECT_EQ(engine.State().level[105], 72);  // column 0, row 6
+    EXPECT_EQ(engine.State().hue[125], 140);   // column 20
+    engine.Start(20);
+    // Column 0 falls by 35 per row and wraps by 98 once it would leave 0-191.
+    EXPECT_EQ(engine.State().pulse[105], 140);
+    EXPECT_EQ(engine.State().pulse[0], 106);  // column 2, row 1: 176 - 35 - 35
+    EXPECT_EQ(engine.State().hue[0], 14);
+}
+
+TEST(KeyboardLightEngine, ColumnWaveDirectionsMirrorEachOther) {
+    TestClock clock;
+    for (const std::uint8_t multi : {0, 1}) {
+        SCOPED_TRACE(multi);
+        KeyboardLightEngine forward(clock.Get(), SeededRandomSource(1));
+        KeyboardLightEngine backward(clock.Get(), SeededRandomSource(1));
+        forward.Start(0);
+        backward.Start(0);
+        forward.Step(0, Setting(1, multi));
+        backward.Step(0, Setting(0, multi));
+        // Keys 22, 23 and 24 sit in columns 2, 3 and 4 of the same row.
+        const std::array<LedColor, 3> forwardBefore = {forward.Colors()[22], forward.Colors()[23],
+                                                       forward.Colors()[24]};
+        const std::array<LedColor, 3> backwardBefore = {
+            backward.Colors()[22], backward.Colors()[23], backward.Colors()[24]};
+        EXPECT_NE(forwardBefore[0], forwardBefore[1]);
+        // Seven steps move the wave by one column: towards column 0 forward, away backward.
+        for (int step = 0; step < 7; ++step) {
+            forward.Step(0, Setting(1, multi));
+            backward.Step(0, Setting(0, multi));
+        }
+        EXPECT_EQ(forward.Colors()[22], forwardBefore[1]);
+        EXPECT_EQ(forward.Colors()[23], forwardBefore[2]);
+        EXPECT_EQ(backward.Colors()[23], backwardBefore[0]);
+        EXPECT_EQ(backward.Colors()[24], backwardBefore[1]);
+    }
+}
+
+TEST(KeyboardLightEngine, SpreadingReactionHoldsKeysNearAnotherHeldKey) {
+    TestClock clock;
+    KeyboardLightEngine engine(clock.Get(), SeededRandomSource(1));
+    engine.Start(23);
+    // D (66) sits at column 4, row 3 and G (68) at column 6, row 3: F (67) between them is a
+    // nearest neighbour of both.
+    engine.React(23, 66, 1);
+    EXPECT_EQ(engine.State().level[66], 255);
+    EXPECT_EQ(engine.State().level[67], 150);  // same row, next column
+    EXPECT_EQ(engine.State().level[45], 150);  // row above (E)
+    EXPECT_EQ(engine.State().level[46], 90);   // diagonal (R)
+    EXPECT_EQ(engine.State().level[68], 60);   // two columns away (G)
+    engine.React(23, 68, 1);
+    EXPECT_EQ(engine.State().level[67], 255);  // raised by both, capped
+    engine.React(23, 66, 2);
+    // F has G held beside it and stays; E (column 4, row 2) has no held key near it and falls.
+    EXPECT_EQ(engine.State().level[67], 255);
+    EXPECT_EQ(engine.State().reaction[67], KeyReaction::kRising);
+    EXPECT_EQ(engine.State().level[45], 135);
+    EXPECT_EQ(engine.State().reaction[45], KeyReaction::kFalling);
+    // D itself is two columns from G, so it is held up too.
+    EXPECT_EQ(engine.State().reaction[66], KeyReaction::kRising);
+    EXPECT_EQ(engine.State().pressed[66], 0);
+    engine.React(23, 68, 2);
+    EXPECT_EQ(engine.State().reaction[66], KeyReaction::kFalling);
+    EXPECT_EQ(engine.State().reaction[67], KeyReaction::kFalling);
+    // Keys outside the matrix and unknown events change nothing.
+    const KeyboardLightState before = engine.State();
+    engine.React(23, 18, 1);
+    engine.React(23, 500, 1);
+    engine.React(23, 30, 3);
+    EXPECT_EQ(engine.State().level, before.level);
+}
+
+TEST(KeyboardLightEngine, HeldKeyStaysLitAndFadesAfterRelease) {
+    TestClock clock;
+    KeyboardLightEngine engine(clock.Get(), SeededRandomSource(1));
+    engine.Start(6);
+    engine.React(6, 30, 1);
+    for (int i = 0; i < 5; ++i) {
+        engine.Step(6, Setting(1, 0));
+    }
+    EXPECT_EQ(engine.Colors()[30], (LedColor{200, 100, 50, 254}));
+    engine.React(6, 30, 2);
+    engine.Step(6, Setting(1, 0));
+    EXPECT_EQ(engine.State().level[30], 250);
+    for (int i = 0; i < 60; ++i) {
+        engine.Step(6, Setting(1, 0));
+    }
+    EXPECT_EQ(engine.State().level[30], 0);
+}
+
+TEST(KeyboardLightEngine, PathFillCannotRunPastItsTable) {
+    TestClock clock;
+    KeyboardLightEngine engine(clock.Get(), SeededRandomSource(1));
+    engine.Start(27);
+    for (int step = 0; step < 400; ++step) {
+        engine.Step(27, Setting(step < 200 ? 1 : 0));
+        ASSERT_LE(engine.State().phase, 126);
+    }
+}
+
+TEST(LightEngines, BrightnessZeroIsDarkInEveryModeOfEveryDevice) {
+    TestClock clock;
+    std::vector<LightEffectStep> custom = {{0, 0, 5, 0, 1, 255, 255, 255, 1000, 0},
+                                           {4, 0, 5, 0, 1, 255, 255, 255, 1000, 0}};
+    for (int mode = 0; mode <= 30; ++mode) {
+        SCOPED_TRACE(mode);
+        KeyboardLightEngine keyboard(clock.Get(), SeededRandomSource(7));
+        keyboard.CustomEffect().SetSteps(custom);
+        std::vector<CustomLightColor> colors(126, CustomLightColor{255, 255, 255, 255});
+        keyboard.Start(static_cast<std::uint8_t>(mode), colors);
+        for (int step = 0; step < 60; ++step) {
+            keyboard.React(static_cast<std::uint8_t>(mode), 30 + step % 20, 1 + step % 2);
+            keyboard.Step(static_cast<std::uint8_t>(mode), Setting(step % 2, step % 3 != 0, 0, 5));
+            clock.now += 700;
+            ASSERT_TRUE(AllDark(keyboard.Colors())) << step;
+        }
+        for (const auto& [kind, count] :
+             {std::pair{LedDeviceKind::kMouse, 7}, std::pair{LedDeviceKind::kPad, 15},
+              std::pair{LedDeviceKind::kHeadset, 13}}) {
+            LedLightEngine leds(kind, count, clock.Get());
+            leds.CustomEffect().SetSteps(custom);
+            for (int step = 0; step < 60; ++step) {
+                leds.Step(static_cast<std::uint8_t>(mode), Setting(step % 2, step % 3 != 0, 0, 5));
+                clock.now += 700;
+                ASSERT_TRUE(AllDark(leds.Colors())) << step;
+            }
+        }
+    }
+}
+
+TEST(LedLightEngine, WavesSpaceTheirLedsByDevice) {
+    TestClock clock;
+    LedLightEngine pad(LedDeviceKind::kPad, 15, clock.Get());
+    LedLightEngine headset(LedDeviceKind::kHeadset, 13, clock.Get());
+    pad.Step(0, Setting(1));
+    headset.Step(0, Setting(1));
+    EXPECT_EQ(pad.Colors()[2], WheelLed(1 + 1 + 14, 255));
+    EXPECT_EQ(headset.Colors()[2], WheelLed(1 + 1 + 32, 255));
+    LedLightEngine single(LedDeviceKind::kHeadset, 13, clock.Get());
+    single.Step(0, Setting(1, 0));  // the single-colour wave moves three places a step
+    EXPECT_EQ(single.State().phase, 3);
+    EXPECT_EQ(single.Colors()[1], (LedColor{200, 100, 50, Scale(255, kWaveCurve[13])}));
+}
+
+TEST(LedLightEngine, ChasesMoveALitMarkAroundTheDevice) {
+    TestClock clock;
+    for (const std::uint8_t mode : {6, 7}) {
+        SCOPED_TRACE(mode);
+        LedLightEngine pad(LedDeviceKind::kPad, 15, clock.Get());
+        std::vector<int> brightest;
+        for (int step = 0; step < 40; ++step) {
+            pad.Step(mode, Setting(1, 0));
+            const auto leds = pad.Colors();
+            const auto top = std::max_element(leds.begin(), leds.end(), [](auto& a, auto& b) {
+                return a.intensity < b.intensity;
+            });
+            if (top->intensity > 0) {
+                brightest.push_back(static_cast<int>(top - leds.begin()));
+            }
+        }
+        ASSERT_GT(brightest.size(), 20u);
+        // The brightest LED moves on: it is not always the same one.
+        EXPECT_GT(std::set<int>(brightest.begin(), brightest.end()).size(), 4u);
+    }
+}
+
+TEST(LightListComposer, EntriesOverrideWhatTheEffectDrew) {
+    TestClock clock;
+    LightListComposer composer(clock.Get());
+    std::vector<LedColor> leds(6, LedColor{9, 9, 9, 9});
+    std::vector<LightSetting> entries(6);
+    entries[0] = {.effect = 0, .brightness = 5, .speed = 0, .extraByte = 0};  // absent area
+    entries[1] = {.effect = 1, .brightness = 3, .red = 1, .green = 2, .blue = 3};
+    entries[2] = {.effect = 4};
+    entries[3] = {.effect = 0, .brightness = 5, .speed = 1, .red = 7, .extraByte = 1};
+    entries[4] = {.effect = 2, .brightness = 5, .speed = 4, .red = 5};
+    entries[5] = {.effect = 9};
+    composer.Load(entries);
+    composer.Compose(leds);
+    EXPECT_EQ(leds[0], (LedColor{9, 9, 9, 9}));
+    EXPECT_EQ(leds[1], (LedColor{1, 2, 3, 135}));
+    EXPECT_EQ(leds[2], LedColor{});
+    EXPECT_EQ(leds[3], (LedColor{7, 0, 0, Scale(kBreathingCurve[5], 255)}));
+    EXPECT_EQ(leds[4], (LedColor{5, 0, 0, 255}));  // first pass flips on
+    EXPECT_EQ(leds[5], (LedColor{9, 9, 9, 9}));
+    clock.now += 1399;
+    composer.Compose(leds);
+    EXPECT_EQ(leds[4].intensity, 255);
+    clock.now += 1;
+    composer.Compose(leds);
+    EXPECT_EQ(leds[4], LedColor{});
+}
+
+TEST(CustomEffectPlayer, PlaysStepsForTheirTimeAndNothingWithoutSteps) {
+    TestClock clock;
+    CustomEffectPlayer player(clock.Get());
+    std::vector<LedColor> leds(4, LedColor{1, 1, 1, 1});
+    player.Play(leds, 0);
+    EXPECT_TRUE(AllDark(leds));
+    player.SetSteps({{1, 5, 5, 0, 0, 10, 20, 30, 1000, 0}, {5, 5, 5, 0, 1, 0, 0, 0, 1000, 0}});
+    player.Play(leds, 0);
+    EXPECT_EQ(leds[3], (LedColor{10, 20, 30, 255}));
+    clock.now += 1000;
+    player.Play(leds, 0);  // still the static step: its time has not been exceeded
+    EXPECT_EQ(leds[3], (LedColor{10, 20, 30, 255}));
+    clock.now += 1;
+    player.Play(leds, 0);
+    player.Play(leds, 0);
+    // The phase carries over from the static step (three passes) and moves one hue a pass.
+    EXPECT_EQ(leds[0], WheelLed(4, 255));
+}
+
+}  // namespace
+}  // namespace quaro
