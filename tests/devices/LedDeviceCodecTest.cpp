@@ -1,4 +1,5 @@
 #include "devices/headset/HeadsetLightReports.h"
+#include "devices/light/LedLightFrame.h"
 #include "devices/mouse/MouseSettingsRecord.h"
 #include "devices/pad/PadSettingsRecord.h"
 
@@ -132,6 +133,16 @@ TEST(HeadsetLightReports, CapsAt247AndSendsTwelveReportsInOrder) {
     EXPECT_EQ(reports[5][4 + 0], 247);  // green 255 at full intensity
     EXPECT_EQ(reports[5][4 + 6], 0);    // only six LEDs in the second half
     EXPECT_EQ(reports[8][4 + 6], 5);    // blue of LED 6
+}
+
+TEST(LedLightFrame, ScalesEachLedInOrderAndStopsAtTheBuffer) {
+    const std::vector<LedColor> leds = {{255, 255, 255, 255}, {100, 50, 25, 128}, {9, 9, 9, 0}};
+    std::array<std::uint8_t, 9> frame{};
+    ASSERT_EQ(ComposeLedLightFrame(leds, frame), 9u);
+    EXPECT_EQ(frame, (std::array<std::uint8_t, 9>{254, 254, 254, 50, 25, 12, 0, 0, 0}));
+    std::array<std::uint8_t, 5> small{};
+    EXPECT_EQ(ComposeLedLightFrame(leds, small), 3u);
+    EXPECT_EQ(PreviewColorValue({1, 2, 3, 4}), 0x020301u);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <set>
+#include <thread>
 #include <vector>
 
 namespace quaro {
@@ -306,6 +308,33 @@ TEST(LightEngines, BrightnessZeroIsDarkInEveryModeOfEveryDevice) {
             }
         }
     }
+}
+
+TEST(KeyboardLightEngine, SnapshotsNeverMixTwoSteps) {
+    TestClock clock;
+    KeyboardLightEngine engine(clock.Get(), SeededRandomSource(1));
+    engine.Start(5);
+    std::atomic<bool> done{false};
+    std::thread lightThread([&] {
+        LightSetting red = Setting(1, 0);
+        red.red = 255;
+        LightSetting blue = Setting(1, 0);
+        blue.blue = 255;
+        for (int step = 0; step < 20000; ++step) {
+            engine.Step(5, step % 2 == 0 ? red : blue);
+            engine.React(6, step % 126, 1);
+        }
+        done = true;
+    });
+    std::array<LedColor, 126> frame{};
+    int mixed = 0;
+    while (!done) {
+        engine.SnapshotColors(frame);
+        mixed +=
+            std::all_of(frame.begin(), frame.end(), [&](auto& c) { return c == frame[0]; }) ? 0 : 1;
+    }
+    lightThread.join();
+    EXPECT_EQ(mixed, 0);
 }
 
 TEST(LedLightEngine, WavesSpaceTheirLedsByDevice) {

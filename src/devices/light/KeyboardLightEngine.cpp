@@ -109,6 +109,7 @@ KeyboardLightEngine::KeyboardLightEngine(MillisecondClock clock, RandomSource ra
     : m_clock(clock), m_random(std::move(random)), m_custom(std::move(clock)) {}
 
 void KeyboardLightEngine::Start(std::uint8_t mode, std::span<const CustomLightColor> customColors) {
+    std::lock_guard lock(m_lock);
     m_state.phase = 0;
     m_state.counter = 0;
     m_state.showPhase = 0;
@@ -144,7 +145,21 @@ void KeyboardLightEngine::Start(std::uint8_t mode, std::span<const CustomLightCo
     }
 }
 
-void KeyboardLightEngine::Step(std::uint8_t mode, const LightSetting& setting) {
+void KeyboardLightEngine::Step(std::uint8_t mode, const LightSetting& setting,
+                               LightListComposer* overlay) {
+    std::lock_guard lock(m_lock);
+    RunStep(mode, setting);
+    if (overlay != nullptr) {
+        overlay->Compose(m_colors);
+    }
+}
+
+void KeyboardLightEngine::SnapshotColors(std::span<LedColor> out) const {
+    std::lock_guard lock(m_lock);
+    std::copy_n(m_colors.begin(), std::min(out.size(), m_colors.size()), out.begin());
+}
+
+void KeyboardLightEngine::RunStep(std::uint8_t mode, const LightSetting& setting) {
     switch (mode) {
         case 0:
             return ColumnWave(setting, false);
@@ -585,6 +600,7 @@ void KeyboardLightEngine::React(std::uint8_t mode, int key, int event) {
         (event != 1 && event != 2)) {
         return;
     }
+    std::lock_guard lock(m_lock);
     switch (mode) {
         case 6:
             m_state.reaction[key] = static_cast<KeyReaction>(event);

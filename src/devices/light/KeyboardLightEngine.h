@@ -3,10 +3,12 @@
 #include "devices/DeviceRecords.h"
 #include "devices/keyboard/KeyTables.h"
 #include "devices/light/CustomEffectPlayer.h"
+#include "devices/light/LightListComposer.h"
 #include "devices/light/LightPrimitives.h"
 
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <span>
 
 namespace quaro {
@@ -38,9 +40,9 @@ struct KeyboardLightState {
 std::uint8_t KeyboardLightPeriod(std::uint8_t mode, std::uint8_t speed);
 bool IsKeyboardCustomEffectMode(std::uint8_t mode);
 
-// The keyboard's software light effects over its 126 logical keys. Not thread-safe by itself: the
-// page's light thread calls Start and Step, and its key event thread calls React, which only sets
-// levels, states and plane bits that the next step reads.
+// The keyboard's software light effects over its 126 logical keys. The page's light thread calls
+// Start and Step, its key event thread React and its frame timer SnapshotColors; the engine's lock
+// keeps them apart, so a frame never mixes two steps.
 class KeyboardLightEngine {
 public:
     KeyboardLightEngine(MillisecondClock clock, RandomSource random);
@@ -50,18 +52,23 @@ public:
     void Start(std::uint8_t mode, std::span<const CustomLightColor> customColors = {});
 
     // One step of the mode: the setting's effect is ignored in favour of mode, its speed is the
-    // effective speed.
-    void Step(std::uint8_t mode, const LightSetting& setting);
+    // effective speed. The per-LED settings of overlay, when given, are laid over the result.
+    void Step(std::uint8_t mode, const LightSetting& setting, LightListComposer* overlay = nullptr);
 
     // A key event from the keyboard: event 1 pressed, 2 released.
     void React(std::uint8_t mode, int key, int event);
 
+    // A consistent copy of the key colours, for another thread than the light thread.
+    void SnapshotColors(std::span<LedColor> out) const;
+
+    // Direct views for the thread that steps the engine (and for tests).
     std::span<LedColor> Colors() { return m_colors; }
     std::span<const LedColor> Colors() const { return m_colors; }
     const KeyboardLightState& State() const { return m_state; }
     CustomEffectPlayer& CustomEffect() { return m_custom; }
 
 private:
+    void RunStep(std::uint8_t mode, const LightSetting& setting);
     std::uint8_t RandomHue() { return static_cast<std::uint8_t>(m_random() % 192); }
     LedColor KeyColor(int key, const LightSetting& setting, std::uint8_t intensity) const;
 
@@ -98,6 +105,7 @@ private:
 
     MillisecondClock m_clock;
     RandomSource m_random;
+    mutable std::mutex m_lock;
     KeyboardLightState m_state;
     std::array<LedColor, kLogicalKeyCount> m_colors{};
     std::array<LedColor, kLogicalKeyCount> m_customColors{};

@@ -23,12 +23,27 @@ LedLightEngine::LedLightEngine(LedDeviceKind kind, int ledCount, MillisecondCloc
 }
 
 void LedLightEngine::Start() {
+    std::lock_guard lock(m_lock);
     m_state.phase = 0;
     m_state.counter = 0;
     ClearFades(m_state.level, m_state.ring);
 }
 
-void LedLightEngine::Step(std::uint8_t mode, const LightSetting& setting) {
+void LedLightEngine::Step(std::uint8_t mode, const LightSetting& setting,
+                          LightListComposer* overlay) {
+    std::lock_guard lock(m_lock);
+    RunStep(mode, setting);
+    if (overlay != nullptr) {
+        overlay->Compose(m_colors);
+    }
+}
+
+void LedLightEngine::SnapshotColors(std::span<LedColor> out) const {
+    std::lock_guard lock(m_lock);
+    std::copy_n(m_colors.begin(), std::min(out.size(), m_colors.size()), out.begin());
+}
+
+void LedLightEngine::RunStep(std::uint8_t mode, const LightSetting& setting) {
     const std::span<LedColor> leds = m_colors;
     const std::uint32_t now = m_clock();
     if (m_kind == LedDeviceKind::kMouse) {
