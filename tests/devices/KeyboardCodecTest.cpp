@@ -103,6 +103,25 @@ TEST(KeyMaps, WritingAssignmentsKeepsSlotsNoKeyMapsTo) {
     EXPECT_EQ(partial[aSlot * 3 + 1], 0x00);
 }
 
+TEST(KeyMaps, MacrosMissingFromTheLibraryRevertToTheDefault) {
+    std::vector<KeyAssignmentEntry> keys(4);
+    for (int k = 0; k < 4; ++k) {
+        keys[k].defaultCode = kDefaultKeyTable[k];
+    }
+    keys[0].code = {0x70, 1, 2};
+    keys[1].code = {0x71, 2, 9};
+    keys[2].code = {0x20, 5, 0};  // not a macro: kept whatever its parameters
+    keys[3].code = {0x72, 7, 0};  // gun keys are not macros
+    EXPECT_TRUE(ResetMissingMacros(keys, 2));
+    EXPECT_EQ(keys[0].code, (KeyCode{0x70, 1, 2}));
+    EXPECT_EQ(keys[1].code, kDefaultKeyTable[1]);
+    EXPECT_EQ(keys[2].code, (KeyCode{0x20, 5, 0}));
+    EXPECT_EQ(keys[3].code, (KeyCode{0x72, 7, 0}));
+    EXPECT_FALSE(ResetMissingMacros(keys, 2));
+    EXPECT_TRUE(ResetMissingMacros(keys, 0));
+    EXPECT_EQ(keys[0].code, kDefaultKeyTable[0]);
+}
+
 TEST(KeyboardSettingsRecord, ComposesTheGoldenRecord) {
     LightSetting light{.effect = 7,
                        .brightness = 5,

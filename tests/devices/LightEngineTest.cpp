@@ -373,6 +373,23 @@ TEST(LedLightEngine, ChasesMoveALitMarkAroundTheDevice) {
     }
 }
 
+TEST(LedLightEngine, ModesWithoutAStepPlayTheCustomEffect) {
+    TestClock clock;
+    for (const auto& [kind, mode] :
+         {std::pair{LedDeviceKind::kPad, 5}, std::pair{LedDeviceKind::kHeadset, 9},
+          std::pair{LedDeviceKind::kMouse, 9}}) {
+        LedLightEngine leds(kind, 13, clock.Get());
+        leds.CustomEffect().SetSteps({{1, 5, 5, 0, 0, 10, 20, 30, 1000, 0}});
+        leds.Step(static_cast<std::uint8_t>(mode), Setting(1));
+        EXPECT_EQ(leds.Colors()[12], (LedColor{10, 20, 30, 255}));
+    }
+    // The mouse plays its own group chase in mode 5.
+    LedLightEngine mouse(LedDeviceKind::kMouse, 7, clock.Get());
+    mouse.CustomEffect().SetSteps({{1, 5, 5, 0, 0, 10, 20, 30, 1000, 0}});
+    mouse.Step(5, Setting(1));
+    EXPECT_NE(mouse.Colors()[0], (LedColor{10, 20, 30, 255}));
+}
+
 TEST(LightListComposer, EntriesOverrideWhatTheEffectDrew) {
     TestClock clock;
     LightListComposer composer(clock.Get());

@@ -56,4 +56,15 @@ std::vector<std::uint8_t> ComposeKeyImage(std::span<const std::uint8_t> storedIm
     return image;
 }
 
+bool ResetMissingMacros(std::span<KeyAssignmentEntry> keys, std::size_t macroCount) {
+    bool changed = false;
+    for (KeyAssignmentEntry& key : keys) {
+        if (IsMacroCode(key.code) && key.code.first >= macroCount) {
+            key.code = key.defaultCode;
+            changed = true;
+        }
+    }
+    return changed;
+}
+
 }  // namespace quaro

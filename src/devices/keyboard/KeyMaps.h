@@ -43,4 +43,8 @@ std::vector<std::uint8_t> ComposeKeyImage(std::span<const std::uint8_t> storedIm
                                           const KeyMaps& maps,
                                           std::span<const KeyAssignmentEntry> keys);
 
+// Keys whose macro code names a macro beyond the library (numbers from macroCount on) go back to
+// their default code. Returns whether any key changed.
+bool ResetMissingMacros(std::span<KeyAssignmentEntry> keys, std::size_t macroCount);
+
 }  // namespace quaro
