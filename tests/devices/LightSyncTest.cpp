@@ -84,6 +84,7 @@ TEST(LightSync, TicksCountTurnsOfTwoMillisecondsOrMore) {
     }
     sync.Configure(SyncEffect::kSpectrum, SyncSetting(5, 9, 1, 1));
     EXPECT_TRUE(sync.Tick(now + 5).has_value());
+    EXPECT_FALSE(sync.Tick(now + 6).has_value());
     EXPECT_TRUE(sync.Tick(now + 10).has_value());
 }
 

@@ -56,10 +56,13 @@ std::uint8_t LightSync::Period() const {
 }
 
 std::optional<std::uint32_t> LightSync::Tick(std::uint32_t now) {
-    if (now - m_lastTick != 0 && now - m_lastTick != 1) {
-        ++m_turns;
-        m_lastTick = now;
+    // Only a turn that counted can step, so that period 0 steps on every counted turn rather
+    // than on every wake of the thread.
+    if (now - m_lastTick == 0 || now - m_lastTick == 1) {
+        return std::nullopt;
     }
+    ++m_turns;
+    m_lastTick = now;
     if (m_turns < Period()) {
         return std::nullopt;
     }
