@@ -9,14 +9,7 @@ KeyboardSettingsBytes KeyboardSettingsRecord::Compose(std::uint8_t recordNumber,
                                                       const SystemSettings& system) {
     KeyboardSettingsBytes record{};
     record[0] = recordNumber;
-    record[1] = (light.effect == 3 || light.effect == 13) ? light.effect : 1;
-    record[2] = light.brightness;
-    record[3] = static_cast<std::uint8_t>(4 - light.speed);
-    record[4] = light.direction;
-    record[5] = light.multiColor;
-    record[6] = light.red;
-    record[7] = light.green;
-    record[8] = light.blue;
+    WriteLightFields(record, light, (light.effect == 3 || light.effect == 13) ? light.effect : 1);
     record[19] = static_cast<std::uint8_t>(system.wFlag & 0xFF);
     record[20] = static_cast<std::uint8_t>(system.key6Flag & 0xFF);
     record[21] = static_cast<std::uint8_t>(system.winFlag & 0xFF);
@@ -29,13 +22,7 @@ bool KeyboardSettingsRecord::Parse(std::span<const std::uint8_t> record,
     if (record.size() < kKeyboardSettingsRecordSize) {
         return false;
     }
-    out.mode = record[1];
-    out.brightness = record[2];
-    out.speed = static_cast<std::uint8_t>(4 - record[3]);
-    out.multiColor = record[5];
-    out.red = record[6];
-    out.green = record[7];
-    out.blue = record[8];
+    ReadLightFields(record, out);
     out.wFlag = record[19];
     out.key6Flag = record[20];
     out.winFlag = record[21];

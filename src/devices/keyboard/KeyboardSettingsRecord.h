@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devices/DeviceRecords.h"
+#include "devices/LightRecordFields.h"
 #include "devices/keyboard/SystemSettings.h"
 
 #include <array>
@@ -14,14 +15,7 @@ using KeyboardSettingsBytes = std::array<std::uint8_t, kKeyboardSettingsRecordSi
 
 // What a settings record read from the keyboard tells the page. The device does not report
 // direction, repeat, repeat delay or polling rate, so they are not taken from it.
-struct KeyboardSettingsReadBack {
-    std::uint8_t mode = 0;
-    std::uint8_t brightness = 0;
-    std::uint8_t speed = 0;
-    std::uint8_t multiColor = 0;
-    std::uint8_t red = 0;
-    std::uint8_t green = 0;
-    std::uint8_t blue = 0;
+struct KeyboardSettingsReadBack : LightReadBack {
     std::uint8_t wFlag = 0;
     std::uint8_t key6Flag = 0;
     std::uint8_t winFlag = 0;

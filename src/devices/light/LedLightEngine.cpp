@@ -46,30 +46,7 @@ void LedLightEngine::SnapshotColors(std::span<LedColor> out) const {
 void LedLightEngine::RunStep(std::uint8_t mode, const LightSetting& setting) {
     const std::span<LedColor> leds = m_colors;
     const std::uint32_t now = m_clock();
-    if (m_kind == LedDeviceKind::kMouse) {
-        switch (mode) {
-            case 0:
-                return Wave(setting);
-            case 1:
-                return LightStepSpectrum(leds, m_state.base, setting);
-            case 2:
-                return LightStepBreathing(leds, m_state.base, setting);
-            case 3:
-                return LightStepStatic(leds, setting);
-            case 4:
-                return LightStepBlink(leds, m_state.base, setting, now);
-            case 5:
-                return Chase(setting, kMouseGroupSize, kMouseGroups, kMouseGroups);
-            case 6:
-                return LightStepBreathingFourColours(leds, m_state.base, setting);
-            case 7:
-                return LightStepBlinkFourColours(leds, m_state.base, setting, now);
-            case 8:
-                return LightStepOff(leds);
-            default:
-                return m_custom.Play(leds, setting.speed);
-        }
-    }
+    const bool mouse = m_kind == LedDeviceKind::kMouse;
     switch (mode) {
         case 0:
             return Wave(setting);
@@ -81,15 +58,29 @@ void LedLightEngine::RunStep(std::uint8_t mode, const LightSetting& setting) {
             return LightStepStatic(leds, setting);
         case 4:
             return LightStepBlink(leds, m_state.base, setting, now);
-        case 6:  // a comet per LED around a ring longer than the device, so it pauses at the end
+        case 5:
+            if (mouse) {
+                return Chase(setting, kMouseGroupSize, kMouseGroups, kMouseGroups);
+            }
+            break;
+        case 6:
+            if (mouse) {
+                return LightStepBreathingFourColours(leds, m_state.base, setting);
+            }
+            // A comet per LED around a ring longer than the device, so it pauses at the end.
             return Chase(setting, 1, static_cast<int>(m_colors.size()), kRingSize);
-        case 7:  // pairs of LEDs lit in turn, one pair leading around a ring of eight
+        case 7:
+            if (mouse) {
+                return LightStepBlinkFourColours(leds, m_state.base, setting, now);
+            }
+            // Pairs of LEDs lit in turn, one pair leading around a ring of eight.
             return Chase(setting, 2, kPairGroups, kPairRingLength);
         case 8:
             return LightStepOff(leds);
         default:
-            return m_custom.Play(leds, setting.speed);
+            break;
     }
+    m_custom.Play(leds, setting.speed);
 }
 
 void LedLightEngine::Wave(const LightSetting& setting) {

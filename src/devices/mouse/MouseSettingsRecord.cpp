@@ -14,14 +14,7 @@ MouseSettingsBytes MouseSettingsRecord::Compose(const MouseSettingsInput& input)
     MouseSettingsBytes record{};
     const LightSetting& light = input.light;
     record[0] = input.recordNumber;
-    record[1] = light.effect < kMouseLightModeCount ? light.effect : 0;
-    record[2] = light.brightness;
-    record[3] = static_cast<std::uint8_t>(4 - light.speed);
-    record[4] = light.direction;
-    record[5] = light.multiColor;
-    record[6] = light.red;
-    record[7] = light.green;
-    record[8] = light.blue;
+    WriteLightFields(record, light, light.effect < kMouseLightModeCount ? light.effect : 0);
     record[11] = input.reportRate;
     record[12] = input.activeStage;
     for (std::size_t s = 0; s < input.stages.size() && s < kMouseDpiStageCount; ++s) {
@@ -52,13 +45,7 @@ bool MouseSettingsRecord::Parse(std::span<const std::uint8_t> record, MouseSetti
     if (record.size() < kMouseSettingsReadSize) {
         return false;
     }
-    out.mode = record[1];
-    out.brightness = record[2];
-    out.speed = static_cast<std::uint8_t>(4 - record[3]);
-    out.multiColor = record[5];
-    out.red = record[6];
-    out.green = record[7];
-    out.blue = record[8];
+    ReadLightFields(record, out);
     out.activeStage = record[12];
     return true;
 }

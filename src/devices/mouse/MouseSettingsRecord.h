@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devices/DeviceRecords.h"
+#include "devices/LightRecordFields.h"
 
 #include <array>
 #include <cstdint>
@@ -31,14 +32,7 @@ struct MouseSettingsInput {
 
 // What the page takes from a record read back: the light fields (not the direction) and the
 // active DPI stage.
-struct MouseSettingsReadBack {
-    std::uint8_t mode = 0;
-    std::uint8_t brightness = 0;
-    std::uint8_t speed = 0;
-    std::uint8_t multiColor = 0;
-    std::uint8_t red = 0;
-    std::uint8_t green = 0;
-    std::uint8_t blue = 0;
+struct MouseSettingsReadBack : LightReadBack {
     std::uint8_t activeStage = 0;
 };
 
