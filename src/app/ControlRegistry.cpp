@@ -1,0 +1,73 @@
+#include "app/ControlRegistry.h"
+
+#include "panels/controls/CChartViewUI.h"
+#include "panels/controls/CCircleProgressUI.h"
+#include "panels/controls/CCloudShareListItemUI.h"
+#include "panels/controls/CComboEditContainerElementUI.h"
+#include "panels/controls/CDeviceKeyButtonUI.h"
+#include "panels/controls/CHandImgButtonUI.h"
+#include "panels/controls/CHandImgSelectButtonUI.h"
+#include "panels/controls/CRedioMacroButtonUI.h"
+#include "panels/controls/CSelectPanelUI.h"
+#include "panels/controls/CWndUI.h"
+#include "ui/toolkit/CControlFactory.h"
+
+namespace quaro {
+namespace {
+
+template <class T>
+CControlUI* Make() {
+    return new T;
+}
+
+struct RegistryRow {
+    const char* name;
+    CControlUI* (*create)();  // null: the class comes with a later part of the application
+};
+
+// Registration order matters to nobody but is kept stable, as layouts were written against it.
+constexpr RegistryRow kRegistry[] = {
+    {"CCircleProgressUI", &Make<CCircleProgressUI>},
+    {"CChartViewUI", &Make<CChartViewUI>},
+    {"CWndUI", &Make<CWndUI>},
+    {"CSelectPanelUI", &Make<CSelectPanelUI>},
+    {"CDeviceKeyButtonUI", &Make<CDeviceKeyButtonUI>},
+    {"CCloudShareListItemUI", &Make<CCloudShareListItemUI>},
+    {"CUpdateInfoListItemUI", nullptr},
+    {"CDeviceOptionUI", nullptr},
+    {"CMpDevicePowerUI", nullptr},
+    {"CComboEditContainerElementUI", &Make<CComboEditContainerElementUI>},
+    {"CHandImgButtonUI", &Make<CHandImgButtonUI>},
+    {"CHandImgSelectButtonUI", &Make<CHandImgSelectButtonUI>},
+    {"CRedioMacroButtonUI", &Make<CRedioMacroButtonUI>},
+    {"CLightControlUI", nullptr},
+    {"CMacroControlUI", nullptr},
+    {"CKeySetControlUI", nullptr},
+    {"CDeviceProfileUI", nullptr},
+    {"CShootControlUI", nullptr},
+    {"CMagicControlUI", nullptr},
+    {"CVoice6533ControlUI", nullptr},
+    {"CKestrovaUSBDevice", nullptr},
+    {"CKestrovaMousePadDevice", nullptr},
+    {"CKestrovaHS6533Device", nullptr},
+};
+
+}  // namespace
+
+void RegisterControls(CControlFactory& factory) {
+    for (const RegistryRow& row : kRegistry) {
+        if (row.create != nullptr) {
+            factory.RegistControl(QLatin1String(row.name), row.create);
+        }
+    }
+}
+
+QStringList ControlRegistryNames() {
+    QStringList names;
+    for (const RegistryRow& row : kRegistry) {
+        names.append(QLatin1String(row.name));
+    }
+    return names;
+}
+
+}  // namespace quaro

@@ -1,0 +1,555 @@
+#include "ui/CMainWnd.h"
+
+#include "device/CatalogueTables.h"
+#include "platform/Trace.h"
+#include "ui/CSkinFrame.h"
+#include "ui/MainMessages.h"
+#include "ui/shell/RegisteredMessages.h"
+#include "ui/toolkit/CContainerUI.h"
+#include "ui/toolkit/CControlFactory.h"
+#include "ui/toolkit/CMenuWnd.h"
+#include "ui/toolkit/CResourceManager.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QScreen>
+#include <QStyle>
+
+namespace quaro {
+namespace {
+
+constexpr QSize kMainWindowSize(1350, 810);
+constexpr int kTrayMenuLift = 50;
+const QString kTrayMenuFile = QStringLiteral("menu.xml");
+const QString kMacroActionMenuFile = QStringLiteral("XML/Menus/macro_action_menu.xml");
+const QString kLightOnText = QStringLiteral("控制灯光");
+const QString kLightOffText = QStringLiteral("不控制灯光");
+
+// Tags of the main window's layouts and the registered classes (or fragments) they become.
+struct OwnControl {
+    const char* tag;
+    const char* registered;  // registry class name, or null for a fragment
+    const char* fragment;
+};
+constexpr OwnControl kOwnControls[] = {
+    {"CircleProgress", "CCircleProgressUI", nullptr},
+    {"SelectPanel", "CSelectPanelUI", nullptr},
+    {"DeviceKeyButton", "CDeviceKeyButtonUI", nullptr},
+    {"HandImgButton", "CHandImgButtonUI", nullptr},
+    {"HandImgSelectButton", "CHandImgSelectButtonUI", nullptr},
+    {"RedioMacroButton", "CRedioMacroButtonUI", nullptr},
+    {"ComboEditContainerElement", "CComboEditContainerElementUI", nullptr},
+    {"KestrovaMousePadDevice", "CKestrovaMousePadDevice", nullptr},
+    {"KestrovaHS6533Device", "CKestrovaHS6533Device", nullptr},
+    {"KestrovaMouseDevice", "CKestrovaMouseDevice", nullptr},
+    {"KestrovaKeyboardDevice", "CKestrovaKeyboardDevice", nullptr},
+    {"DeviceProfile", "CDeviceProfileUI", nullptr},
+    {"LightControl", "CLightControlUI", nullptr},
+    {"MagicControl", "CMagicControlUI", nullptr},
+    {"Voice6533Control", "CVoice6533ControlUI", nullptr},
+    {"KeySetControl", "CKeySetControlUI", nullptr},
+    {"ShootControl", "CShootControlUI", nullptr},
+    {"DeviceProfileUI", nullptr, "XML/CustomControlXML/DeviceProfile.xml"},
+    {"LightSetControlUI", nullptr, "XML/CustomControlXML/LightControl.xml"},
+    {"Voice6533SetControlUI", nullptr, "XML/CustomControlXML/Voice6533Control.xml"},
+    {"MagicSetControlUI", nullptr, "XML/CustomControlXML/MagicControl.xml"},
+    {"KeySetControlUI", nullptr, "XML/CustomControlXML/KeySetControl.xml"},
+    {"MacroSetControlUI", nullptr, "XML/CustomControlXML/MacroControl.xml"},
+    {"ShootKeySetControlUI", nullptr, "XML/CustomControlXML/ShootControl.xml"},
+};
+
+bool NameIs(const CControlUI* control, const char* name) {
+    return control != nullptr &&
+           control->GetName().compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+CMainWnd::CMainWnd(CResourceManager& resources, Services services)
+    : WindowImplBase(resources),
+      m_services(std::move(services)),
+      m_languages(m_services.defaultDataFolder, m_services.settingsFolder),
+      m_instanceMessage(RegisterWindowMessage(registered::kInstanceMessage)),
+      m_updateProgressMessage(RegisterWindowMessage(registered::kUpdateProgress)),
+      m_lightAnnounceMessage(RegisterWindowMessage(registered::kLightAnnounce)),
+      m_lightRequestMessage(RegisterWindowMessage(registered::kLightRequest)) {}
+
+CMainWnd::~CMainWnd() {
+    // Workers still running (the window went without the exit sequence) end before their owner.
+    for (auto& worker : m_workers) {
+        if (worker) {
+            worker->Stop();
+        }
+    }
+    Resources().SetTextQueryInterface({});
+}
+
+void CMainWnd::InitWindow() {
+    Trace("InitWindow");
+    // The window answers no text itself, so every text comes from the language file.
+    Resources().SetTextQueryInterface([](const QString&) { return QString(); });
+    Resources().LoadLanguage(QStringLiteral("lan_cn.xml"));
+    GetSkinChangeObserver().AddReceiver(this);
+
+    m_closeButton = FindControl(QStringLiteral("closebtn"));
+    m_maxButton = FindControl(QStringLiteral("maxbtn"));
+    m_restoreButton = FindControl(QStringLiteral("restorebtn"));
+    m_minButton = FindControl(QStringLiteral("minbtn"));
+    m_skinButton = FindControl(QStringLiteral("skinbtn"));
+    m_gameModeButton = FindControl(QStringLiteral("gamemodebtn"));
+    m_cloudButton = FindControl(QStringLiteral("cloudbtn"));
+    m_smartEyesButton = FindControl(QStringLiteral("smarteyesbtn"));
+    m_settingsButton = FindControl(QStringLiteral("setbtn"));
+
+    const QString icon = Resources().GetFilePath(QStringLiteral("common/logo.png"));
+    setWindowIcon(QIcon(icon));
+    if (m_services.trayAvailable) {
+        m_tray.CreateTrayIcon(this, icon, QString::fromLatin1(kProductTitle),
+                              mainmsg::kTrayCallback);
+    }
+}
+
+void CMainWnd::Notify(TNotifyUI& msg) {
+    const QString senderName = msg.pSender != nullptr ? msg.pSender->GetName() : QString();
+    if (msg.sType != notify::kTimer) {
+        TraceFormat("%s %s", msg.sType.toUtf8().constData(), senderName.toUtf8().constData());
+    }
+    if (msg.sType == notify::kWindowInit) {
+        OnWindowInit();
+    } else if (msg.sType == notify::kWindowSize) {
+        if (NameIs(msg.pSender, "root") && m_displayChanged) {
+            m_displayChanged = false;
+            Relayout();
+        }
+    } else if (msg.sType == notify::kClick) {
+        OnClick(msg);
+    } else if (msg.sType == notify::kItemActivate) {
+        if (NameIs(msg.pSender, "macro_action")) {
+            if (m_macroActionMenu) {
+                m_macroActionMenu->close();
+            }
+            m_macroActionMenu =
+                CMenuWnd::Init(kMacroActionMenuFile, QCursor::pos(), this, Resources());
+        }
+    } else if (msg.sType == notify::kSetFocus) {
+        if (NameIs(msg.pSender, "keyset_keyboard_text_edit")) {
+            SendMessage(mainmsg::kKeyCapture, 1, 0);
+        }
+    }
+    // Selection, value, item and edit routes arrive with the device pages and their panels.
+}
+
+void CMainWnd::OnWindowInit() {
+    if (m_services.broadcast) {
+        m_services.broadcast(registered::kLightAnnounce, 1, 1);
+    }
+    ApplyLanguage(m_languages.ReadStoredLanguage());
+    m_slotTable.assign(kInterfaceCatalogue.begin(), kInterfaceCatalogue.end());
+    // The hidden device pages of the kDeviceTypes rows are created here once the device pages
+    // exist; until then "device_switch" holds only its empty first page.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        m_screenWidth = screen->size().width();
+        m_screenHeight = screen->size().height();
+    }
+    UpdateNoDeviceOverlay();
+    HideToTray();
+    SetTimer(mainmsg::kTimerRelayout, 100);
+    m_initialised = true;
+}
+
+void CMainWnd::HideToTray() {
+    // Without a tray there is nothing to bring a hidden window back: it stays on screen.
+    if (m_services.trayAvailable) {
+        hide();
+    }
+}
+
+void CMainWnd::OnClick(TNotifyUI& msg) {
+    CControlUI* sender = msg.pSender;
+    if (NameIs(sender, "closebtn")) {
+        if (m_settingsWindow) {
+            m_settingsWindow->Close(0);
+        }
+        if (m_services.trayAvailable) {
+            hide();
+        } else {
+            showMinimized();
+        }
+    } else if (NameIs(sender, "nodevice_ok_btn")) {
+        if (m_services.trayAvailable) {
+            hide();
+        } else {
+            showMinimized();
+        }
+    } else if (NameIs(sender, "control_light_status")) {
+        const int flag = m_lightControl == 1 ? 0 : 1;
+        if (m_services.broadcast) {
+            m_services.broadcast(registered::kLightAnnounce, 1, flag);
+        }
+        SetLightControl(flag);
+    } else if (sender != nullptr && sender == m_minButton) {
+        SendMessage(msg::kWmSysCommand, msg::kScMinimize, 0);
+    } else if (sender != nullptr && sender == m_maxButton) {
+        SendMessage(msg::kWmSysCommand, msg::kScMaximize, 0);
+    } else if (sender != nullptr && sender == m_restoreButton) {
+        SendMessage(msg::kWmSysCommand, msg::kScRestore, 0);
+    } else if (sender != nullptr && sender == m_skinButton) {
+        CSkinFrame::Open(Resources(), this, m_skinButton, m_services.settingsFolder);
+    } else if (sender != nullptr && sender == m_settingsButton) {
+        OpenSettingsWindow(false);
+    }
+}
+
+void CMainWnd::SetLightControl(int flag) {
+    m_lightControl = flag;
+    if (CControlUI* status = FindControl(QStringLiteral("control_light_status"))) {
+        status->SetResourceText(true);
+        status->SetText(flag == 1 ? kLightOnText : kLightOffText);
+        status->GetWidget()->setProperty("lightoff", flag == 0);
+        status->GetWidget()->style()->unpolish(status->GetWidget());
+        status->GetWidget()->style()->polish(status->GetWidget());
+    }
+    CopyLightControlIntoPages(flag);
+}
+
+void CMainWnd::CopyLightControlIntoPages(int flag) {
+    for (auto* list : {&m_keyboards, &m_mice, &m_mousePads}) {
+        for (IDevicePage* page : *list) {
+            page->SetLightControl(flag);
+        }
+    }
+}
+
+void CMainWnd::CopyForegroundIntoPages() {
+    for (auto* list : {&m_keyboards, &m_mice, &m_mousePads}) {
+        for (IDevicePage* page : *list) {
+            page->SetForeground(m_foreground);
+        }
+    }
+}
+
+int CMainWnd::DeviceTabCount(int* first) const {
+    if (first != nullptr) {
+        *first = -1;
+    }
+    auto* tabs = FindControlAs<CContainerUI>(QStringLiteral("device_select_layout"));
+    if (tabs == nullptr) {
+        return 0;
+    }
+    int count = 0;
+    for (int i = 0; i < tabs->GetCount(); ++i) {
+        if (tabs->GetItemAt(i)->IsVisible()) {
+            if (count == 0 && first != nullptr) {
+                *first = i;
+            }
+            ++count;
+        }
+    }
+    return count;
+}
+
+void CMainWnd::UpdateNoDeviceOverlay() {
+    if (CControlUI* overlay = FindControl(QStringLiteral("No_device_Link"))) {
+        overlay->SetVisible(DeviceTabCount() == 0);
+    }
+}
+
+void CMainWnd::SetEditState(bool lockTabs, bool idle) {
+    m_idle = idle;
+    if (lockTabs) {
+        if (CControlUI* tabs = FindControl(QStringLiteral("device_select_layout"))) {
+            tabs->SetEnabled(idle);
+        }
+        if (CControlUI* profiles = FindControl(QStringLiteral("device_profile_layout"))) {
+            profiles->SetEnabled(idle);
+        }
+    }
+    for (const char* name : {"key_butt_keysave", "key_butt_keydefalut", "key_butt_keycancel"}) {
+        if (CControlUI* button = FindControl(QLatin1String(name))) {
+            button->SetEnabled(!idle);
+        }
+    }
+}
+
+void CMainWnd::OpenSettingsWindow(bool centred) {
+    if (m_settingsWindow || !m_settingsFactory) {
+        return;
+    }
+    WindowImplBase* window = m_settingsFactory(*this);
+    if (window == nullptr) {
+        return;
+    }
+    m_settingsWindow = window;
+    window->SetDpi(GetDpi());
+    if (centred) {
+        window->CenterWindow();
+    } else {
+        const int scale = GetDpi();
+        const QRect frame = frameGeometry();
+        window->move(frame.right() - 30 * scale / 96 - window->width(),
+                     frame.top() + 60 * scale / 96);
+    }
+    window->ShowModal();
+    m_settingsWindow = nullptr;
+}
+
+void CMainWnd::ApplyLanguage(int index) {
+    if (index == m_languageIndex) {
+        return;
+    }
+    const QString face = LanguageCatalogue::FontFaceForSwitch(m_languageIndex, index);
+    if (!face.isEmpty()) {
+        LanguageCatalogue::ApplyFontSet(Resources(), face);
+    }
+    m_languageIndex = index;
+    const LanguageEntry entry = m_languages.EntryAt(index);
+    Resources().SetLanguage(QString::fromStdString(entry.name));
+    Resources().LoadLanguage(QString::fromStdString(entry.file));
+    Resources().ReloadText();
+    m_languages.StoreLanguage(entry.id);
+    update();
+    if (m_settingsWindow) {
+        m_settingsWindow->SendMessage(mainmsg::kApplyLanguage, 0, 0);
+    }
+}
+
+void CMainWnd::Relayout() {
+    const bool visible = isVisible() && !isMinimized();
+    if (!visible) {
+        SystemCommand(msg::kScRestore);
+    }
+    SetDpi(96);
+    resize(kMainWindowSize);
+    CenterWindow();
+    setVisible(visible);
+}
+
+int CMainWnd::Receive(SkinChangedParam param) {
+    CControlUI* root = FindControl(QStringLiteral("root"));
+    if (root == nullptr) {
+        return 0;
+    }
+    if (param.bColor) {
+        root->SetBkColor(param.bkcolor);
+        root->SetBkImage(QString());
+    } else {
+        root->SetBkColor(0);
+        root->SetBkImage(param.bgimage);
+    }
+    return 1;
+}
+
+CControlUI* CMainWnd::CreateControl(const QString& className) {
+    for (const OwnControl& own : kOwnControls) {
+        if (className.compare(QLatin1String(own.tag), Qt::CaseInsensitive) != 0) {
+            continue;
+        }
+        if (own.registered != nullptr) {
+            return CControlFactory::GetInstance().CreateControl(QLatin1String(own.registered));
+        }
+        CDialogBuilder builder;
+        return builder.Create(QLatin1String(own.fragment), Resources());
+    }
+    return nullptr;
+}
+
+void CMainWnd::StartWorker(int slot, WorkerThread::Body body) {
+    if (slot < 0 || slot >= kThreadSlots) {
+        return;
+    }
+    if (!m_workers[slot]) {
+        m_workers[slot] = std::make_unique<WorkerThread>(WorkerThread::kWindowTexts);
+    }
+    m_workers[slot]->Start(std::move(body));
+}
+
+LRESULT CMainWnd::HandleCustomMessage(unsigned message, WPARAM wParam, LPARAM lParam,
+                                      bool& handled) {
+    handled = false;
+    if (message == msg::kWmActivate) {
+        m_active = m_foreground = wParam != msg::kWaInactive ? 1 : 0;
+        CopyForegroundIntoPages();
+        return 0;
+    }
+    if (message == msg::kWmMouseLeave || message == msg::kWmMouseHover) {
+        const bool leaving = message == msg::kWmMouseLeave;
+        Trace(leaving ? "鼠标移出" : "鼠标移入");
+        if (m_active == 0) {
+            m_foreground = leaving ? 0 : 1;
+            CopyForegroundIntoPages();
+        }
+        return 0;
+    }
+    if (message == m_instanceMessage) {
+        OnInstanceMessage(message, wParam, lParam);
+        return 0;
+    }
+    if (message == m_updateProgressMessage) {
+        if (m_settingsWindow) {
+            m_settingsWindow->PostMessage(message, wParam, lParam);
+        }
+        return 0;
+    }
+    if (message == m_lightRequestMessage) {
+        if (wParam == 1 && (lParam == 0 || lParam == 1)) {
+            SetLightControl(static_cast<int>(lParam));
+        }
+        return 0;
+    }
+    if (message == msg::kWmClose) {
+        // Only the tray menu's exit ends the application while a tray can bring it back;
+        // the window system's close just puts it away.
+        if (!m_exiting && m_services.trayAvailable) {
+            hide();
+            handled = true;
+        }
+        return 0;
+    }
+    if (message == msg::kWmDestroy) {
+        OnDestroy();
+        handled = true;
+        return 0;
+    }
+    if (message == msg::kWmPowerBroadcast) {
+        if (wParam == msg::kPbtApmResumeAutomatic) {
+            m_resumed = true;
+            CopyLightControlIntoPages(m_lightControl);
+        } else if (wParam == msg::kPbtApmSuspend) {
+            m_resumed = false;
+            CopyLightControlIntoPages(0);
+        }
+        return 0;
+    }
+    if (!m_resumed) {
+        return 0;
+    }
+    switch (message) {
+        case msg::kWmDisplayChange:
+            Trace("显示器分辨率发生变化");
+            m_displayChanged = true;
+            Relayout();
+            break;
+        case msg::kWmTimer:
+            OnTimer(static_cast<unsigned>(wParam));
+            break;
+        case msg::kWmDpiChanged:
+            SetDpi(static_cast<int>(wParam & 0xFFFF));
+            CenterWindow();
+            update();
+            Trace("界面 DPI 发生变化");
+            break;
+        case mainmsg::kTrayCallback:
+            OnTray(lParam);
+            break;
+        case mainmsg::kKeyCapture:
+            Trace(wParam == 1 ? "key capture on" : "key capture off");
+            break;
+        case mainmsg::kMenuCommand:
+            OnMenuCommand(wParam);
+            handled = true;
+            break;
+        case mainmsg::kDpiNotice:
+            Trace("界面 DPI 1发生变化");
+            break;
+        case mainmsg::kShowSettingProgress:
+            if (CControlUI* progress = FindControl(QStringLiteral("setting_progress"))) {
+                progress->SetVisible(true);
+            }
+            break;
+        case mainmsg::kApplyLanguage:
+            ApplyLanguage(static_cast<int>(wParam));
+            for (auto* list : {&m_mice, &m_keyboards}) {
+                for (IDevicePage* page : *list) {
+                    page->RefreshKeyAssignmentList();
+                }
+            }
+            break;
+        case mainmsg::kOpenSettings:
+            OpenSettingsWindow(true);
+            break;
+        case mainmsg::kClearUpdateIndicator:
+            if (m_settingsButton != nullptr) {
+                m_settingsButton->SetForeImage(QString());
+            }
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+void CMainWnd::OnInstanceMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
+    TraceFormat("软件标示 %d，%xd%xd", message, static_cast<unsigned>(wParam),
+                static_cast<unsigned>(lParam));
+    UpdateNoDeviceOverlay();
+    SendMessage(msg::kWmSysCommand, msg::kScRestore, 0);
+    RaiseToFront();
+}
+
+void CMainWnd::OnTimer(unsigned id) {
+    KillTimer(id);
+    if (id == mainmsg::kTimerRelayout) {
+        Relayout();
+        update();
+    } else if (id == mainmsg::kTimerTrayMenu) {
+        if (m_trayMenu) {
+            m_trayMenu->close();
+        }
+        m_trayMenu = CMenuWnd::Init(kTrayMenuFile, QCursor::pos() - QPoint(0, kTrayMenuLift), this,
+                                    Resources());
+    }
+}
+
+void CMainWnd::OnTray(LPARAM mouseEvent) {
+    if (mouseEvent == msg::kWmLButtonUp) {
+        UpdateNoDeviceOverlay();
+        if (m_settingsWindow) {
+            m_settingsWindow->Close(0);
+        }
+        if (isVisible() && !isMinimized()) {
+            hide();
+        } else {
+            show();
+            Relayout();
+            SendMessage(msg::kWmSysCommand, msg::kScRestore, 0);
+            RaiseToFront();
+            update();
+        }
+    } else if (mouseEvent == msg::kWmRButtonUp) {
+        SetTimer(mainmsg::kTimerTrayMenu, 10);
+    }
+}
+
+void CMainWnd::OnMenuCommand(WPARAM commandRecord) {
+    if (commandRecord == 0) {
+        return;
+    }
+    const MenuCmd command = *reinterpret_cast<const MenuCmd*>(commandRecord);
+    if (command.szName.compare(u"exit", Qt::CaseInsensitive) == 0) {
+        m_exiting = true;
+        Close(0);
+        return;
+    }
+    // Other items belong to the macro action menu and go to the current page's macro panel.
+    TraceFormat("menu %s", command.szName.toUtf8().constData());
+}
+
+void CMainWnd::OnDestroy() {
+    m_tray.DeleteTrayIcon();
+    Trace("退出测试");
+    hide();
+    for (auto& worker : m_workers) {
+        if (worker) {
+            worker->Signal();
+        }
+    }
+    for (auto& worker : m_workers) {
+        if (worker) {
+            worker->Stop();
+        }
+    }
+    // The first keyboard takes its own lighting back here once keyboard pages exist.
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+}  // namespace quaro

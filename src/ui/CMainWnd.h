@@ -1,0 +1,144 @@
+#pragma once
+
+#include "device/CatalogueEntries.h"
+#include "platform/WorkerThread.h"
+#include "ui/IDevicePage.h"
+#include "ui/Language.h"
+#include "ui/SkinChange.h"
+#include "ui/toolkit/CTrayIcon.h"
+#include "ui/toolkit/WindowImplBase.h"
+
+#include <QMenu>
+#include <QPointer>
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace quaro {
+
+class CButtonUI;
+
+// The application's one top-level window: title bar, tray icon and menus, the device tab strip
+// and page area, and the switchboard every notification and window message of the application
+// passes through.
+class CMainWnd : public WindowImplBase, public SkinChangeReceiver {
+public:
+    // What the composition root hands the window.
+    struct Services {
+        std::filesystem::path settingsFolder;
+        std::filesystem::path defaultDataFolder;
+        // Sends a registered message to every listening process.
+        std::function<void(const QString& name, WPARAM wParam, LPARAM lParam)> broadcast;
+        // False when the desktop has no tray: then the window never hides into one.
+        bool trayAvailable = true;
+    };
+    using SettingsWindowFactory = std::function<WindowImplBase*(CMainWnd& owner)>;
+
+    static constexpr int kThreadSlots = 20;
+    static constexpr const char* kProductTitle = "MV5521LUX gaming keyboard";
+
+    CMainWnd(CResourceManager& resources, Services services);
+    ~CMainWnd() override;
+
+    QString GetWindowClassName() const override { return QStringLiteral("MainWnd"); }
+    QString GetSkinFile() const override { return QStringLiteral("XML_MAIN"); }
+    void Notify(TNotifyUI& msg) override;
+    CControlUI* CreateControl(const QString& className) override;
+    int Receive(SkinChangedParam param) override;
+
+    // Tabs of "device_select_layout" that have a device (shown tabs); first: index of the first.
+    int DeviceTabCount(int* first = nullptr) const;
+    void SetEditState(bool lockTabs, bool idle);
+    bool IsIdle() const { return m_idle; }
+    void OpenSettingsWindow(bool centred);
+    void SetSettingsWindowFactory(SettingsWindowFactory factory) {
+        m_settingsFactory = std::move(factory);
+    }
+    WindowImplBase* GetSettingsWindow() const { return m_settingsWindow; }
+    void ApplyLanguage(int index);
+    int GetLanguageIndex() const { return m_languageIndex; }
+    int GetLightControl() const { return m_lightControl; }
+    bool IsResumed() const { return m_resumed; }
+    bool IsInitialised() const { return m_initialised; }
+    void Relayout();
+
+    // Device pages by kind, filled as devices arrive.
+    std::vector<IDevicePage*>& Mice() { return m_mice; }
+    std::vector<IDevicePage*>& Keyboards() { return m_keyboards; }
+    std::vector<IDevicePage*>& MousePads() { return m_mousePads; }
+    std::vector<IDevicePage*>& Headsets() { return m_headsets; }
+    std::vector<DeviceInterfaceEntry>& SlotTable() { return m_slotTable; }
+
+    // Starts a worker in one of the window's thread slots; the window stops it on exit.
+    void StartWorker(int slot, WorkerThread::Body body);
+    // Lets the stored settings be written through a given catalogue (tests).
+    const LanguageCatalogue& Languages() const { return m_languages; }
+
+protected:
+    void InitWindow() override;
+    LRESULT HandleCustomMessage(unsigned message, WPARAM wParam, LPARAM lParam,
+                                bool& handled) override;
+
+private:
+    void OnWindowInit();
+    void OnClick(TNotifyUI& msg);
+    void OnTimer(unsigned id);
+    void OnTray(LPARAM mouseEvent);
+    void OnMenuCommand(WPARAM commandRecord);
+    void OnDestroy();
+    void OnInstanceMessage(unsigned message, WPARAM wParam, LPARAM lParam);
+    void SetLightControl(int flag);
+    void UpdateNoDeviceOverlay();
+    void CopyLightControlIntoPages(int flag);
+    void CopyForegroundIntoPages();
+    void HideToTray();
+
+    Services m_services;
+    LanguageCatalogue m_languages;
+    SettingsWindowFactory m_settingsFactory;
+
+    // Title bar controls, found once.
+    CControlUI* m_closeButton = nullptr;
+    CControlUI* m_maxButton = nullptr;
+    CControlUI* m_restoreButton = nullptr;
+    CControlUI* m_minButton = nullptr;
+    CControlUI* m_skinButton = nullptr;
+    CControlUI* m_gameModeButton = nullptr;
+    CControlUI* m_cloudButton = nullptr;
+    CControlUI* m_smartEyesButton = nullptr;
+    CControlUI* m_settingsButton = nullptr;
+
+    CTrayIcon m_tray;
+    QPointer<QMenu> m_trayMenu;
+    QPointer<QMenu> m_macroActionMenu;
+    QPointer<WindowImplBase> m_settingsWindow;
+
+    std::vector<IDevicePage*> m_mice;
+    std::vector<IDevicePage*> m_keyboards;
+    std::vector<IDevicePage*> m_mousePads;
+    std::vector<IDevicePage*> m_headsets;
+    std::vector<DeviceInterfaceEntry> m_slotTable;
+    std::array<std::unique_ptr<WorkerThread>, kThreadSlots> m_workers;
+
+    unsigned m_instanceMessage;
+    unsigned m_updateProgressMessage;
+    unsigned m_lightAnnounceMessage;
+    unsigned m_lightRequestMessage;
+
+    int m_languageIndex = -1;
+    int m_lightControl = 1;
+    int m_active = 0;
+    int m_foreground = 0;
+    bool m_resumed = true;
+    bool m_initialised = false;
+    bool m_idle = true;
+    bool m_displayChanged = false;
+    bool m_exiting = false;
+    int m_screenWidth = 0;
+    int m_screenHeight = 0;
+};
+
+}  // namespace quaro

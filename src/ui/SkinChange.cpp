@@ -1,0 +1,10 @@
+#include "ui/SkinChange.h"
+
+namespace quaro {
+
+SkinChangeObserver& GetSkinChangeObserver() {
+    static SkinChangeObserver observer;
+    return observer;
+}
+
+}  // namespace quaro

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ui/toolkit/UIDefs.h"
+
+#include <QLocalServer>
+#include <QLockFile>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QLocalSocket;
+
+namespace quaro {
+
+// The single-instance guard and the application's door for other processes. The running copy
+// holds a lock file and listens on a per-user local socket; another process connects and sends
+// "POST <message name> <wParam> <lParam>" lines. Every connected process also hears the
+// application's broadcasts as "<message name> <wParam> <lParam>" lines.
+class MessageEndpoint : public QObject {
+public:
+    using Receiver = std::function<void(const QString& name, WPARAM wParam, LPARAM lParam)>;
+
+    // Longest line accepted from a peer; a peer that sends more is disconnected.
+    static constexpr int kMaxLineBytes = 512;
+
+    explicit MessageEndpoint(QString socketPath, QObject* parent = nullptr);
+    ~MessageEndpoint() override;
+
+    // $XDG_RUNTIME_DIR/MIREL_QUARO, or MIREL_QUARO-<uid> in the temporary folder.
+    static QString DefaultSocketPath();
+
+    enum class StartResult { Listening, AlreadyRunning, Failed };
+    StartResult Listen();
+    void SetReceiver(Receiver receiver) { m_receiver = std::move(receiver); }
+    // Sends the message to every connected peer.
+    void Broadcast(const QString& name, WPARAM wParam, LPARAM lParam);
+    int ListenerCount() const { return static_cast<int>(m_peers.size()); }
+
+    // Client side: delivers one message to the running copy. False when none answers.
+    static bool SendToRunning(const QString& socketPath, const QString& name, WPARAM wParam,
+                              LPARAM lParam, int timeoutMs = 2000);
+
+    // One "POST name w l" line; false when malformed.
+    static bool ParsePost(const QByteArray& line, QString& name, WPARAM& wParam, LPARAM& lParam);
+
+private:
+    void OnNewConnection();
+    void OnReadyRead(QLocalSocket* peer);
+
+    QString m_socketPath;
+    std::unique_ptr<QLockFile> m_lock;
+    QLocalServer m_server;
+    std::vector<QPointer<QLocalSocket>> m_peers;
+    Receiver m_receiver;
+};
+
+}  // namespace quaro

@@ -1,0 +1,78 @@
+#include "ui/toolkit/CComboUI.h"
+
+#include <QSignalBlocker>
+
+namespace quaro {
+
+CComboUI::CComboUI(QWidget* parent) : CControlOn<QComboBox>(parent) {
+    setFocusPolicy(Qt::NoFocus);
+    QObject::connect(this, &QComboBox::activated, this, [this](int index) {
+        const int old = m_lastSel;
+        m_lastSel = index;
+        SendNotify(notify::kItemSelect, static_cast<WPARAM>(index), old);
+    });
+}
+
+bool CComboUI::Add(CControlUI* element) {
+    if (element == nullptr) {
+        return false;
+    }
+    // The element itself stays hidden; it keeps the row's text, user data and language id.
+    element->GetWidget()->setParent(this);
+    element->GetWidget()->hide();
+    m_elements.push_back(element);
+    const QSignalBlocker quiet(this);
+    addItem(element->GetShownText(), element->GetUserData());
+    if (count() == 1) {
+        m_lastSel = 0;
+    }
+    return true;
+}
+
+void CComboUI::RemoveAll() {
+    const QSignalBlocker quiet(this);
+    clear();
+    for (CControlUI* element : m_elements) {
+        delete element->GetWidget();
+    }
+    m_elements.clear();
+    m_lastSel = -1;
+}
+
+CControlUI* CComboUI::GetItemAt(int index) const {
+    return index >= 0 && index < static_cast<int>(m_elements.size()) ? m_elements[index] : nullptr;
+}
+
+bool CComboUI::SelectItem(int index, bool takeFocus, bool notify) {
+    if (index < 0 || index >= count()) {
+        return false;
+    }
+    const int old = m_lastSel;
+    {
+        const QSignalBlocker quiet(this);
+        setCurrentIndex(index);
+    }
+    m_lastSel = index;
+    if (takeFocus) {
+        setFocus();
+    }
+    if (notify && old != index) {
+        SendNotify(notify::kItemSelect, static_cast<WPARAM>(index), old);
+    }
+    return true;
+}
+
+void CComboUI::RefreshItemTexts() {
+    for (int i = 0; i < static_cast<int>(m_elements.size()) && i < count(); ++i) {
+        setItemText(i, m_elements[i]->GetShownText());
+    }
+}
+
+bool CComboUI::SetAttribute(const QString& name, const QString& value) {
+    if (name == u"dropboxsize" || name == u"itemtextpadding") {
+        return true;  // the drop-down sizes itself to its rows
+    }
+    return CControlUI::SetAttribute(name, value);
+}
+
+}  // namespace quaro

@@ -1,0 +1,191 @@
+// Numbered messages between threads and windows, and the endpoint other processes use.
+
+#include "TempDir.h"
+#include "support/QtTestApp.h"
+#include "support/RecordingWindow.h"
+#include "ui/shell/MessageEndpoint.h"
+#include "ui/shell/RegisteredMessages.h"
+
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace quaro {
+namespace {
+
+using test::RecordingWindow;
+
+class Messaging : public ::testing::Test {
+protected:
+    Messaging() {
+        test::WriteFileBytes(m_dir / "w.xml", "<Window><VerticalLayout name=\"root\"/></Window>");
+        m_resources.SetResourcePath(QString::fromStdString(m_dir.Path().string()));
+        m_window = new RecordingWindow(m_resources, QStringLiteral("w.xml"));
+        m_window->Create(QStringLiteral("t"), Qt::Window);
+    }
+    ~Messaging() override { delete m_window; }
+
+    QString SocketPath() const { return QString::fromStdString((m_dir / "endpoint").string()); }
+
+    test::TempDir m_dir;
+    CResourceManager m_resources;
+    RecordingWindow* m_window;
+};
+
+TEST_F(Messaging, SendFromAWorkerWaitsForTheHandlersResult) {
+    m_window->m_reply = 42;
+    HWND port = m_window->GetHWND();
+    std::atomic<LRESULT> result{0};
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        result = port->Send(3090, 5, 6);
+        done = true;
+    });
+    ASSERT_TRUE(test::WaitFor([&] { return done.load(); }));
+    worker.join();
+    EXPECT_EQ(result.load(), 42);
+    ASSERT_EQ(m_window->m_messages.size(), 1u);
+    EXPECT_EQ(m_window->m_messages[0].message, 3090u);
+    EXPECT_EQ(m_window->m_messages[0].wParam, 5u);
+    EXPECT_EQ(m_window->m_messages[0].lParam, 6);
+}
+
+TEST_F(Messaging, PostIsQueuedAndHandledInOrder) {
+    EXPECT_TRUE(m_window->PostMessage(1, 1, 0));
+    EXPECT_TRUE(m_window->PostMessage(2, 2, 0));
+    EXPECT_TRUE(m_window->m_messages.empty());
+    ASSERT_TRUE(test::WaitFor([&] { return m_window->m_messages.size() == 2; }));
+    EXPECT_EQ(m_window->m_messages[0].message, 1u);
+    EXPECT_EQ(m_window->m_messages[1].message, 2u);
+}
+
+TEST_F(Messaging, SendToAWindowDestroyedMeanwhileReturnsInsteadOfHanging) {
+    HWND port = m_window->GetHWND();
+    std::atomic<bool> done{false};
+    std::atomic<LRESULT> result{-1};
+    std::thread worker([&] {
+        result = port->Send(3091, 0, 0);  // queued; the UI thread never runs the loop for it
+        done = true;
+    });
+    // Wait until the message is queued, then destroy the window without handling it.
+    QThread::msleep(50);
+    delete m_window;
+    m_window = nullptr;
+    worker.join();
+    EXPECT_TRUE(done.load());
+    EXPECT_EQ(result.load(), 0);
+    EXPECT_FALSE(port->IsWindow());
+    EXPECT_FALSE(port->Post(1, 0, 0));
+    EXPECT_EQ(port->Send(1, 0, 0), 0);
+}
+
+TEST_F(Messaging, ClosingReleasesWaitingSendersAndDropsQueuedMessages) {
+    HWND port = m_window->GetHWND();
+    m_window->PostMessage(77, 0, 0);
+    std::thread worker([&] { port->Send(78, 0, 0); });
+    QThread::msleep(50);
+    m_window->Close(0);  // destroys the window (it is not deleted yet)
+    worker.join();
+    QCoreApplication::processEvents();
+    for (const auto& m : m_window->m_messages) {
+        EXPECT_NE(m.message, 77u);
+        EXPECT_NE(m.message, 78u);
+    }
+}
+
+TEST(RegisteredMessages, NamesGetStableNumbersInTheRegisteredRange) {
+    const unsigned instance = RegisterWindowMessage(registered::kInstanceMessage);
+    EXPECT_GE(instance, kFirstRegisteredMessage);
+    EXPECT_LE(instance, kLastRegisteredMessage);
+    EXPECT_EQ(RegisterWindowMessage(registered::kInstanceMessage), instance);
+    EXPECT_NE(RegisterWindowMessage(registered::kLightRequest), instance);
+    EXPECT_EQ(FindWindowMessage(registered::kInstanceMessage), instance);
+    EXPECT_EQ(WindowMessageName(instance), registered::kInstanceMessage);
+    EXPECT_EQ(FindWindowMessage(QStringLiteral("never registered")), 0u);
+    EXPECT_EQ(RegisterWindowMessage(QString()), 0u);
+}
+
+TEST(MessageEndpointParse, AcceptsOnlyWellFormedPosts) {
+    QString name;
+    WPARAM w = 0;
+    LPARAM l = 0;
+    EXPECT_TRUE(MessageEndpoint::ParsePost("POST QUARO_MIREL_001 0 1\n", name, w, l));
+    EXPECT_EQ(name, u"QUARO_MIREL_001");
+    EXPECT_EQ(w, 0u);
+    EXPECT_EQ(l, 1);
+    EXPECT_TRUE(MessageEndpoint::ParsePost("POST X 0x10 -3", name, w, l));
+    EXPECT_EQ(w, 16u);
+    EXPECT_EQ(l, -3);
+    EXPECT_FALSE(MessageEndpoint::ParsePost("POST X 1", name, w, l));
+    EXPECT_FALSE(MessageEndpoint::ParsePost("SEND X 1 2", name, w, l));
+    EXPECT_FALSE(MessageEndpoint::ParsePost("POST X one 2", name, w, l));
+    EXPECT_FALSE(MessageEndpoint::ParsePost("", name, w, l));
+    EXPECT_FALSE(MessageEndpoint::ParsePost(QByteArray(600, 'a'), name, w, l));
+}
+
+TEST_F(Messaging, OnlyOneEndpointHoldsThePath) {
+    MessageEndpoint first(SocketPath());
+    ASSERT_EQ(first.Listen(), MessageEndpoint::StartResult::Listening);
+    MessageEndpoint second(SocketPath());
+    EXPECT_EQ(second.Listen(), MessageEndpoint::StartResult::AlreadyRunning);
+}
+
+TEST_F(Messaging, EndpointDeliversPostsAndBroadcasts) {
+    MessageEndpoint endpoint(SocketPath());
+    ASSERT_EQ(endpoint.Listen(), MessageEndpoint::StartResult::Listening);
+    std::vector<std::tuple<QString, WPARAM, LPARAM>> received;
+    endpoint.SetReceiver(
+        [&](const QString& name, WPARAM w, LPARAM l) { received.emplace_back(name, w, l); });
+
+    QLocalSocket listener;
+    listener.connectToServer(SocketPath());
+    ASSERT_TRUE(listener.waitForConnected(2000));
+    listener.write("garbage line\nPOST " + registered::kLightRequest.toUtf8() + " 1 0\n");
+    listener.flush();
+    ASSERT_TRUE(test::WaitFor([&] { return received.size() == 1; }));
+    EXPECT_EQ(std::get<0>(received[0]), registered::kLightRequest);
+    EXPECT_EQ(std::get<1>(received[0]), 1u);
+    EXPECT_EQ(std::get<2>(received[0]), 0);
+
+    ASSERT_TRUE(test::WaitFor([&] { return endpoint.ListenerCount() == 1; }));
+    endpoint.Broadcast(registered::kLightAnnounce, 1, 1);
+    ASSERT_TRUE(test::WaitFor([&] { return listener.canReadLine(); }));
+    EXPECT_EQ(listener.readLine(), registered::kLightAnnounce.toUtf8() + " 1 1\n");
+}
+
+TEST_F(Messaging, AnotherProcessReachesTheWindowsHandler) {
+    MessageEndpoint endpoint(SocketPath());
+    ASSERT_EQ(endpoint.Listen(), MessageEndpoint::StartResult::Listening);
+    const unsigned request = RegisterWindowMessage(registered::kLightRequest);
+    endpoint.SetReceiver([port = m_window->GetHWND()](const QString& name, WPARAM w, LPARAM l) {
+        if (const unsigned message = FindWindowMessage(name)) {
+            port->Post(message, w, l);
+        }
+    });
+    QProcess sender;
+    sender.start(QCoreApplication::applicationDirPath() + QStringLiteral("/quaro-msg"),
+                 {QStringLiteral("--socket"), SocketPath(), registered::kLightRequest,
+                  QStringLiteral("1"), QStringLiteral("0")});
+    ASSERT_TRUE(test::WaitFor([&] { return sender.state() == QProcess::NotRunning; }, 10000));
+    EXPECT_EQ(sender.exitCode(), 0);
+    ASSERT_TRUE(test::WaitFor([&] {
+        for (const auto& m : m_window->m_messages) {
+            if (m.message == request && m.wParam == 1 && m.lParam == 0) {
+                return true;
+            }
+        }
+        return false;
+    }));
+}
+
+TEST_F(Messaging, SenderReportsWhenNoCopyRuns) {
+    EXPECT_FALSE(
+        MessageEndpoint::SendToRunning(SocketPath(), registered::kInstanceMessage, 0, 1, 200));
+}
+
+}  // namespace
+}  // namespace quaro
