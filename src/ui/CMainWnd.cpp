@@ -101,6 +101,12 @@ void CMainWnd::InitWindow() {
     m_smartEyesButton = FindControl(QStringLiteral("smarteyesbtn"));
     m_settingsButton = FindControl(QStringLiteral("setbtn"));
 
+    // A change of the screen's resolution arrives as the display-change message.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QObject::connect(screen, &QScreen::geometryChanged, this,
+                         [this] { PostMessage(msg::kWmDisplayChange, 0, 0); });
+    }
+
     const QString icon = Resources().GetFilePath(QStringLiteral("common/logo.png"));
     setWindowIcon(QIcon(icon));
     if (m_services.trayAvailable) {
@@ -315,7 +321,9 @@ void CMainWnd::ApplyLanguage(int index) {
 
 void CMainWnd::Relayout() {
     const bool visible = isVisible() && !isMinimized();
-    if (!visible) {
+    // A minimised window is restored so it can take its size; a hidden one is sized unseen
+    // rather than flashed on screen.
+    if (isMinimized()) {
         SystemCommand(msg::kScRestore);
     }
     SetDpi(96);
@@ -528,6 +536,13 @@ void CMainWnd::OnMenuCommand(WPARAM commandRecord) {
     if (command.szName.compare(u"exit", Qt::CaseInsensitive) == 0) {
         m_exiting = true;
         Close(0);
+        return;
+    }
+    if (command.szName.compare(u"show", Qt::CaseInsensitive) == 0) {
+        // The tray menu's own way back to the window, for desktops whose tray eats left clicks.
+        if (!isVisible() || isMinimized()) {
+            OnTray(msg::kWmLButtonUp);
+        }
         return;
     }
     // Other items belong to the macro action menu and go to the current page's macro panel.

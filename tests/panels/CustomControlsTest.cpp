@@ -13,6 +13,7 @@
 #include "support/QtTestApp.h"
 #include "support/RecordingWindow.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
@@ -173,6 +174,22 @@ TEST_F(InWindow, HandImageDeleteAreaRaisesDeleteOnlyWhenEnabled) {
     // A release without a press of its own does nothing.
     QTest::mouseRelease(tile, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(m_window.NotesOf(notify::kClick).size(), 2u);
+}
+
+TEST_F(InWindow, PictureButtonsReportThePointerWhileEnabled) {
+    auto* tile = new CHandImgSelectButtonUI;
+    tile->setObjectName(QStringLiteral("picture"));
+    m_root->Add(tile);
+    m_window.show();
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(tile, &enter);
+    QApplication::sendEvent(tile, &leave);
+    tile->setEnabled(false);
+    QApplication::sendEvent(tile, &enter);
+    ASSERT_EQ(m_window.NotesOf(notify::kMsEnter).size(), 1u);
+    EXPECT_EQ(m_window.NotesOf(notify::kMsEnter)[0].sender, u"picture");
+    EXPECT_EQ(m_window.NotesOf(notify::kMsLeave).size(), 1u);
 }
 
 TEST(HandImageSelect, PanningStopsAtTheLeftEdgeKeepingItsWidth) {

@@ -364,6 +364,25 @@ TEST_F(MainWindow, CloseButtonHidesIntoTheTrayAndExitEndsTheApplication) {
     EXPECT_TRUE(trace.Contains("退出测试"));
 }
 
+TEST_F(MainWindow, TrayMenuShowBringsTheWindowBackAndOtherItemsLeaveItAlone) {
+    Make(true);
+    MenuCmd other{QStringLiteral("left_click"), {}, {}, false};
+    Send(mainmsg::kMenuCommand, reinterpret_cast<WPARAM>(&other), 0);
+    EXPECT_FALSE(m_window->isVisible());
+    MenuCmd show{QStringLiteral("show"), {}, {}, false};
+    Send(mainmsg::kMenuCommand, reinterpret_cast<WPARAM>(&show), 0);
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_TRUE(m_window->GetHWND()->IsWindow());
+}
+
+TEST_F(MainWindow, DisplayChangeRelayoutsWithoutShowingAHiddenWindow) {
+    Make(true);
+    m_window->resize(1000, 700);
+    Send(msg::kWmDisplayChange, 0, 0);
+    EXPECT_FALSE(m_window->isVisible());
+    EXPECT_EQ(m_window->size(), QSize(1350, 810));
+}
+
 TEST_F(MainWindow, WithoutATrayTheWindowStaysReachable) {
     Make(false);
     EXPECT_TRUE(m_window->isVisible());

@@ -10,6 +10,7 @@ namespace quaro {
 
 CHandImgButtonUI::CHandImgButtonUI(QWidget* parent) : CButtonUI(parent) {
     setMouseTracking(true);
+    SetHoverNotify(true);
 }
 
 int CHandImgButtonUI::Scaled(int pixels) const {
@@ -45,20 +46,6 @@ void CHandImgButtonUI::paintEvent(QPaintEvent* event) {
     }
     if (underMouse() && !m_deleteDisabled && !m_deleteImage.isEmpty()) {
         CRenderEngine::DrawImageString(painter, DeleteArea(), m_deleteImage, GetResourceManager());
-    }
-}
-
-void CHandImgButtonUI::enterEvent(QEnterEvent* event) {
-    CButtonUI::enterEvent(event);
-    if (isEnabled()) {
-        SendNotify(notify::kMsEnter);
-    }
-}
-
-void CHandImgButtonUI::leaveEvent(QEvent* event) {
-    CButtonUI::leaveEvent(event);
-    if (isEnabled()) {
-        SendNotify(notify::kMsLeave);
     }
 }
 

@@ -25,7 +25,9 @@ constexpr CursorName kCursors[] = {
 
 }  // namespace
 
-CHandImgSelectButtonUI::CHandImgSelectButtonUI(QWidget* parent) : CButtonUI(parent) {}
+CHandImgSelectButtonUI::CHandImgSelectButtonUI(QWidget* parent) : CButtonUI(parent) {
+    SetHoverNotify(true);
+}
 
 bool CHandImgSelectButtonUI::LoadHandImage(const QString& file) {
     const QPixmap picture =
@@ -93,20 +95,6 @@ void CHandImgSelectButtonUI::paintEvent(QPaintEvent* event) {
     PaintStatusImage(painter);
     if (!m_imageString.isEmpty()) {
         CRenderEngine::DrawImageString(painter, rect(), m_imageString, GetResourceManager());
-    }
-}
-
-void CHandImgSelectButtonUI::enterEvent(QEnterEvent* event) {
-    CButtonUI::enterEvent(event);
-    if (isEnabled()) {
-        SendNotify(notify::kMsEnter);
-    }
-}
-
-void CHandImgSelectButtonUI::leaveEvent(QEvent* event) {
-    CButtonUI::leaveEvent(event);
-    if (isEnabled()) {
-        SendNotify(notify::kMsLeave);
     }
 }
 

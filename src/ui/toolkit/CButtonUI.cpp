@@ -19,6 +19,20 @@ void CButtonUI::Activate() {
     }
 }
 
+void CButtonUI::enterEvent(QEnterEvent* event) {
+    CControlOn<QPushButton>::enterEvent(event);
+    if (m_hoverNotify && isEnabled()) {
+        SendNotify(notify::kMsEnter);
+    }
+}
+
+void CButtonUI::leaveEvent(QEvent* event) {
+    CControlOn<QPushButton>::leaveEvent(event);
+    if (m_hoverNotify && isEnabled()) {
+        SendNotify(notify::kMsLeave);
+    }
+}
+
 void CButtonUI::SetNormalImage(const QString& image) {
     m_normalImage = image;
     update();

@@ -103,10 +103,10 @@ bool CControlUI::SetAttribute(const QString& name, const QString& value) {
     if (name == u"name") {
         SetName(value);
     } else if (name == u"text") {
-        // "%[id]" marks a language id, as the layouts write it.
-        if (value.startsWith(u"%[") && value.endsWith(u']')) {
+        QString id;
+        if (ParseLanguageText(value, id)) {
             m_resourceText = true;
-            SetText(value.mid(2, value.size() - 3));
+            SetText(id);
         } else {
             SetText(value);
         }
@@ -255,6 +255,14 @@ QColor ToQColor(uint32_t argb) {
 
 bool ParseBool(const QString& text) {
     return text.compare(u"true", Qt::CaseInsensitive) == 0;
+}
+
+bool ParseLanguageText(const QString& text, QString& id) {
+    if (text.size() < 3 || !text.startsWith(u"%[") || !text.endsWith(u']')) {
+        return false;
+    }
+    id = text.mid(2, text.size() - 3);
+    return true;
 }
 
 QMargins ParseMargins(const QString& text) {

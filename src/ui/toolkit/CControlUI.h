@@ -146,6 +146,8 @@ CControlUI* AsControl(QObject* object);
 uint32_t ParseColor(const QString& text);
 QColor ToQColor(uint32_t argb);
 bool ParseBool(const QString& text);
+// A layout text written "%[id]" names a language id; true and the id when it is one.
+bool ParseLanguageText(const QString& text, QString& id);
 // "l,t,r,b" (missing values are 0).
 QMargins ParseMargins(const QString& text);
 // "w,h".

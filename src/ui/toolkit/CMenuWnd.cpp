@@ -12,10 +12,8 @@ namespace quaro {
 namespace {
 
 QString ItemText(const QString& text, CResourceManager& resources) {
-    if (text.startsWith(u"%[") && text.endsWith(u']')) {
-        return resources.GetText(text.mid(2, text.size() - 3));
-    }
-    return text;
+    QString id;
+    return ParseLanguageText(text, id) ? resources.GetText(id) : text;
 }
 
 void AddItems(QMenu* menu, const QDomElement& parent, CResourceManager& resources) {
