@@ -2,6 +2,7 @@
 
 #include "app/ControlRegistry.h"
 #include "app/Screenshot.h"
+#include "app/SleepWatcher.h"
 #include "platform/Paths.h"
 #include "platform/Trace.h"
 #include "ui/CMainWnd.h"
@@ -94,6 +95,8 @@ int RunApplication(QApplication& app) {
                 port->Post(message, wParam, lParam);
             }
         });
+
+    SleepWatcher sleepWatcher(window->GetHWND());
 
     if (screenshot.IsRequested()) {
         ScheduleScreenshot(screenshot, *window, resources);

@@ -2,7 +2,9 @@
 
 #include "TempDir.h"
 #include "app/ControlRegistry.h"
+#include "app/SleepWatcher.h"
 #include "support/QtTestApp.h"
+#include "support/RecordingWindow.h"
 #include "ui/toolkit/CControlFactory.h"
 #include "ui/toolkit/CControlUI.h"
 
@@ -37,6 +39,22 @@ TEST(ControlRegistry, RegistersTheBuiltClassesInTableOrder) {
         std::unique_ptr<CControlUI> control(factory.CreateControl(QLatin1String(name)));
         EXPECT_NE(control, nullptr) << name;
     }
+}
+
+TEST(SleepWatcher, SleepAndWakeBecomeSuspendAndResume) {
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "w.xml", "<Window><VerticalLayout name=\"root\"/></Window>");
+    CResourceManager resources;
+    resources.SetResourcePath(QString::fromStdString(dir.Path().string()));
+    test::RecordingWindow window(resources, QStringLiteral("w.xml"));
+    window.Create(QStringLiteral("t"), Qt::Window);
+    SleepWatcher watcher(window.GetHWND());
+    watcher.OnPrepareForSleep(true);
+    watcher.OnPrepareForSleep(false);
+    ASSERT_TRUE(test::WaitFor([&] { return window.m_messages.size() >= 2; }));
+    EXPECT_EQ(window.m_messages[0].message, msg::kWmPowerBroadcast);
+    EXPECT_EQ(window.m_messages[0].wParam, msg::kPbtApmSuspend);
+    EXPECT_EQ(window.m_messages[1].wParam, msg::kPbtApmResumeAutomatic);
 }
 
 class TwoCopies : public ::testing::Test {

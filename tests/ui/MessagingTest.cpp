@@ -157,6 +157,23 @@ TEST_F(Messaging, EndpointDeliversPostsAndBroadcasts) {
     EXPECT_EQ(listener.readLine(), registered::kLightAnnounce.toUtf8() + " 1 1\n");
 }
 
+TEST_F(Messaging, APeerSendingEndlessTextIsCutOff) {
+    MessageEndpoint endpoint(SocketPath());
+    ASSERT_EQ(endpoint.Listen(), MessageEndpoint::StartResult::Listening);
+    int received = 0;
+    endpoint.SetReceiver([&](const QString&, WPARAM, LPARAM) { ++received; });
+    QLocalSocket peer;
+    peer.connectToServer(SocketPath());
+    ASSERT_TRUE(peer.waitForConnected(2000));
+    peer.write(QByteArray(4 * MessageEndpoint::kMaxLineBytes, 'x'));
+    peer.flush();
+    ASSERT_TRUE(test::WaitFor([&] {
+        peer.waitForDisconnected(10);
+        return peer.state() == QLocalSocket::UnconnectedState;
+    }));
+    EXPECT_EQ(received, 0);
+}
+
 TEST_F(Messaging, AnotherProcessReachesTheWindowsHandler) {
     MessageEndpoint endpoint(SocketPath());
     ASSERT_EQ(endpoint.Listen(), MessageEndpoint::StartResult::Listening);

@@ -304,6 +304,47 @@ TEST_F(MainWindow, LightRequestFromOutsideSetsTheFlagAndStatus) {
     EXPECT_EQ(Control("control_light_status")->GetText(), u"控制灯光");
 }
 
+// A page that remembers what the window copied into it.
+class FakePage : public IDevicePage {
+public:
+    explicit FakePage(int kind) : m_kind(kind) {}
+    int GetDeviceKind() const override { return m_kind; }
+    void SetLightControl(int flag) override { m_lightControl = flag; }
+    void SetForeground(int flag) override { m_foreground = flag; }
+    void RefreshKeyAssignmentList() override { ++m_refreshes; }
+    int m_kind;
+    int m_lightControl = -1;
+    int m_foreground = -1;
+    int m_refreshes = 0;
+};
+
+TEST_F(MainWindow, FlagsAreCopiedIntoThePagesThatUseThem) {
+    Make(true);
+    FakePage keyboard(1);
+    FakePage headset(7);
+    m_window->Keyboards().push_back(&keyboard);
+    m_window->Headsets().push_back(&headset);
+    Send(RegisterWindowMessage(registered::kLightRequest), 1, 0);
+    EXPECT_EQ(keyboard.m_lightControl, 0);
+    EXPECT_EQ(headset.m_lightControl, -1);  // the headset's light is not the window's to copy
+    Send(msg::kWmActivate, 1, 0);
+    EXPECT_EQ(keyboard.m_foreground, 1);
+    Send(msg::kWmActivate, msg::kWaInactive, 0);
+    Send(msg::kWmMouseHover, 0, 0);  // inactive: the pointer decides
+    EXPECT_EQ(keyboard.m_foreground, 1);
+    Send(msg::kWmMouseLeave, 0, 0);
+    EXPECT_EQ(keyboard.m_foreground, 0);
+    Send(msg::kWmPowerBroadcast, msg::kPbtApmSuspend, 0);
+    EXPECT_EQ(keyboard.m_lightControl, 0);
+    Send(RegisterWindowMessage(registered::kLightRequest), 1, 1);
+    Send(msg::kWmPowerBroadcast, msg::kPbtApmResumeAutomatic, 0);
+    EXPECT_EQ(keyboard.m_lightControl, 1);
+    Send(mainmsg::kApplyLanguage, 1, 0);
+    EXPECT_EQ(keyboard.m_refreshes, 1);
+    m_window->Keyboards().clear();
+    m_window->Headsets().clear();
+}
+
 TEST_F(MainWindow, LightStatusClickTogglesAndAnnounces) {
     Make(true);
     m_broadcasts.clear();
