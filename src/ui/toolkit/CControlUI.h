@@ -139,6 +139,21 @@ protected:
     }
 };
 
+// "min", "max" and "value" of a control with a value range; false for other attributes.
+template <class RangedControl>
+bool SetRangeAttribute(RangedControl& control, const QString& name, const QString& value) {
+    if (name == u"min") {
+        control.SetMinValue(value.toInt());
+    } else if (name == u"max") {
+        control.SetMaxValue(value.toInt());
+    } else if (name == u"value") {
+        control.SetValue(value.toInt());
+    } else {
+        return false;
+    }
+    return true;
+}
+
 // Null when the widget is not a control.
 CControlUI* AsControl(QObject* object);
 

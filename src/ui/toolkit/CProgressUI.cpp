@@ -18,13 +18,10 @@ void CProgressUI::SetForeColor(uint32_t argb) {
 }
 
 bool CProgressUI::SetAttribute(const QString& name, const QString& value) {
-    if (name == u"min") {
-        SetMinValue(value.toInt());
-    } else if (name == u"max") {
-        SetMaxValue(value.toInt());
-    } else if (name == u"value") {
-        SetValue(value.toInt());
-    } else if (name == u"forecolor") {
+    if (SetRangeAttribute(*this, name, value)) {
+        return true;
+    }
+    if (name == u"forecolor") {
         SetForeColor(ParseColor(value));
     } else if (name == u"showtext") {
         setTextVisible(ParseBool(value));

@@ -26,13 +26,10 @@ void CSliderUI::SetValue(int newValue, bool notify) {
 }
 
 bool CSliderUI::SetAttribute(const QString& name, const QString& value) {
-    if (name == u"min") {
-        SetMinValue(value.toInt());
-    } else if (name == u"max") {
-        SetMaxValue(value.toInt());
-    } else if (name == u"value") {
-        SetValue(value.toInt());
-    } else if (name == u"step") {
+    if (SetRangeAttribute(*this, name, value)) {
+        return true;
+    }
+    if (name == u"step") {
         setSingleStep(value.toInt());
         setPageStep(value.toInt());
     } else if (name == u"vertical") {
