@@ -29,7 +29,10 @@ void WorkerThread::Start(Body body) {
     // The event is created non-signalled and reset before the body's first pass.
     m_stop.Reset();
     m_finished.Reset();
+    // The body may call Stop on itself, which needs m_thread set: hold it back until it is.
+    std::unique_lock starting(m_startMutex);
     m_thread = std::thread([this, body = std::move(body)] {
+        { std::lock_guard started(m_startMutex); }
         body(m_stop);
         m_finished.Signal();
     });

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -59,6 +60,7 @@ private:
     StopTexts m_texts = kPageTexts;
     StopEvent m_stop;
     StopEvent m_finished;
+    std::mutex m_startMutex;
     std::thread m_thread;
 };
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "devices/keyboard/MacroImage.h"
-
 #include <json/value.h>
 
 #include <array>
@@ -10,10 +8,18 @@
 
 namespace quaro {
 
-// MacroEvent is one input event of a macro, shared with the macro image the devices receive.
+// One input event of a macro, as macro files hold it and the device plays it.
 // type: 1 mouse button, 4 horizontal movement, 5 vertical movement, 9 modifier key, 10 key;
 // button: the button bit, distance, modifier bit or key usage; down: a press (or a movement
 // left or upwards).
+struct MacroEvent {
+    std::uint16_t delay = 0;  // milliseconds before the event
+    std::uint8_t type = 0;    // 7 bits
+    bool down = false;
+    std::uint8_t button = 0;  // key or button code
+};
+
+using MacroEvents = std::vector<MacroEvent>;
 
 inline constexpr int kMaxMacroDelay = 65535;
 

@@ -1,14 +1,90 @@
 #pragma once
 
-// The typed copies of a device entry's groups. The device codecs consume exactly these records
-// from the profile getters, so both layers share the one definition; it is header-only value
-// types (no link to the device library). Assignment codes are stored in files as integers.
-#include "devices/DeviceRecords.h"
+#include "profiles/KeyCode.h"
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace quaro {
+
+// The typed copies of a device entry's groups: the profile getters fill them and the device
+// codecs and light effects consume them. Assignment codes are stored in files as integers.
+
+// The light state of a device or of one light area. The extras travel with the setting but are
+// never sent to a device.
+struct LightSetting {
+    std::uint8_t effect = 0;
+    std::uint8_t brightness = 0;
+    std::uint8_t speed = 0;
+    std::uint8_t direction = 0;
+    std::uint8_t multiColor = 0;
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    std::uint16_t extraWord = 0;
+    std::uint8_t extraByte = 0;
+
+    friend constexpr bool operator==(const LightSetting&, const LightSetting&) = default;
+};
+
+// One key of a key list; both indexes equal the entry's position.
+struct KeyAssignmentEntry {
+    std::uint16_t keyIndex = 0;
+    KeyCode code;
+    std::uint16_t defaultKeyIndex = 0;
+    KeyCode defaultCode;
+
+    friend constexpr bool operator==(const KeyAssignmentEntry&,
+                                     const KeyAssignmentEntry&) = default;
+};
+
+// One step of a custom light effect; time is the step's length in milliseconds.
+struct LightEffectStep {
+    std::uint8_t mode = 0;
+    std::uint8_t brightness = 0;
+    std::uint8_t speed = 0;
+    std::uint8_t direction = 0;
+    std::uint8_t multiColor = 0;
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    std::int32_t time = 0;
+    std::int32_t cycle = 0;
+
+    friend constexpr bool operator==(const LightEffectStep&, const LightEffectStep&) = default;
+};
+
+struct CustomLightColor {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    std::uint8_t alpha = 0;
+
+    friend constexpr bool operator==(const CustomLightColor&, const CustomLightColor&) = default;
+};
+
+// DPI values are in the mouse's slider units.
+struct DpiStage {
+    std::uint8_t enabled = 0;
+    std::uint8_t xyFlag = 0;
+    std::uint16_t dpiX = 0;
+    std::uint16_t dpiY = 0;
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+
+    friend constexpr bool operator==(const DpiStage&, const DpiStage&) = default;
+};
+
+struct CorrectPreset {
+    std::uint8_t pixelThreshold = 0;
+    std::uint8_t minimumSquare = 0;
+    std::uint8_t select = 0;
+    std::string name;
+
+    friend bool operator==(const CorrectPreset&, const CorrectPreset&) = default;
+};
 
 // Three 32-bit words of two 16-bit halves, low half first.
 using SystemWords = std::array<std::uint32_t, 3>;

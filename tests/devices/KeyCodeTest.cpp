@@ -1,7 +1,7 @@
 #include "devices/keyboard/KeyCaption.h"
-#include "devices/keyboard/KeyCode.h"
 #include "devices/keyboard/KeyTables.h"
 #include "devices/mouse/MouseTables.h"
+#include "profiles/KeyCode.h"
 
 #include <gtest/gtest.h>
 

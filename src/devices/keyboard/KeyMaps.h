@@ -1,7 +1,7 @@
 #pragma once
 
-#include "devices/DeviceRecords.h"
 #include "devices/keyboard/KeyTables.h"
+#include "profiles/ProfileRecords.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "devices/keyboard/KeyCode.h"
+#include "profiles/KeyCode.h"
 
 #include <array>
 #include <cstdint>

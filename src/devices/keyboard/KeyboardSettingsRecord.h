@@ -1,8 +1,8 @@
 #pragma once
 
-#include "devices/DeviceRecords.h"
 #include "devices/LightRecordFields.h"
 #include "devices/keyboard/SystemSettings.h"
+#include "profiles/ProfileRecords.h"
 
 #include <array>
 #include <cstdint>

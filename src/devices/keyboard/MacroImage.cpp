@@ -1,5 +1,6 @@
 #include "devices/keyboard/MacroImage.h"
 
+#include <algorithm>
 #include <new>
 
 namespace quaro {
@@ -49,11 +50,10 @@ MacroImageResult MacroImage::Pack(std::span<const MacroEvents> macros, std::size
         Put16(bytes, offset, macros[m].size());
         offset += 4;
         for (const MacroEvent& event : macros[m]) {
-            Put16(bytes, offset, event.delay);
-            bytes[offset + 2] =
-                static_cast<std::uint8_t>((event.type & 0x7F) | (event.down ? 0x80 : 0));
-            bytes[offset + 3] = event.button;
-            offset += 4;
+            const CompactEventRecord record = ToCompactRecord(event);
+            std::copy(record.begin(), record.end(),
+                      bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+            offset += record.size();
         }
     }
     return result;

@@ -1,20 +1,12 @@
 #pragma once
 
+#include "profiles/MacroEvent.h"
+
 #include <cstdint>
 #include <span>
 #include <vector>
 
 namespace quaro {
-
-// One recorded macro event as the device plays it.
-struct MacroEvent {
-    std::uint16_t delay = 0;  // milliseconds before the event
-    std::uint8_t type = 0;    // 7 bits
-    bool down = false;
-    std::uint8_t button = 0;  // key or button code
-};
-
-using MacroEvents = std::vector<MacroEvent>;
 
 struct MacroImageResult {
     // 0 packed (bytes hold the image, empty when there are no macros), a positive number of

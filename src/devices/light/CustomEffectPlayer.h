@@ -1,7 +1,7 @@
 #pragma once
 
-#include "devices/DeviceRecords.h"
 #include "devices/light/LightPrimitives.h"
+#include "profiles/ProfileRecords.h"
 
 #include <cstdint>
 #include <mutex>

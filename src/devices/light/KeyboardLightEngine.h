@@ -1,10 +1,10 @@
 #pragma once
 
-#include "devices/DeviceRecords.h"
 #include "devices/keyboard/KeyTables.h"
 #include "devices/light/CustomEffectPlayer.h"
 #include "devices/light/LightListComposer.h"
 #include "devices/light/LightPrimitives.h"
+#include "profiles/ProfileRecords.h"
 
 #include <array>
 #include <cstdint>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "devices/DeviceRecords.h"
 #include "devices/light/CustomEffectPlayer.h"
 #include "devices/light/LightListComposer.h"
 #include "devices/light/LightPrimitives.h"
+#include "profiles/ProfileRecords.h"
 
 #include <array>
 #include <cstdint>

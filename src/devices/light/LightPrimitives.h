@@ -1,8 +1,8 @@
 #pragma once
 
-#include "devices/DeviceRecords.h"
 #include "devices/light/LedColor.h"
 #include "devices/light/LightTables.h"
+#include "profiles/ProfileRecords.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "devices/keyboard/KeyCode.h"
 #include "devices/keyboard/KeyTables.h"
+#include "profiles/KeyCode.h"
 
 #include <array>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "devices/DeviceRecords.h"
+#include "profiles/ProfileRecords.h"
 
 #include <array>
 #include <cstdint>

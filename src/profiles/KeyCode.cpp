@@ -1,4 +1,4 @@
-#include "devices/keyboard/KeyCode.h"
+#include "profiles/KeyCode.h"
 
 namespace quaro {
 
