@@ -91,8 +91,13 @@ std::optional<SimInterfaceDescription> ParseSimDescription(const std::string& na
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
     std::string errors;
-    if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors) ||
-        !root.isObject()) {
+    try {
+        if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors) ||
+            !root.isObject()) {
+            return std::nullopt;
+        }
+    } catch (const std::exception&) {
+        // The reader throws instead of failing when nesting passes its stack limit.
         return std::nullopt;
     }
     SimInterfaceDescription description;

@@ -54,6 +54,8 @@ TEST(SimBusLayoutTest, MalformedDescriptionsAreRefused) {
     for (const std::string& text : bad) {
         EXPECT_FALSE(ParseSimDescription("x", text).has_value()) << text;
     }
+    // Nesting past the JSON reader's stack limit makes it throw; that must read as malformed.
+    EXPECT_FALSE(ParseSimDescription("x", std::string(5000, '[')).has_value());
 }
 
 TEST(SimBusLayoutTest, PathsCarryTheKeysTheCatalogueParses) {
