@@ -61,3 +61,20 @@ function(quaro_add_fuzzer name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   file(APPEND "${CMAKE_BINARY_DIR}/fuzzers.txt" "${name} ${ARG_CORPUS}\n")
 endfunction()
+
+# Layers from the bottom up; a layer may use only the ones before it. src/ and tests/ add the
+# folder of each layer that has a CMakeLists.txt.
+set(QUARO_LAYERS platform device sim profiles devices update)
+set(QUARO_QT_LAYERS ui panels app)
+
+function(quaro_add_layer_folders)
+  set(layers ${QUARO_LAYERS})
+  if(QUARO_BUILD_UI)
+    list(APPEND layers ${QUARO_QT_LAYERS})
+  endif()
+  foreach(layer IN LISTS layers)
+    if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${layer}/CMakeLists.txt")
+      add_subdirectory(${layer})
+    endif()
+  endforeach()
+endfunction()
