@@ -2,6 +2,7 @@
 
 #include "device/HidPath.h"
 #include "device/ReportDescriptor.h"
+#include "platform/FileText.h"
 #include "platform/Trace.h"
 
 #include <libudev.h>
@@ -9,25 +10,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <fstream>
 #include <sstream>
 
 namespace quaro {
 
 namespace {
 
-std::optional<std::string> ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::optional<uint32_t> ReadHexFile(const std::filesystem::path& path) {
-    const std::optional<std::string> text = ReadText(path);
+    const std::optional<std::string> text = ReadSmallFile(path);
     if (!text) {
         return std::nullopt;
     }
@@ -124,7 +114,7 @@ std::optional<HidrawNodeInfo> HidrawBackend::ReadNode(const std::string& node) c
 
     HidrawNodeInfo info;
     info.node = node;
-    const std::optional<std::string> uevent = ReadText(hidDir / "uevent");
+    const std::optional<std::string> uevent = ReadSmallFile(hidDir / "uevent");
     if (!uevent || !ParseHidId(*uevent, info.attributes)) {
         return std::nullopt;
     }
@@ -133,7 +123,7 @@ std::optional<HidrawNodeInfo> HidrawBackend::ReadNode(const std::string& node) c
         static_cast<uint16_t>(ReadHexFile(usbInterfaceDir / "bInterfaceNumber").value_or(0));
     info.attributes.versionNumber =
         static_cast<uint16_t>(ReadHexFile(usbDeviceDir / "bcdDevice").value_or(0));
-    const std::optional<std::string> descriptor = ReadText(hidDir / "report_descriptor");
+    const std::optional<std::string> descriptor = ReadSmallFile(hidDir / "report_descriptor");
     if (!descriptor) {
         return std::nullopt;
     }

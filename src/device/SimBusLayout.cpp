@@ -1,12 +1,13 @@
 #include "device/SimBusLayout.h"
 
+#include "platform/FileText.h"
+
 #include <json/json.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 #include <unistd.h>
 
@@ -145,10 +146,11 @@ std::vector<SimInterfaceDescription> ListSimInterfaces(const std::filesystem::pa
         if (path.extension() != kSimDescriptionSuffix || path.filename().string()[0] == '.') {
             continue;
         }
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        if (auto description = ParseSimDescription(path.stem().string(), text.str())) {
+        const std::optional<std::string> text = ReadSmallFile(path);
+        if (!text) {
+            continue;
+        }
+        if (auto description = ParseSimDescription(path.stem().string(), *text)) {
             found.push_back(std::move(*description));
         }
     }

@@ -3,12 +3,11 @@
 #include "device/HidPath.h"
 #include "device/ReportDescriptor.h"
 #include "device/SimBusLayout.h"
+#include "platform/FileText.h"
 #include "platform/Trace.h"
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <sys/socket.h>
 #include <sys/un.h>
 
@@ -52,15 +51,13 @@ std::optional<HidOpenedInterface> SimHidBackend::Open(const std::string& path,
     }
     const std::filesystem::path descriptionPath =
         socketPath.parent_path() / (socketPath.stem().string() + kSimDescriptionSuffix);
-    std::ifstream in(descriptionPath, std::ios::binary);
-    if (!in) {
+    const std::optional<std::string> text = ReadSmallFile(descriptionPath);
+    if (!text) {
         errno = ENOENT;
         return std::nullopt;
     }
-    std::stringstream text;
-    text << in.rdbuf();
     std::optional<SimInterfaceDescription> description =
-        ParseSimDescription(socketPath.stem().string(), text.str());
+        ParseSimDescription(socketPath.stem().string(), *text);
     if (!description) {
         errno = EPROTO;
         return std::nullopt;
