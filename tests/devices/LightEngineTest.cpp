@@ -373,6 +373,21 @@ TEST(LedLightEngine, ChasesMoveALitMarkAroundTheDevice) {
     }
 }
 
+TEST(LedLightEngine, ChaseOverTheMostLedsKeepsBothMarksOfItsRing) {
+    TestClock clock;
+    for (const auto& [kind, direction] :
+         {std::pair{LedDeviceKind::kPad, 0}, std::pair{LedDeviceKind::kPad, 1},
+          std::pair{LedDeviceKind::kHeadset, 1}}) {
+        LedLightEngine leds(kind, kMaxLedCount, clock.Get());
+        for (int step = 0; step < 300; ++step) {
+            leds.Step(6, Setting(static_cast<std::uint8_t>(direction)));
+            const auto& ring = leds.State().ring;
+            ASSERT_TRUE(std::all_of(ring.begin(), ring.end(), [](auto b) { return b <= 1; }));
+            ASSERT_EQ(std::count(ring.begin(), ring.end(), 1), 2) << "step " << step;
+        }
+    }
+}
+
 TEST(LedLightEngine, ModesWithoutAStepPlayTheCustomEffect) {
     TestClock clock;
     for (const auto& [kind, mode] :

@@ -17,7 +17,7 @@ constexpr int kPairRingLength = 8;
 LedLightEngine::LedLightEngine(LedDeviceKind kind, int ledCount, MillisecondClock clock)
     : m_kind(kind),
       m_clock(clock),
-      m_colors(static_cast<std::size_t>(std::clamp(ledCount, 0, 126))),
+      m_colors(static_cast<std::size_t>(std::clamp(ledCount, 0, kMaxLedCount))),
       m_custom(std::move(clock)) {
     Start();
 }

@@ -21,11 +21,16 @@ constexpr std::uint8_t LedLightPeriod(std::uint8_t speed) {
     return SpeedPeriod(speed);
 }
 
+// The most LEDs an engine drives: as many as the keyboard has keys.
+inline constexpr int kMaxLedCount = 126;
+
 struct LedLightState {
     BaseLightState base;
     std::uint8_t phase = 0;
     std::uint8_t counter = 0;
-    std::array<std::uint8_t, 126> level{};
+    // The pad and headset chases read group g's level at g + 1, so a chase over every LED needs
+    // one level past the last LED.
+    std::array<std::uint8_t, kMaxLedCount + 1> level{};
     LightRing ring{};
 };
 
