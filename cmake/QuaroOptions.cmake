@@ -2,8 +2,14 @@
 
 add_compile_options(-Wall -Wextra -Wpedantic -Werror)
 
-if(QUARO_SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+if(QUARO_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(QUARO_SANITIZE)
+  # The checked standard library aborts on an index past a std::array or vector, which
+  # AddressSanitizer misses while the write stays inside its object.
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined -D_GLIBCXX_ASSERTIONS)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
