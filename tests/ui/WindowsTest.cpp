@@ -400,7 +400,7 @@ TEST_F(MainWindow, CloseButtonHidesIntoTheTrayAndExitEndsTheApplication) {
 
     test::TraceCapture trace;
     MenuCmd exit{QStringLiteral("exit"), {}, {}, false};
-    Send(mainmsg::kMenuCommand, reinterpret_cast<WPARAM>(&exit), 0);
+    Send(kMenuCommandMessage, reinterpret_cast<WPARAM>(&exit), 0);
     EXPECT_FALSE(m_window->GetHWND()->IsWindow());
     EXPECT_TRUE(trace.Contains("退出测试"));
 }
@@ -408,10 +408,10 @@ TEST_F(MainWindow, CloseButtonHidesIntoTheTrayAndExitEndsTheApplication) {
 TEST_F(MainWindow, TrayMenuShowBringsTheWindowBackAndOtherItemsLeaveItAlone) {
     Make(true);
     MenuCmd other{QStringLiteral("left_click"), {}, {}, false};
-    Send(mainmsg::kMenuCommand, reinterpret_cast<WPARAM>(&other), 0);
+    Send(kMenuCommandMessage, reinterpret_cast<WPARAM>(&other), 0);
     EXPECT_FALSE(m_window->isVisible());
     MenuCmd show{QStringLiteral("show"), {}, {}, false};
-    Send(mainmsg::kMenuCommand, reinterpret_cast<WPARAM>(&show), 0);
+    Send(kMenuCommandMessage, reinterpret_cast<WPARAM>(&show), 0);
     EXPECT_TRUE(m_window->isVisible());
     EXPECT_TRUE(m_window->GetHWND()->IsWindow());
 }
