@@ -4,6 +4,7 @@
 #include "ui/CMainWnd.h"
 #include "ui/CMsgWnd.h"
 #include "ui/CSkinFrame.h"
+#include "ui/MessageTexts.h"
 #include "ui/toolkit/CButtonUI.h"
 #include "ui/toolkit/CResourceManager.h"
 
@@ -75,8 +76,8 @@ void ScheduleScreenshot(const ScreenshotRequest& request, CMainWnd& window,
             QTimer::singleShot(400, &window, [request, &window] { SaveAndQuit(request, window); });
         } else if (request.scene == u"message") {
             QTimer::singleShot(400, &window, [request, &window] { SaveAndQuit(request, window); });
-            CMsgWnd::ShowMessage(resources, &window, QString(), QStringLiteral("message_text_22"),
-                                 96, true, 1);
+            CMsgWnd::ShowMessage(resources, &window, QString(),
+                                 QLatin1String(msgtext::kConfirmRestoreDefaults), 96, true, 1);
         } else {
             QTimer::singleShot(200, &window, [request, &window] { SaveAndQuit(request, window); });
         }

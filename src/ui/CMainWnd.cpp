@@ -352,9 +352,11 @@ void CMainWnd::Relayout() {
         SystemCommand(msg::kScRestore);
     }
     SetDpi(96);
-    // The fixed size where the screen has room for it, scaled down where it has not, and always
-    // inside the screen's available area so the title bar and the status line stay reachable.
+    // The fixed size where the screen has room for it, scaled down where it has not (never below
+    // what the content needs), inside the screen's available area so the title bar and the
+    // status line stay reachable.
     setGeometry(FitIntoArea(kMainWindowSize, AvailableArea()));
+    CenterWindow();
     setVisible(visible);
 }
 
