@@ -21,6 +21,7 @@ namespace {
 constexpr QSize kMainWindowSize(1350, 810);
 constexpr int kTrayMenuLift = 50;
 const QString kTrayMenuFile = QStringLiteral("menu.xml");
+const QString kLogoFile = QStringLiteral("common/logo.png");
 const QString kMacroActionMenuFile = QStringLiteral("XML/Menus/macro_action_menu.xml");
 const QString kLightOnText = QStringLiteral("控制灯光");
 const QString kLightOffText = QStringLiteral("不控制灯光");
@@ -108,14 +109,14 @@ void CMainWnd::InitWindow() {
                          [this] { PostMessage(msg::kWmDisplayChange, 0, 0); });
     }
 
-    setWindowIcon(QIcon(Resources().GetFilePath(QStringLiteral("common/logo.png"))));
+    setWindowIcon(QIcon(Resources().GetFilePath(kLogoFile)));
     if (m_services.trayAvailable) {
         CreateTray();
     }
 }
 
 void CMainWnd::CreateTray() {
-    m_tray.CreateTrayIcon(this, Resources().GetFilePath(QStringLiteral("common/logo.png")),
+    m_tray.CreateTrayIcon(this, Resources().GetFilePath(kLogoFile),
                           QString::fromLatin1(kProductTitle), mainmsg::kTrayCallback);
     RebuildTrayMenu();
 }
