@@ -61,7 +61,8 @@ void CMsgWnd::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Enter: {
             event->accept();
             const CControlUI* cancel = FindControl(QStringLiteral("cancel_btn"));
-            const bool cancelFocused = cancel != nullptr && cancel->GetWidget()->hasFocus();
+            // The box's own focus child, which does not depend on the desktop activating it.
+            const bool cancelFocused = cancel != nullptr && focusWidget() == cancel->GetWidget();
             Close(cancelFocused ? 0 : 1);
             return;
         }
