@@ -1,8 +1,10 @@
 #include "app/Application.h"
 
 #include "app/ControlRegistry.h"
+#include "app/ExitSignals.h"
 #include "app/Screenshot.h"
 #include "app/SleepWatcher.h"
+#include "app/TrayWatcher.h"
 #include "platform/Paths.h"
 #include "platform/Trace.h"
 #include "ui/CMainWnd.h"
@@ -13,6 +15,7 @@
 #include "ui/toolkit/CTrayIcon.h"
 
 #include <QApplication>
+#include <QLockFile>
 #include <QLoggingCategory>
 
 Q_LOGGING_CATEGORY(lcQuaro, "quaro")
@@ -34,12 +37,13 @@ QString ToQString(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
 }
 
+// How long a second copy waits for a running copy that holds the guard but is still starting.
+constexpr int kWakeTimeoutMs = 5000;
+
 }  // namespace
 
-int RunApplication(QApplication& app) {
+int RunApplication(int& argc, char** argv) {
     RouteTraceToQtLog();
-    // The window hides into the tray; closing it must not end the process.
-    app.setQuitOnLastWindowClosed(false);
 
     const unsigned instanceMessage = RegisterWindowMessage(registered::kInstanceMessage);
     TraceFormat("软件标示：%d", instanceMessage);
@@ -47,18 +51,27 @@ int RunApplication(QApplication& app) {
         return 0;
     }
 
+    // One copy at a time, settled before the display is opened: a second copy started where
+    // there is none (a terminal, a script) still wakes the first and leaves quietly.
     const QString socketPath = MessageEndpoint::DefaultSocketPath();
+    std::unique_ptr<QLockFile> guard = MessageEndpoint::TakeGuard(socketPath);
+    if (!guard) {
+        MessageEndpoint::SendToRunning(socketPath, registered::kInstanceMessage, 0, 1,
+                                       kWakeTimeoutMs, true);
+        return 0;
+    }
+    // From here a kill or the end of the session leaves through the normal exit.
+    ExitSignals::Install();
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quaro"));
+    // The window hides into the tray; closing it must not end the process.
+    app.setQuitOnLastWindowClosed(false);
+
     MessageEndpoint endpoint(socketPath);
-    switch (endpoint.Listen()) {
-        case MessageEndpoint::StartResult::AlreadyRunning:
-            // Wake the running copy and leave.
-            MessageEndpoint::SendToRunning(socketPath, registered::kInstanceMessage, 0, 1);
-            return 0;
-        case MessageEndpoint::StartResult::Failed:
-            // Still the only copy (the guard is held); it just cannot be reached from outside.
-            break;
-        case MessageEndpoint::StartResult::Listening:
-            break;
+    if (endpoint.Listen(std::move(guard)) != MessageEndpoint::StartResult::Listening) {
+        // Still the only copy (the guard is held); it just cannot be reached from outside.
+        Trace("the running copy cannot be reached by other processes");
     }
 
     const std::filesystem::path executableDir = ExecutableDirectory();
@@ -80,6 +93,7 @@ int RunApplication(QApplication& app) {
         endpoint.Broadcast(name, wParam, lParam);
     };
     services.trayAvailable = CTrayIcon::IsAvailable() && !screenshot.IsRequested();
+    services.sessionLocale = LanguageCatalogue::SessionLocaleFromEnvironment();
 
     auto window = std::make_unique<CMainWnd>(resources, services);
     window->Create(QString::fromLatin1(CMainWnd::kProductTitle),
@@ -97,13 +111,22 @@ int RunApplication(QApplication& app) {
         });
 
     SleepWatcher sleepWatcher(window->GetHWND());
+    ExitSignals exitSignals([&window](int) { window->Exit(); });
+
+    std::unique_ptr<TrayWatcher> trayWatcher;
+    if (!services.trayAvailable && !screenshot.IsRequested()) {
+        trayWatcher = std::make_unique<TrayWatcher>(&CTrayIcon::IsAvailable,
+                                                    [&window] { window->TrayBecameAvailable(); });
+    }
 
     if (screenshot.IsRequested()) {
         ScheduleScreenshot(screenshot, *window, resources);
     }
     app.exec();
 
+    trayWatcher.reset();
     window.reset();
+    ExitSignals::Uninstall();
     SetTraceSink(StandardErrorTraceSink());
     return 0;
 }

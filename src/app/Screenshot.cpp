@@ -4,34 +4,43 @@
 #include "ui/CMainWnd.h"
 #include "ui/CMsgWnd.h"
 #include "ui/CSkinFrame.h"
+#include "ui/MessageTexts.h"
 #include "ui/toolkit/CButtonUI.h"
 #include "ui/toolkit/CResourceManager.h"
 
 #include <QApplication>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 
 namespace quaro {
 namespace {
 
-// The main window with every other visible top-level window of the application painted over
-// it where it stands, so the picture does not depend on a compositor.
-QPixmap Compose(CMainWnd& window) {
-    QPixmap picture = window.grab();
+// The main window (or the whole screen) with every visible top-level window of the application
+// painted where it stands, so the picture does not depend on a compositor.
+QPixmap Compose(CMainWnd& window, bool wholeScreen) {
+    QRect area = window.frameGeometry();
+    QPixmap picture;
+    if (wholeScreen && window.screen() != nullptr) {
+        area = window.screen()->geometry();
+        picture = QPixmap(area.size());
+        picture.fill(Qt::black);
+    } else {
+        picture = window.grab();
+    }
     QPainter painter(&picture);
     for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (top == &window || !top->isVisible() || top->width() <= 0) {
+        if ((top == &window && !wholeScreen) || !top->isVisible() || top->width() <= 0) {
             continue;
         }
-        const QPoint at = top->mapToGlobal(QPoint(0, 0)) - window.mapToGlobal(QPoint(0, 0));
-        painter.drawPixmap(at, top->grab());
+        painter.drawPixmap(top->mapToGlobal(QPoint(0, 0)) - area.topLeft(), top->grab());
     }
     return picture;
 }
 
 void SaveAndQuit(const ScreenshotRequest& request, CMainWnd& window) {
-    const QPixmap picture = Compose(window);
+    const QPixmap picture = Compose(window, request.wholeScreen);
     if (picture.save(request.path, "PNG")) {
         TraceFormat("screenshot saved: %s", request.path.toUtf8().constData());
     } else {
@@ -46,6 +55,7 @@ ScreenshotRequest ScreenshotRequest::FromEnvironment() {
     ScreenshotRequest request;
     request.path = qEnvironmentVariable("QUARO_SCREENSHOT");
     request.scene = qEnvironmentVariable("QUARO_SCREENSHOT_SCENE", QStringLiteral("main"));
+    request.wholeScreen = qEnvironmentVariable("QUARO_SCREENSHOT_AREA") == u"screen";
     bool ok = false;
     const int delay = qEnvironmentVariableIntValue("QUARO_SCREENSHOT_DELAY_MS", &ok);
     if (ok && delay >= 0) {
@@ -66,8 +76,8 @@ void ScheduleScreenshot(const ScreenshotRequest& request, CMainWnd& window,
             QTimer::singleShot(400, &window, [request, &window] { SaveAndQuit(request, window); });
         } else if (request.scene == u"message") {
             QTimer::singleShot(400, &window, [request, &window] { SaveAndQuit(request, window); });
-            CMsgWnd::ShowMessage(resources, &window, QString(), QStringLiteral("message_text_22"),
-                                 96, true, 1);
+            CMsgWnd::ShowMessage(resources, &window, QString(),
+                                 QLatin1String(msgtext::kConfirmRestoreDefaults), 96, true, 1);
         } else {
             QTimer::singleShot(200, &window, [request, &window] { SaveAndQuit(request, window); });
         }

@@ -1,9 +1,5 @@
 #include "app/Application.h"
 
-#include <QApplication>
-
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quaro"));
-    return quaro::RunApplication(app);
+    return quaro::RunApplication(argc, argv);
 }

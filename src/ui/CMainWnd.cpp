@@ -21,6 +21,7 @@ namespace {
 constexpr QSize kMainWindowSize(1350, 810);
 constexpr int kTrayMenuLift = 50;
 const QString kTrayMenuFile = QStringLiteral("menu.xml");
+const QString kLogoFile = QStringLiteral("common/logo.png");
 const QString kMacroActionMenuFile = QStringLiteral("XML/Menus/macro_action_menu.xml");
 const QString kLightOnText = QStringLiteral("控制灯光");
 const QString kLightOffText = QStringLiteral("不控制灯光");
@@ -68,7 +69,8 @@ bool NameIs(const CControlUI* control, const char* name) {
 CMainWnd::CMainWnd(CResourceManager& resources, Services services)
     : WindowImplBase(resources),
       m_services(std::move(services)),
-      m_languages(m_services.defaultDataFolder, m_services.settingsFolder),
+      m_languages(m_services.defaultDataFolder, m_services.settingsFolder,
+                  m_services.sessionLocale),
       m_instanceMessage(RegisterWindowMessage(registered::kInstanceMessage)),
       m_updateProgressMessage(RegisterWindowMessage(registered::kUpdateProgress)),
       m_lightAnnounceMessage(RegisterWindowMessage(registered::kLightAnnounce)),
@@ -107,12 +109,36 @@ void CMainWnd::InitWindow() {
                          [this] { PostMessage(msg::kWmDisplayChange, 0, 0); });
     }
 
-    const QString icon = Resources().GetFilePath(QStringLiteral("common/logo.png"));
-    setWindowIcon(QIcon(icon));
+    setWindowIcon(QIcon(Resources().GetFilePath(kLogoFile)));
     if (m_services.trayAvailable) {
-        m_tray.CreateTrayIcon(this, icon, QString::fromLatin1(kProductTitle),
-                              mainmsg::kTrayCallback);
+        CreateTray();
     }
+}
+
+void CMainWnd::CreateTray() {
+    m_tray.CreateTrayIcon(this, Resources().GetFilePath(kLogoFile),
+                          QString::fromLatin1(kProductTitle), mainmsg::kTrayCallback);
+    RebuildTrayMenu();
+}
+
+void CMainWnd::RebuildTrayMenu() {
+    // The menu's texts are resolved when it is built, so a language change builds it again.
+    m_tray.SetContextMenu(
+        std::unique_ptr<QMenu>(CMenuWnd::BuildFor(kTrayMenuFile, this, Resources())));
+}
+
+void CMainWnd::TrayBecameAvailable() {
+    if (m_tray.IsCreated()) {
+        return;
+    }
+    Trace("tray available");
+    m_services.trayAvailable = true;
+    CreateTray();
+}
+
+void CMainWnd::Exit() {
+    m_exiting = true;
+    Close(0);
 }
 
 void CMainWnd::Notify(TNotifyUI& msg) {
@@ -158,15 +184,20 @@ void CMainWnd::OnWindowInit() {
         m_screenHeight = screen->size().height();
     }
     UpdateNoDeviceOverlay();
-    HideToTray();
+    // The application lives in the tray; without one the window stays on screen.
+    if (m_services.trayAvailable) {
+        HideToTray();
+    }
     SetTimer(mainmsg::kTimerRelayout, 100);
     m_initialised = true;
 }
 
 void CMainWnd::HideToTray() {
-    // Without a tray there is nothing to bring a hidden window back: it stays on screen.
+    // Without a tray nothing could bring a hidden window back: it is minimised instead.
     if (m_services.trayAvailable) {
         hide();
+    } else {
+        showMinimized();
     }
 }
 
@@ -176,17 +207,9 @@ void CMainWnd::OnClick(TNotifyUI& msg) {
         if (m_settingsWindow) {
             m_settingsWindow->Close(0);
         }
-        if (m_services.trayAvailable) {
-            hide();
-        } else {
-            showMinimized();
-        }
+        HideToTray();
     } else if (NameIs(sender, "nodevice_ok_btn")) {
-        if (m_services.trayAvailable) {
-            hide();
-        } else {
-            showMinimized();
-        }
+        HideToTray();
     } else if (NameIs(sender, "control_light_status")) {
         const int flag = m_lightControl == 1 ? 0 : 1;
         if (m_services.broadcast) {
@@ -313,6 +336,9 @@ void CMainWnd::ApplyLanguage(int index) {
     Resources().LoadLanguage(QString::fromStdString(entry.file));
     Resources().ReloadText();
     m_languages.StoreLanguage(entry.id);
+    if (m_tray.IsCreated()) {
+        RebuildTrayMenu();
+    }
     update();
     if (m_settingsWindow) {
         m_settingsWindow->SendMessage(mainmsg::kApplyLanguage, 0, 0);
@@ -327,7 +353,10 @@ void CMainWnd::Relayout() {
         SystemCommand(msg::kScRestore);
     }
     SetDpi(96);
-    resize(kMainWindowSize);
+    // The fixed size where the screen has room for it, scaled down where it has not (never below
+    // what the content needs), inside the screen's available area so the title bar and the
+    // status line stay reachable.
+    setGeometry(FitIntoArea(kMainWindowSize, AvailableArea()));
     CenterWindow();
     setVisible(visible);
 }
@@ -408,7 +437,7 @@ LRESULT CMainWnd::HandleCustomMessage(unsigned message, WPARAM wParam, LPARAM lP
         // Only the tray menu's exit ends the application while a tray can bring it back;
         // the window system's close just puts it away.
         if (!m_exiting && m_services.trayAvailable) {
-            hide();
+            HideToTray();
             handled = true;
         }
         return 0;
@@ -452,7 +481,7 @@ LRESULT CMainWnd::HandleCustomMessage(unsigned message, WPARAM wParam, LPARAM lP
         case mainmsg::kKeyCapture:
             Trace(wParam == 1 ? "key capture on" : "key capture off");
             break;
-        case mainmsg::kMenuCommand:
+        case kMenuCommandMessage:
             OnMenuCommand(wParam);
             handled = true;
             break;
@@ -534,8 +563,7 @@ void CMainWnd::OnMenuCommand(WPARAM commandRecord) {
     }
     const MenuCmd command = *reinterpret_cast<const MenuCmd*>(commandRecord);
     if (command.szName.compare(u"exit", Qt::CaseInsensitive) == 0) {
-        m_exiting = true;
-        Close(0);
+        Exit();
         return;
     }
     if (command.szName.compare(u"show", Qt::CaseInsensitive) == 0) {

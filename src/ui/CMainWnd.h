@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace quaro {
@@ -32,8 +33,10 @@ public:
         std::filesystem::path defaultDataFolder;
         // Sends a registered message to every listening process.
         std::function<void(const QString& name, WPARAM wParam, LPARAM lParam)> broadcast;
-        // False when the desktop has no tray: then the window never hides into one.
+        // False when the desktop has no tray (yet): then the window never hides into one.
         bool trayAvailable = true;
+        // The session's locale; it picks the language on a first start.
+        std::string sessionLocale;
     };
     using SettingsWindowFactory = std::function<WindowImplBase*(CMainWnd& owner)>;
 
@@ -64,6 +67,13 @@ public:
     bool IsResumed() const { return m_resumed; }
     bool IsInitialised() const { return m_initialised; }
     void Relayout();
+    // The application's one way out, as the tray menu's "exit" takes it: the window is
+    // destroyed (workers stopped, tray icon removed) and the event loop ends.
+    void Exit();
+    // A tray appeared after start: the icon is added and from now on the window hides into it.
+    void TrayBecameAvailable();
+    bool HasTrayIcon() const { return m_tray.IsCreated(); }
+    QMenu* GetTrayMenu() const { return m_tray.GetContextMenu(); }
 
     // Device pages by kind, filled as devices arrive.
     std::vector<IDevicePage*>& Mice() { return m_mice; }
@@ -95,6 +105,8 @@ private:
     void CopyLightControlIntoPages(int flag);
     void CopyForegroundIntoPages();
     void HideToTray();
+    void CreateTray();
+    void RebuildTrayMenu();
 
     Services m_services;
     LanguageCatalogue m_languages;

@@ -3,6 +3,7 @@
 #include "platform/Trace.h"
 #include "ui/toolkit/CControlUI.h"
 
+#include <QKeyEvent>
 #include <QPointer>
 
 namespace quaro {
@@ -29,6 +30,45 @@ int CMsgWnd::AcceptedScale(int scale) {
 
 void CMsgWnd::InitWindow() {
     setAttribute(Qt::WA_TranslucentBackground);
+    // The answer buttons are reachable from the keyboard; OK comes first in the tab order.
+    QWidget* previous = nullptr;
+    for (const char* name : {"confirm_btn", "cancel_btn"}) {
+        if (CControlUI* button = FindControl(QLatin1String(name))) {
+            button->GetWidget()->setFocusPolicy(Qt::StrongFocus);
+            if (previous != nullptr) {
+                setTabOrder(previous, button->GetWidget());
+            }
+            previous = button->GetWidget();
+        }
+    }
+}
+
+void CMsgWnd::showEvent(QShowEvent* event) {
+    WindowImplBase::showEvent(event);
+    activateWindow();
+    if (CControlUI* confirm = FindControl(QStringLiteral("confirm_btn"))) {
+        confirm->GetWidget()->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void CMsgWnd::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Escape:
+            event->accept();
+            Close(0);
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: {
+            event->accept();
+            const CControlUI* cancel = FindControl(QStringLiteral("cancel_btn"));
+            // The box's own focus child, which does not depend on the desktop activating it.
+            const bool cancelFocused = cancel != nullptr && focusWidget() == cancel->GetWidget();
+            Close(cancelFocused ? 0 : 1);
+            return;
+        }
+        default:
+            WindowImplBase::keyPressEvent(event);
+    }
 }
 
 void CMsgWnd::Prepare(const QString& title, const QString& text, int scale, bool textIsLanguageId,

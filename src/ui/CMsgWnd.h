@@ -5,7 +5,8 @@
 namespace quaro {
 
 // The skin's own modal message box: a title, one message (normally a language id) and OK, or
-// OK and Cancel.
+// OK and Cancel. From the keyboard: Enter presses the focused button (OK when it opens),
+// Escape cancels, Tab moves between the buttons.
 class CMsgWnd : public WindowImplBase {
 public:
     explicit CMsgWnd(CResourceManager& resources, QWidget* owner = nullptr);
@@ -30,6 +31,8 @@ public:
 
 protected:
     void InitWindow() override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace quaro

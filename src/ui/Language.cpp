@@ -6,6 +6,9 @@
 
 #include <QSettings>
 
+#include <cstdlib>
+#include <string_view>
+
 namespace quaro {
 namespace {
 
@@ -34,12 +37,70 @@ int MemberInt(const Json::Value& entry, const char* key) {
     return value.isInt() ? value.asInt() : 0;
 }
 
+// Locales and the "Language_ID" of the language they read. An empty territory stands for all.
+struct LocaleLanguage {
+    std::string_view language;
+    std::string_view territory;
+    int identifier;
+};
+constexpr int kSimplifiedChinese = 2052;
+constexpr int kTraditionalChinese = 1028;
+constexpr int kEnglish = 1033;
+constexpr LocaleLanguage kLocaleLanguages[] = {
+    {"zh", "CN", kSimplifiedChinese},
+    {"zh", "SG", kSimplifiedChinese},
+    {"zh", "TW", kTraditionalChinese},
+    {"zh", "HK", kTraditionalChinese},
+    {"en", "", kEnglish},
+};
+
+// The identifier a locale name ("language[_territory][.codeset][@modifier]") reads, or 0.
+int IdentifierForLocale(std::string_view locale) {
+    locale = locale.substr(0, locale.find_first_of(".@"));
+    const size_t separator = locale.find_first_of("_-");
+    const std::string_view language = locale.substr(0, separator);
+    const std::string_view territory =
+        separator == std::string_view::npos ? std::string_view() : locale.substr(separator + 1);
+    for (const LocaleLanguage& row : kLocaleLanguages) {
+        if (row.language == language && (row.territory.empty() || row.territory == territory)) {
+            return row.identifier;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 LanguageCatalogue::LanguageCatalogue(std::filesystem::path defaultDataFolder,
-                                     std::filesystem::path settingsFolder)
+                                     std::filesystem::path settingsFolder,
+                                     std::string sessionLocale)
     : m_defaultDataFolder(std::move(defaultDataFolder)),
-      m_settingsFolder(std::move(settingsFolder)) {}
+      m_settingsFolder(std::move(settingsFolder)),
+      m_sessionLocale(std::move(sessionLocale)) {}
+
+std::string LanguageCatalogue::SessionLocaleFromEnvironment() {
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0') {
+            return value;
+        }
+    }
+    return {};
+}
+
+int LanguageCatalogue::IndexForLocale(const std::string& locale) const {
+    const int identifier = IdentifierForLocale(locale);
+    if (identifier == 0) {
+        return -1;
+    }
+    const std::vector<LanguageEntry> entries = ReadEntries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].id == identifier) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
 
 std::vector<LanguageEntry> LanguageCatalogue::ReadEntries() const {
     std::vector<LanguageEntry> entries;
@@ -67,27 +128,25 @@ LanguageEntry LanguageCatalogue::EntryAt(int index) const {
 }
 
 int LanguageCatalogue::ReadStoredLanguage() const {
-    if (m_settingsFolder.empty()) {
-        return 0;
-    }
     const std::filesystem::path store = m_settingsFolder / kLanguageStoreFile;
     std::error_code error;
-    if (!std::filesystem::exists(store, error)) {
-        return 0;
-    }
-    QSettings ini(QString::fromStdString(store.string()), QSettings::IniFormat);
-    bool ok = false;
-    const int identifier = ini.value(QStringLiteral("LANGUAGE")).toString().toInt(&ok);
-    if (!ok) {
-        return 0;
-    }
-    const std::vector<LanguageEntry> entries = ReadEntries();
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].id == identifier) {
-            return static_cast<int>(i);
+    if (!m_settingsFolder.empty() && std::filesystem::exists(store, error)) {
+        QSettings ini(QString::fromStdString(store.string()), QSettings::IniFormat);
+        bool ok = false;
+        const int identifier = ini.value(QStringLiteral("LANGUAGE")).toString().toInt(&ok);
+        if (ok) {
+            const std::vector<LanguageEntry> entries = ReadEntries();
+            for (size_t i = 0; i < entries.size(); ++i) {
+                if (entries[i].id == identifier) {
+                    return static_cast<int>(i);
+                }
+            }
         }
     }
-    return 0;
+    // Nothing usable stored (a first start): speak the session's language where it is offered,
+    // since until a settings window exists the user has no other way to change it.
+    const int fromLocale = IndexForLocale(m_sessionLocale);
+    return fromLocale >= 0 ? fromLocale : 0;
 }
 
 bool LanguageCatalogue::StoreLanguage(int identifier) const {

@@ -19,21 +19,31 @@ struct LanguageEntry {
 };
 
 // The offered languages and the stored choice. The choice lives in the settings folder (file
-// kLanguageStoreFile, key "LANGUAGE"), created on the first write.
+// kLanguageStoreFile, key "LANGUAGE"), created on the first write. Without a stored choice the
+// session's locale picks the language.
 class LanguageCatalogue {
 public:
     static constexpr const char* kConfigFile = "Language.config";
     static constexpr const char* kLanguageStoreFile = "language.ini";
 
-    LanguageCatalogue(std::filesystem::path defaultDataFolder,
-                      std::filesystem::path settingsFolder);
+    // sessionLocale: the locale name messages are shown in ("zh_TW.UTF-8"), or empty.
+    LanguageCatalogue(std::filesystem::path defaultDataFolder, std::filesystem::path settingsFolder,
+                      std::string sessionLocale = {});
+
+    // The locale that decides the language of messages: the first of LC_ALL, LC_MESSAGES and
+    // LANG that is set and not empty.
+    static std::string SessionLocaleFromEnvironment();
 
     // Entries in offered order; empty when "Language.config" is missing or unreadable.
     std::vector<LanguageEntry> ReadEntries() const;
     // Entry [index], or an empty entry with identifier 0 when there is none.
     LanguageEntry EntryAt(int index) const;
-    // The index of the stored identifier (first match), 0 when nothing usable is stored.
+    // The index of the stored identifier (first match). Without a usable stored choice, the
+    // entry the session locale asks for; 0 when that matches nothing either.
     int ReadStoredLanguage() const;
+    // The entry the locale names (Simplified Chinese for zh_CN and zh_SG, Traditional for zh_TW
+    // and zh_HK, English for en), or -1 when it names none of the offered languages.
+    int IndexForLocale(const std::string& locale) const;
     // Writes the identifier; false when the settings folder cannot be written.
     bool StoreLanguage(int identifier) const;
 
@@ -46,6 +56,7 @@ public:
 private:
     std::filesystem::path m_defaultDataFolder;
     std::filesystem::path m_settingsFolder;
+    std::string m_sessionLocale;
 };
 
 }  // namespace quaro

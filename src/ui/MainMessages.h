@@ -3,11 +3,10 @@
 namespace quaro {
 
 // Window messages and timers of the main window, numbered as the pages, workers and the
-// settings window already send them.
+// settings window already send them. Menu choices arrive as the toolkit's kMenuCommandMessage.
 namespace mainmsg {
 inline constexpr unsigned kTrayCallback = 1025;
 inline constexpr unsigned kKeyCapture = 1054;
-inline constexpr unsigned kMenuCommand = 1145;
 inline constexpr unsigned kDpiNotice = 1224;
 inline constexpr unsigned kShowSettingProgress = 3072;
 inline constexpr unsigned kApplyLanguage = 3089;

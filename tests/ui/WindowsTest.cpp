@@ -84,6 +84,66 @@ TEST_F(MessageBox, FillsTitleTextAndButtons) {
     delete box;
 }
 
+// Presses keys, one after the other, where the first visible message box has its focus.
+void PressLater(std::vector<Qt::Key> keys) {
+    QTimer::singleShot(30, [keys] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* box = dynamic_cast<CMsgWnd*>(top); box != nullptr && box->isVisible()) {
+                for (Qt::Key key : keys) {
+                    QWidget* target = box->focusWidget() != nullptr ? box->focusWidget() : box;
+                    QTest::keyClick(target, key);
+                }
+                return;
+            }
+        }
+    });
+}
+
+TEST_F(MessageBox, EnterAnswersWithTheFocusedButtonAndEscapeCancels) {
+    const QString text = QStringLiteral("message_text_4");
+    PressLater({Qt::Key_Return});
+    EXPECT_EQ(CMsgWnd::ShowMessage(m_resources, nullptr, {}, text, 96, true, 1), 1);
+    PressLater({Qt::Key_Enter});
+    EXPECT_EQ(CMsgWnd::ShowMessage(m_resources, nullptr, {}, text, 96, true, 0), 1);
+    PressLater({Qt::Key_Escape});
+    EXPECT_EQ(CMsgWnd::ShowMessage(m_resources, nullptr, {}, text, 96, true, 1), 0);
+    PressLater({Qt::Key_Escape});
+    EXPECT_EQ(CMsgWnd::ShowMessage(m_resources, nullptr, {}, text, 96, true, 0), 0);
+    // Tab moves the focus from OK to Cancel; Enter then cancels.
+    PressLater({Qt::Key_Tab, Qt::Key_Return});
+    EXPECT_EQ(CMsgWnd::ShowMessage(m_resources, nullptr, {}, text, 96, true, 1), 0);
+}
+
+TEST_F(MessageBox, AnswerButtonsTakeTheFocusOkFirst) {
+    auto* box = new CMsgWnd(m_resources);
+    box->Create(QStringLiteral("msgwnd"), Qt::Tool);
+    box->Prepare({}, QStringLiteral("message_text_4"), 96, true, 1);
+    box->show();
+    QWidget* confirm = box->FindControl(QStringLiteral("confirm_btn"))->GetWidget();
+    QWidget* cancel = box->FindControl(QStringLiteral("cancel_btn"))->GetWidget();
+    EXPECT_EQ(confirm->focusPolicy(), Qt::StrongFocus);
+    EXPECT_EQ(cancel->focusPolicy(), Qt::StrongFocus);
+    EXPECT_EQ(box->focusWidget(), confirm);
+    delete box;
+}
+
+TEST(WindowPlacement, FitsTheWantedSizeIntoTheAvailableArea) {
+    // Room enough: the wanted size, centred.
+    EXPECT_EQ(CWindowWnd::FitIntoArea({1350, 810}, {0, 0, 1920, 1050}), QRect(285, 120, 1350, 810));
+    // A 1366 x 768 screen: scaled down keeping the proportions, whole and inside.
+    const QRect small = CWindowWnd::FitIntoArea({1350, 810}, {0, 0, 1366, 768});
+    EXPECT_EQ(small.size(), QSize(1280, 768));
+    EXPECT_TRUE(QRect(0, 0, 1366, 768).contains(small));
+    // A panel at the top and a second screen to the right: inside that screen's free area.
+    const QRect area(1920, 32, 1366, 736);
+    const QRect placed = CWindowWnd::FitIntoArea({1350, 810}, area);
+    EXPECT_TRUE(area.contains(placed));
+    EXPECT_EQ(placed.height(), 736);
+    EXPECT_EQ(placed.width(), 1350 * 736 / 810);
+    // Nothing known about the screen: the wanted size stays.
+    EXPECT_EQ(CWindowWnd::FitIntoArea({1350, 810}, {}).size(), QSize(1350, 810));
+}
+
 TEST_F(MessageBox, ScaleOutsideTheSetFallsBackTo96) {
     test::TraceCapture trace;
     EXPECT_EQ(CMsgWnd::AcceptedScale(144), 144);
@@ -245,8 +305,9 @@ TEST_F(LanguageStore, MissingOrBrokenConfigGivesTheEmptyEntry) {
 
 class MainWindow : public SkinWindows {
 protected:
-    void Make(bool tray) {
+    void Make(bool tray, std::string locale = {}) {
         CMainWnd::Services services;
+        services.sessionLocale = std::move(locale);
         services.settingsFolder = m_dir.Path();
         services.defaultDataFolder = test::SourceDefaultDataFolder();
         services.broadcast = [this](const QString& name, WPARAM w, LPARAM l) {
@@ -262,6 +323,19 @@ protected:
         return m_window->SendMessage(message, w, l);
     }
     CControlUI* Control(const char* name) { return m_window->FindControl(QLatin1String(name)); }
+    // The main window stands where it belongs on the test's screen: scaled to the screen where
+    // it is smaller (never below what the content needs), its top-left corner on screen, and
+    // whole wherever the content allows.
+    void ExpectPlaced() const {
+        const QRect area = m_window->AvailableArea();
+        const QSize fitted = CWindowWnd::FitIntoArea(QSize(1350, 810), area).size();
+        EXPECT_EQ(m_window->size(), fitted.expandedTo(m_window->minimumSize()));
+        EXPECT_TRUE(area.contains(m_window->geometry().topLeft()));
+        if (m_window->minimumWidth() <= area.width() &&
+            m_window->minimumHeight() <= area.height()) {
+            EXPECT_TRUE(area.contains(m_window->geometry()));
+        }
+    }
 
     std::vector<std::tuple<QString, WPARAM, LPARAM>> m_broadcasts;
     std::unique_ptr<CMainWnd> m_window;
@@ -275,6 +349,21 @@ TEST_F(MainWindow, AnnouncesLightControlAndAppliesTheStoredLanguageAtStart) {
     EXPECT_TRUE(std::filesystem::exists(m_dir / LanguageCatalogue::kLanguageStoreFile));
     // It lives in the tray.
     EXPECT_FALSE(m_window->isVisible());
+}
+
+TEST_F(MainWindow, FirstStartSpeaksTheSessionLanguageUntilAChoiceIsStored) {
+    Make(true, "en_US.UTF-8");
+    EXPECT_EQ(m_window->GetLanguageIndex(), 1);
+    EXPECT_EQ(Control("app_title")->GetShownText(), u"MV5521LUX GAMING SUITE");
+    m_window.reset();
+    // English is now the stored choice, and it wins over the session's locale.
+    Make(true, "zh_TW.UTF-8");
+    EXPECT_EQ(m_window->GetLanguageIndex(), 1);
+    m_window.reset();
+    std::filesystem::remove(m_dir / LanguageCatalogue::kLanguageStoreFile);
+    Make(true, "zh_TW.UTF-8");
+    EXPECT_EQ(m_window->GetLanguageIndex(), 2);
+    EXPECT_EQ(Control("app_title")->GetShownText(), QStringLiteral("MV5521LUX 遊戲周邊中心"));
 }
 
 TEST_F(MainWindow, LanguageMessageReloadsTextsAndStoresTheIdentifier) {
@@ -372,7 +461,7 @@ TEST_F(MainWindow, TrayClickTogglesTheWindowExceptWhileSuspended) {
     Make(true);
     Send(mainmsg::kTrayCallback, 0, msg::kWmLButtonUp);
     EXPECT_TRUE(m_window->isVisible());
-    EXPECT_EQ(m_window->size(), QSize(1350, 810));
+    ExpectPlaced();
     Send(msg::kWmPowerBroadcast, msg::kPbtApmSuspend, 0);
     Send(mainmsg::kTrayCallback, 0, msg::kWmLButtonUp);
     EXPECT_TRUE(m_window->isVisible());
@@ -388,7 +477,7 @@ TEST_F(MainWindow, OnlyTheKnownTimersAct) {
     Send(msg::kWmTimer, 1021, 0);
     EXPECT_EQ(m_window->size(), QSize(1000, 700));
     Send(msg::kWmTimer, mainmsg::kTimerRelayout, 0);
-    EXPECT_EQ(m_window->size(), QSize(1350, 810));
+    ExpectPlaced();
 }
 
 TEST_F(MainWindow, CloseButtonHidesIntoTheTrayAndExitEndsTheApplication) {
@@ -400,7 +489,7 @@ TEST_F(MainWindow, CloseButtonHidesIntoTheTrayAndExitEndsTheApplication) {
 
     test::TraceCapture trace;
     MenuCmd exit{QStringLiteral("exit"), {}, {}, false};
-    Send(mainmsg::kMenuCommand, reinterpret_cast<WPARAM>(&exit), 0);
+    Send(kMenuCommandMessage, reinterpret_cast<WPARAM>(&exit), 0);
     EXPECT_FALSE(m_window->GetHWND()->IsWindow());
     EXPECT_TRUE(trace.Contains("退出测试"));
 }
@@ -408,10 +497,10 @@ TEST_F(MainWindow, CloseButtonHidesIntoTheTrayAndExitEndsTheApplication) {
 TEST_F(MainWindow, TrayMenuShowBringsTheWindowBackAndOtherItemsLeaveItAlone) {
     Make(true);
     MenuCmd other{QStringLiteral("left_click"), {}, {}, false};
-    Send(mainmsg::kMenuCommand, reinterpret_cast<WPARAM>(&other), 0);
+    Send(kMenuCommandMessage, reinterpret_cast<WPARAM>(&other), 0);
     EXPECT_FALSE(m_window->isVisible());
     MenuCmd show{QStringLiteral("show"), {}, {}, false};
-    Send(mainmsg::kMenuCommand, reinterpret_cast<WPARAM>(&show), 0);
+    Send(kMenuCommandMessage, reinterpret_cast<WPARAM>(&show), 0);
     EXPECT_TRUE(m_window->isVisible());
     EXPECT_TRUE(m_window->GetHWND()->IsWindow());
 }
@@ -421,7 +510,7 @@ TEST_F(MainWindow, DisplayChangeRelayoutsWithoutShowingAHiddenWindow) {
     m_window->resize(1000, 700);
     Send(msg::kWmDisplayChange, 0, 0);
     EXPECT_FALSE(m_window->isVisible());
-    EXPECT_EQ(m_window->size(), QSize(1350, 810));
+    ExpectPlaced();
 }
 
 TEST_F(MainWindow, WithoutATrayTheWindowStaysReachable) {
@@ -432,6 +521,29 @@ TEST_F(MainWindow, WithoutATrayTheWindowStaysReachable) {
     EXPECT_TRUE(m_window->GetHWND()->IsWindow());
     // The window system's close ends the application, as nothing else could.
     m_window->close();
+    EXPECT_FALSE(m_window->GetHWND()->IsWindow());
+}
+
+TEST_F(MainWindow, ATrayThatAppearsLaterGetsTheIconWithItsOwnMenu) {
+    Make(false);
+    EXPECT_FALSE(m_window->HasTrayIcon());
+    m_window->TrayBecameAvailable();
+    ASSERT_TRUE(m_window->HasTrayIcon());
+    QMenu* menu = m_window->GetTrayMenu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_NE(menu->findChild<QAction*>(QStringLiteral("show")), nullptr);
+    // From now on the window hides into the tray instead of minimising.
+    dynamic_cast<CButtonUI*>(Control("closebtn"))->click();
+    EXPECT_FALSE(m_window->isVisible());
+    EXPECT_FALSE(m_window->isMinimized());
+    menu->findChild<QAction*>(QStringLiteral("show"))->trigger();
+    EXPECT_TRUE(m_window->isVisible());
+    // The menu follows the language.
+    Send(mainmsg::kApplyLanguage, 2, 0);
+    QAction* exit = m_window->GetTrayMenu()->findChild<QAction*>(QStringLiteral("exit"));
+    ASSERT_NE(exit, nullptr);
+    EXPECT_EQ(exit->text(), m_resources.GetText(QStringLiteral("menu_exit")));
+    exit->trigger();
     EXPECT_FALSE(m_window->GetHWND()->IsWindow());
 }
 

@@ -1,10 +1,18 @@
 #include "ui/shell/MessageEndpoint.h"
 
 #include "platform/Trace.h"
+#include "ui/shell/RegisteredMessages.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 
+#include <chrono>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace quaro {
@@ -24,16 +32,23 @@ MessageEndpoint::~MessageEndpoint() {
 QString MessageEndpoint::DefaultSocketPath() {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QDir(QString::fromLocal8Bit(runtime)).exists()) {
-        return QDir(QString::fromLocal8Bit(runtime)).filePath(QStringLiteral("MIREL_QUARO"));
+        return QDir(QString::fromLocal8Bit(runtime)).filePath(registered::kInstanceGuard);
     }
-    return QDir::temp().filePath(QStringLiteral("MIREL_QUARO-%1").arg(getuid()));
+    return QDir::temp().filePath(registered::kInstanceGuard + QStringLiteral("-%1").arg(getuid()));
 }
 
-MessageEndpoint::StartResult MessageEndpoint::Listen() {
-    m_lock = std::make_unique<QLockFile>(m_socketPath + QStringLiteral(".lock"));
-    m_lock->setStaleLockTime(0);  // a lock is stale only when its process is gone
-    if (!m_lock->tryLock(0)) {
-        m_lock.reset();
+std::unique_ptr<QLockFile> MessageEndpoint::TakeGuard(const QString& socketPath) {
+    auto lock = std::make_unique<QLockFile>(socketPath + QStringLiteral(".lock"));
+    lock->setStaleLockTime(0);  // a lock is stale only when its process is gone
+    if (!lock->tryLock(0)) {
+        return nullptr;
+    }
+    return lock;
+}
+
+MessageEndpoint::StartResult MessageEndpoint::Listen(std::unique_ptr<QLockFile> guard) {
+    m_lock = guard ? std::move(guard) : TakeGuard(m_socketPath);
+    if (!m_lock) {
         return StartResult::AlreadyRunning;
     }
     // We hold the guard, so a socket file left behind is from a copy that ended abnormally.
@@ -111,22 +126,66 @@ void MessageEndpoint::Broadcast(const QString& name, WPARAM wParam, LPARAM lPara
     }
 }
 
+namespace {
+
+// Writes all of data before the deadline; false on an error or when time runs out.
+bool WriteAll(int fd, const QByteArray& data, std::chrono::steady_clock::time_point deadline) {
+    qsizetype written = 0;
+    while (written < data.size()) {
+        const ssize_t n =
+            ::send(fd, data.constData() + written, data.size() - written, MSG_NOSIGNAL);
+        if (n > 0) {
+            written += n;
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            return false;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        pollfd waiting{fd, POLLOUT, 0};
+        ::poll(&waiting, 1, static_cast<int>(left.count()));
+    }
+    return true;
+}
+
+}  // namespace
+
 bool MessageEndpoint::SendToRunning(const QString& socketPath, const QString& name, WPARAM wParam,
-                                    LPARAM lParam, int timeoutMs) {
-    QLocalSocket socket;
-    socket.connectToServer(socketPath);
-    if (!socket.waitForConnected(timeoutMs)) {
+                                    LPARAM lParam, int timeoutMs, bool waitForListener) {
+    const QByteArray path = QFile::encodeName(socketPath);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || static_cast<size_t>(path.size()) >= sizeof(address.sun_path)) {
         return false;
     }
-    socket.write("POST " + name.toUtf8() + ' ' + QByteArray::number(qulonglong(wParam)) + ' ' +
-                 QByteArray::number(qlonglong(lParam)) + '\n');
-    socket.flush();
-    const bool written = socket.bytesToWrite() == 0 || socket.waitForBytesWritten(timeoutMs);
-    socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState) {
-        socket.waitForDisconnected(timeoutMs);
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    const QByteArray line = "POST " + name.toUtf8() + ' ' + QByteArray::number(qulonglong(wParam)) +
+                            ' ' + QByteArray::number(qlonglong(lParam)) + '\n';
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0) {
+            return false;
+        }
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) {
+            const bool written = WriteAll(fd, line, deadline);
+            ::close(fd);
+            return written;
+        }
+        const int error = errno;
+        ::close(fd);
+        // No socket yet, or no one accepting on it: the running copy may still be starting.
+        const bool notListening = error == ENOENT || error == ECONNREFUSED || error == EAGAIN;
+        if (!waitForListener || !notListening || std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    return written;
 }
 
 }  // namespace quaro

@@ -18,7 +18,9 @@ namespace quaro {
 // The single-instance guard and the application's door for other processes. The running copy
 // holds a lock file and listens on a per-user local socket; another process connects and sends
 // "POST <message name> <wParam> <lParam>" lines. Every connected process also hears the
-// application's broadcasts as "<message name> <wParam> <lParam>" lines.
+// application's broadcasts as "<message name> <wParam> <lParam>" lines. Taking the guard and
+// sending to the running copy are plain code: they work before any application object exists,
+// so a second copy is turned away before anything needs a display.
 class MessageEndpoint : public QObject {
 public:
     using Receiver = std::function<void(const QString& name, WPARAM wParam, LPARAM lParam)>;
@@ -32,16 +34,22 @@ public:
     // $XDG_RUNTIME_DIR/MIREL_QUARO, or MIREL_QUARO-<uid> in the temporary folder.
     static QString DefaultSocketPath();
 
+    // Takes the single-instance guard for the socket path; null when another copy holds it.
+    static std::unique_ptr<QLockFile> TakeGuard(const QString& socketPath);
+
     enum class StartResult { Listening, AlreadyRunning, Failed };
-    StartResult Listen();
+    // Listens, taking the guard first unless one was handed over.
+    StartResult Listen(std::unique_ptr<QLockFile> guard = nullptr);
     void SetReceiver(Receiver receiver) { m_receiver = std::move(receiver); }
     // Sends the message to every connected peer.
     void Broadcast(const QString& name, WPARAM wParam, LPARAM lParam);
     int ListenerCount() const { return static_cast<int>(m_peers.size()); }
 
-    // Client side: delivers one message to the running copy. False when none answers.
+    // Client side: delivers one message to the running copy. False when none answers within
+    // timeoutMs; with waitForListener, a copy that holds the guard but does not listen yet
+    // (it is still starting) is given that time to begin.
     static bool SendToRunning(const QString& socketPath, const QString& name, WPARAM wParam,
-                              LPARAM lParam, int timeoutMs = 2000);
+                              LPARAM lParam, int timeoutMs = 2000, bool waitForListener = false);
 
     // One "POST name w l" line; false when malformed.
     static bool ParsePost(const QByteArray& line, QString& name, WPARAM& wParam, LPARAM& lParam);

@@ -64,13 +64,11 @@ QMenu* CMenuWnd::Build(const QString& xml, CResourceManager& resources) {
     return menu;
 }
 
-QMenu* CMenuWnd::Init(const QString& xml, const QPoint& point, CWindowWnd* owner,
-                      CResourceManager& resources) {
+QMenu* CMenuWnd::BuildFor(const QString& xml, CWindowWnd* owner, CResourceManager& resources) {
     QMenu* menu = Build(xml, resources);
     if (menu == nullptr) {
         return nullptr;
     }
-    menu->setAttribute(Qt::WA_DeleteOnClose);
     QPointer<CWindowWnd> target(owner);
     QObject::connect(menu, &QMenu::triggered, menu, [target](QAction* action) {
         if (!target) {
@@ -80,6 +78,16 @@ QMenu* CMenuWnd::Init(const QString& xml, const QPoint& point, CWindowWnd* owner
                         action->isChecked()};
         target->SendMessage(kMenuCommandMessage, reinterpret_cast<WPARAM>(&command), 0);
     });
+    return menu;
+}
+
+QMenu* CMenuWnd::Init(const QString& xml, const QPoint& point, CWindowWnd* owner,
+                      CResourceManager& resources) {
+    QMenu* menu = BuildFor(xml, owner, resources);
+    if (menu == nullptr) {
+        return nullptr;
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(point);
     return menu;
 }

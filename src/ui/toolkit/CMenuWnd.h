@@ -27,6 +27,9 @@ class CMenuWnd {
 public:
     // Builds the menu; null when the file does not load.
     static QMenu* Build(const QString& xml, CResourceManager& resources);
+    // Builds a menu whose choices are sent to owner as kMenuCommandMessage, for whoever shows
+    // it (the tray icon's own context menu); the caller owns it.
+    static QMenu* BuildFor(const QString& xml, CWindowWnd* owner, CResourceManager& resources);
     // Builds and pops it up with its top-left corner at point (screen coordinates). A choice
     // is sent to owner as kMenuCommandMessage. The menu deletes itself once closed.
     static QMenu* Init(const QString& xml, const QPoint& point, CWindowWnd* owner,

@@ -5,14 +5,17 @@
 
 #include <memory>
 
+class QMenu;
 class QSystemTrayIcon;
 
 namespace quaro {
 
 class CWindowWnd;
 
-// The notification-area icon. Left and right clicks reach the window as the callback message
-// with lParam 514 (left button up) or 517 (right button up).
+// The notification-area icon. A left click reaches the window as the callback message with
+// lParam 514 (left button up). The right click opens the icon's own context menu, shown by the
+// desktop where it stands (a pointer position is not known on every desktop); without one it
+// reaches the window as lParam 517 (right button up).
 class CTrayIcon {
 public:
     CTrayIcon();
@@ -27,8 +30,12 @@ public:
                         unsigned callbackMessage);
     void DeleteTrayIcon();
     bool IsCreated() const { return m_icon != nullptr; }
+    // The menu the icon opens on a right click; replaces (and deletes) the previous one.
+    void SetContextMenu(std::unique_ptr<QMenu> menu);
+    QMenu* GetContextMenu() const { return m_menu.get(); }
 
 private:
+    std::unique_ptr<QMenu> m_menu;
     std::unique_ptr<QSystemTrayIcon> m_icon;
 };
 

@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <condition_variable>
 #include <set>
 
@@ -256,18 +257,45 @@ void CWindowWnd::Destroy() {
     }
 }
 
+QRect CWindowWnd::AvailableArea() const {
+    QScreen* screen = this->screen();
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    return screen != nullptr ? screen->availableGeometry() : QRect();
+}
+
+QRect CWindowWnd::FitIntoArea(QSize wanted, const QRect& area) {
+    if (!area.isValid() || wanted.isEmpty()) {
+        return QRect(area.topLeft(), wanted);
+    }
+    const QSize size = wanted.width() <= area.width() && wanted.height() <= area.height()
+                           ? wanted
+                           : wanted.scaled(area.size(), Qt::KeepAspectRatio);
+    QRect placed(QPoint(0, 0), size);
+    placed.moveCenter(area.center());
+    return placed;
+}
+
 void CWindowWnd::CenterWindow() {
-    QRect area;
+    const QRect screenArea = AvailableArea();
+    QRect area = screenArea;
     if (QWidget* owner = parentWidget(); owner != nullptr && owner->isVisible()) {
         area = owner->window()->frameGeometry();
-    } else if (QScreen* screen = this->screen()) {
-        area = screen->availableGeometry();
     }
-    if (area.isValid()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(area.center());
-        move(frame.topLeft());
+    if (!area.isValid()) {
+        return;
     }
+    QRect frame = frameGeometry();
+    frame.moveCenter(area.center());
+    // A window taller or wider than the screen keeps its title bar and left edge on screen.
+    if (screenArea.isValid()) {
+        frame.moveLeft(std::max(screenArea.left(),
+                                std::min(frame.left(), screenArea.right() + 1 - frame.width())));
+        frame.moveTop(std::max(screenArea.top(),
+                               std::min(frame.top(), screenArea.bottom() + 1 - frame.height())));
+    }
+    move(frame.topLeft());
 }
 
 void CWindowWnd::DeliverNotify(TNotifyUI& msg) {

@@ -45,7 +45,14 @@ public:
     // it deletes itself on close.
     void Close(int code = 0);
     int GetCloseCode() const { return m_closeCode; }
+    // Centres the window over its visible owner, else in the available area of its screen,
+    // and keeps its top-left corner (title bar) inside that area.
     void CenterWindow();
+    // The available area (without panels and docks) of the screen the window is on.
+    QRect AvailableArea() const;
+    // The rectangle a window of the wanted size takes in the area: the wanted size, or scaled
+    // down keeping its proportions where the area is smaller, centred in the area.
+    static QRect FitIntoArea(QSize wanted, const QRect& area);
 
     // Notifications of the controls inside go to the window's notifier (itself by default).
     virtual void DeliverNotify(TNotifyUI& msg);
