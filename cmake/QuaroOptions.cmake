@@ -58,14 +58,16 @@ if(QUARO_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# quaro_add_fuzzer(<name> SOURCES ... DEPENDS ... CORPUS <folder>)
-# A libFuzzer program; scripts/fuzz runs it for a bounded time over a copy of its seed corpus.
+# quaro_add_fuzzer(<name> SOURCES ... DEPENDS ... CORPUS <folder> [OPTIONS <libFuzzer flags>])
+# A libFuzzer program; scripts/fuzz runs it for a bounded time over a copy of its seed corpus,
+# with OPTIONS (for example a tighter -rss_limit_mb) after its own flags.
 function(quaro_add_fuzzer name)
-  cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;DEPENDS;OPTIONS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  file(APPEND "${CMAKE_BINARY_DIR}/fuzzers.txt" "${name} ${ARG_CORPUS}\n")
+  list(JOIN ARG_OPTIONS " " options)
+  file(APPEND "${CMAKE_BINARY_DIR}/fuzzers.txt" "${name} ${ARG_CORPUS} ${options}\n")
 endfunction()
 
 # Layers from the bottom up; a layer may use only the ones before it. src/ and tests/ add the

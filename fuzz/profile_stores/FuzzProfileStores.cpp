@@ -64,6 +64,11 @@ void ReadProfile(const std::filesystem::path& path) {
 
 }  // namespace
 
+// See fuzz/json_document: the memory limit should measure the stores, not the quarantine.
+extern "C" const char* __asan_default_options() {
+    return "quarantine_size_mb=16";
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool silenced = (quaro::SetTraceSink({}), true);
     (void)silenced;
@@ -86,6 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             list.InitProfileList();
             list.CopyProfile();
             list.RenameProfile("x");
+            list.AddProfile();
             list.DeleteProfile();
             break;
         }
@@ -96,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             library.Load(0);
             library.Rename(0, "x");
             library.Delete(1);
+            library.Import(folder / "macro.config");
             break;
         }
         case 3: {

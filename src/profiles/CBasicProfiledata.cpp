@@ -3,6 +3,8 @@
 #include "profiles/JsonAccess.h"
 #include "profiles/LightEffectFile.h"
 
+#include <optional>
+
 namespace quaro {
 namespace {
 
@@ -14,6 +16,11 @@ const Json::Value& EntryAt(const Json::Value& document, int index) {
         ElementOf(ArrayMemberOf(document, "Device"), static_cast<Json::ArrayIndex>(index));
     // An entry that is not an object holds none of the groups: it counts as missing.
     return entry.isObject() ? entry : Json::Value::nullSingleton();
+}
+
+// A "Device" of another type than an array holds what a rewrite would lose.
+bool IsProfileDocument(const Json::Value& document) {
+    return document.isObject() && (!document.isMember("Device") || document["Device"].isArray());
 }
 
 }  // namespace
@@ -31,14 +38,20 @@ void CBasicProfiledata::SetDefaultProfilePath(const std::filesystem::path& path)
 }
 
 Json::Value CBasicProfiledata::Load(const std::filesystem::path& path) {
-    Json::Value document = m_store.ReadJson(path);
+    const DocumentRead read = m_store.ReadDocument(path);
+    const Json::Value& document = IsProfileDocument(read.value) ? read.value : Json::Value();
     m_deviceEntry = EntryAt(document, m_deviceIndex);
     if (m_deviceEntry.isNull() && m_deviceIndex >= 0) {
         const Json::Value defaults = m_store.ReadJson(m_defaultProfilePath);
         m_deviceEntry = EntryAt(defaults, m_deviceIndex);
-        WritableElement(WritableMember(document, "Device"),
-                        static_cast<Json::ArrayIndex>(m_deviceIndex)) = m_deviceEntry;
-        m_store.WriteJson(path, document);
+        // The page works with the default entry either way; a damaged document is written over
+        // only once it is moved aside.
+        std::optional<Json::Value> stored = m_store.ReadForUpdate(path, IsProfileDocument);
+        if (stored) {
+            WritableElement(WritableMember(*stored, "Device"),
+                            static_cast<Json::ArrayIndex>(m_deviceIndex)) = m_deviceEntry;
+            m_store.WriteJson(path, *stored);
+        }
     }
     return m_deviceEntry;
 }
@@ -52,10 +65,13 @@ int CBasicProfiledata::SaveDeviceEntry(const Json::Value& value,
     if (m_deviceIndex < 0 || path.empty()) {
         return 1;
     }
-    Json::Value document = m_store.ReadJson(path);
-    WritableElement(WritableMember(document, "Device"),
+    std::optional<Json::Value> document = m_store.ReadForUpdate(path, IsProfileDocument);
+    if (!document) {
+        return 1;
+    }
+    WritableElement(WritableMember(*document, "Device"),
                     static_cast<Json::ArrayIndex>(m_deviceIndex)) = value;
-    return m_store.WriteJson(path, document);
+    return m_store.WriteJson(path, *document);
 }
 
 int CBasicProfiledata::WriteDocument(const Json::Value& value, const std::filesystem::path& path) {

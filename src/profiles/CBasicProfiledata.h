@@ -39,12 +39,15 @@ public:
 
     // The device entry becomes "Device"[device index] of the document at path. A document that
     // lacks the entry takes the default profile's entry and is written back to path, so a
-    // profile file that does not exist yet is created this way. Returns a copy of the entry.
+    // profile file that does not exist yet is created this way. A document that cannot be read
+    // or parsed is moved aside first (and left alone when it cannot be moved). Returns a copy of
+    // the entry.
     Json::Value Load(const std::filesystem::path& path);
 
     // Each returns WriteJson's result: 0 written, 1 not.
     virtual int Save();
-    // A read-modify-write: "Device"[device index] of the document at path becomes value.
+    // A read-modify-write: "Device"[device index] of the document at path becomes value. A
+    // damaged document is moved aside and a new one written; 1 when it cannot be moved.
     virtual int SaveDeviceEntry(const Json::Value& value, const std::filesystem::path& path);
     virtual int WriteDocument(const Json::Value& value, const std::filesystem::path& path);
 

@@ -4,10 +4,24 @@
 #include "profiles/JsonAccess.h"
 #include "profiles/StoredNames.h"
 
+#include <optional>
 #include <system_error>
 #include <utility>
 
 namespace quaro {
+
+namespace {
+
+// A "MacroInfo" of another type holds what a rewrite would lose.
+bool IsLibraryDocument(const Json::Value& library) {
+    return library.isObject() && (!library.isMember("MacroInfo") || library["MacroInfo"].isArray());
+}
+
+bool IsObject(const Json::Value& document) {
+    return document.isObject();
+}
+
+}  // namespace
 
 MacroLibrary::MacroLibrary(std::filesystem::path folder, std::string_view libraryFileName)
     : m_folder(std::move(folder)), m_libraryFileName(libraryFileName) {}
@@ -16,11 +30,26 @@ Json::Value MacroLibrary::ReadLibrary() const {
     return m_store.ReadJson(LibraryPath());
 }
 
+std::optional<Json::Value> MacroLibrary::ReadLibraryForUpdate() const {
+    return m_store.ReadForUpdate(LibraryPath(), IsLibraryDocument);
+}
+
 const Json::Value& MacroLibrary::EntryOf(const Json::Value& library, int number) const {
     if (number < 0) {
         return Json::Value::nullSingleton();
     }
     return ElementOf(ArrayMemberOf(library, "MacroInfo"), static_cast<Json::ArrayIndex>(number));
+}
+
+std::filesystem::path MacroLibrary::EventFileOf(const Json::Value& entry) const {
+    if (!entry.isObject()) {
+        return {};
+    }
+    const std::string guid = StringMember(entry, "Guid");
+    if (!CheckPlainFileName(guid, "macro Guid")) {
+        return {};
+    }
+    return m_folder / (guid + std::string(kMacroExtension));
 }
 
 std::vector<std::string> MacroLibrary::Names() const {
@@ -38,24 +67,24 @@ int MacroLibrary::Count() const {
 
 std::filesystem::path MacroLibrary::EventFilePath(int number) const {
     const Json::Value library = ReadLibrary();
-    const Json::Value& entry = EntryOf(library, number);
-    if (!entry.isObject()) {
-        return {};
-    }
-    const std::string guid = StringMember(entry, "Guid");
-    if (!CheckPlainFileName(guid, "macro Guid")) {
-        return {};
-    }
-    return m_folder / (guid + std::string(kMacroExtension));
+    return EventFileOf(EntryOf(library, number));
 }
 
 std::string MacroLibrary::Add() {
+    return AddMacro(nullptr);
+}
+
+std::string MacroLibrary::AddMacro(const std::string* events) {
     if (m_folder.empty()) {
         // Without the user data folder the library would land in the working directory.
         Trace("macro library has no folder\n");
         return {};
     }
-    Json::Value library = ReadLibrary();
+    std::optional<Json::Value> stored = ReadLibraryForUpdate();
+    if (!stored) {
+        return {};
+    }
+    Json::Value library = std::move(*stored);
     const Json::Value& entries = ArrayMemberOf(library, "MacroInfo");
     if (static_cast<int>(entries.size()) >= kMaxMacros) {
         return {};
@@ -76,9 +105,14 @@ std::string MacroLibrary::Add() {
             }
         }
         std::error_code error;
-        return std::filesystem::exists(m_folder / (candidate + std::string(kMacroExtension)),
-                                       error);
+        return std::filesystem::exists(std::filesystem::symlink_status(
+            m_folder / (candidate + std::string(kMacroExtension)), error));
     });
+    const std::filesystem::path eventFile = m_folder / (guid + std::string(kMacroExtension));
+    // The event file goes first: an entry whose file failed would read as an empty macro.
+    if (events != nullptr && m_store.WriteText(eventFile, *events) != 0) {
+        return {};
+    }
     Json::Value entry(Json::objectValue);
     entry["MacroName"] = name;
     entry["Guid"] = guid;
@@ -87,48 +121,56 @@ std::string MacroLibrary::Add() {
         list = Json::Value(Json::arrayValue);
     }
     list.append(entry);
-    m_store.WriteJson(LibraryPath(), library);
+    if (m_store.WriteJson(LibraryPath(), library) != 0) {
+        if (events != nullptr) {
+            std::error_code error;
+            std::filesystem::remove(eventFile, error);
+        }
+        return {};
+    }
     return name;
 }
 
 bool MacroLibrary::Rename(int number, const std::string& name) {
-    Json::Value library = ReadLibrary();
-    if (name.empty() || !EntryOf(library, number).isObject()) {
+    std::optional<Json::Value> library = ReadLibraryForUpdate();
+    if (!library || name.empty() || !EntryOf(*library, number).isObject()) {
         return false;
     }
-    for (const Json::Value& entry : ArrayMemberOf(library, "MacroInfo")) {
+    for (const Json::Value& entry : ArrayMemberOf(*library, "MacroInfo")) {
         if (EqualsIgnoringCase(StringMember(entry, "MacroName"), name)) {
             return false;
         }
     }
-    library["MacroInfo"][static_cast<Json::ArrayIndex>(number)]["MacroName"] = name;
-    m_store.WriteJson(LibraryPath(), library);
-    return true;
+    (*library)["MacroInfo"][static_cast<Json::ArrayIndex>(number)]["MacroName"] = name;
+    return m_store.WriteJson(LibraryPath(), *library) == 0;
 }
 
 bool MacroLibrary::Delete(int number) {
-    Json::Value library = ReadLibrary();
-    if (EntryOf(library, number).isNull()) {
+    std::optional<Json::Value> library = ReadLibraryForUpdate();
+    if (!library || EntryOf(*library, number).isNull()) {
         return false;
     }
-    const std::filesystem::path eventFile = EventFilePath(number);
+    const std::filesystem::path eventFile = EventFileOf(EntryOf(*library, number));
+    Json::Value removed;
+    (*library)["MacroInfo"].removeIndex(static_cast<Json::ArrayIndex>(number), &removed);
+    // The events go only once the library no longer names them.
+    if (m_store.WriteJson(LibraryPath(), *library) != 0) {
+        return false;
+    }
     if (!eventFile.empty()) {
         std::error_code error;
         std::filesystem::remove(eventFile, error);
     }
-    Json::Value removed;
-    library["MacroInfo"].removeIndex(static_cast<Json::ArrayIndex>(number), &removed);
-    m_store.WriteJson(LibraryPath(), library);
     return true;
 }
 
 bool MacroLibrary::Save(int number, const std::vector<MacroEvent>& events) {
     const Json::Value library = ReadLibrary();
-    const std::filesystem::path path = EventFilePath(number);
-    if (path.empty()) {
+    const Json::Value& entry = EntryOf(library, number);
+    const std::filesystem::path path = EventFileOf(entry);
+    if (path.empty() || !m_store.ReadForUpdate(path, IsObject)) {
         return false;
     }
-    const Json::Value& entry = EntryOf(library, number);
     Json::Value document(Json::objectValue);
     document["MacroName"] = StringMember(entry, "MacroName");
     document["Guid"] = StringMember(entry, "Guid");
@@ -159,28 +201,22 @@ std::vector<MacroEvent> MacroLibrary::Load(int number) const {
 
 bool MacroLibrary::Export(int number, const std::filesystem::path& path) const {
     const std::filesystem::path source = EventFilePath(number);
-    std::error_code error;
-    if (source.empty() || !std::filesystem::is_regular_file(source, error)) {
+    if (source.empty()) {
         return false;
     }
-    return m_store.WriteText(path, m_store.ReadText(source)) == 0;
+    const TextRead events = m_store.ReadTextFile(source);
+    if (events.state != ReadState::Read) {
+        return false;
+    }
+    return m_store.WriteText(path, events.text) == 0;
 }
 
 std::string MacroLibrary::Import(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
+    const TextRead events = m_store.ReadTextFile(path);
+    if (events.state != ReadState::Read) {
         return {};
     }
-    const std::string text = m_store.ReadText(path);
-    const std::string name = Add();
-    if (name.empty()) {
-        return {};
-    }
-    const std::filesystem::path target = EventFilePath(Count() - 1);
-    if (!target.empty()) {
-        m_store.WriteText(target, text);
-    }
-    return name;
+    return AddMacro(&events.text);
 }
 
 void MacroLibrary::RenumberKeysForDeletedMacro(std::vector<KeyAssignmentEntry>& keys, int deleted) {

@@ -5,8 +5,11 @@
 #include "profiles/StoreFileNames.h"
 #include "profiles/StoredNames.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <system_error>
+#include <utility>
 
 namespace quaro {
 namespace {
@@ -30,6 +33,36 @@ Json::Value& WritableEntries(Json::Value& list) {
     return entries;
 }
 
+// A list whose "profilelist" is something else than an array holds what a rewrite would lose.
+bool IsListDocument(const Json::Value& list) {
+    return list.isObject() && (!list.isMember("profilelist") || list["profilelist"].isArray());
+}
+
+std::vector<std::string> NamesOf(const Json::Value& list) {
+    std::vector<std::string> names;
+    for (const Json::Value& entry : ArrayMemberOf(list, "profilelist")) {
+        names.push_back(StringMember(entry, "profilename"));
+    }
+    return names;
+}
+
+bool NameTaken(const std::vector<std::string>& names, const std::string& name, int except = -1) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (static_cast<int>(i) != except && EqualsIgnoringCase(names[i], name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// N, then N(1), then N(1)(2) while a profile carries the name.
+std::string UnclashedName(std::string name, const std::vector<std::string>& names) {
+    for (int counter = 1; NameTaken(names, name); ++counter) {
+        name += "(" + std::to_string(counter) + ")";
+    }
+    return name;
+}
+
 }  // namespace
 
 std::filesystem::path ProfileListStore::ProfilePath(const std::string& identifier) const {
@@ -39,21 +72,67 @@ std::filesystem::path ProfileListStore::ProfilePath(const std::string& identifie
     return m_folder / (identifier + std::string(kProfileExtension));
 }
 
-Json::Value ProfileListStore::ReadList() const {
-    return m_store.ReadJson(m_folder / kProfileListFileName);
+std::filesystem::path ProfileListStore::ListPath() const {
+    return m_folder / kProfileListFileName;
 }
 
-void ProfileListStore::WriteList(const Json::Value& list) const {
-    m_store.WriteJson(m_folder / kProfileListFileName, list);
+bool ProfileListStore::LoadList(Json::Value& list, bool* rebuilt) const {
+    std::optional<Json::Value> stored = m_store.ReadForUpdate(ListPath(), IsListDocument);
+    if (!stored) {
+        return false;
+    }
+    const bool empty = ArrayMemberOf(*stored, "profilelist").empty();
+    list = empty ? RebuildList() : std::move(*stored);
+    if (rebuilt != nullptr) {
+        *rebuilt = empty;
+    }
+    return true;
 }
 
-bool ProfileListStore::NameTaken(const std::string& name, int except) const {
-    for (std::size_t i = 0; i < m_names.size(); ++i) {
-        if (static_cast<int>(i) != except && EqualsIgnoringCase(m_names[i], name)) {
-            return true;
+Json::Value ProfileListStore::RebuildList() const {
+    // Every profile document names itself, and identifiers are creation time stamps, so the
+    // documents give back the profiles in the order they were made.
+    std::vector<std::pair<std::string, std::string>> found;
+    std::error_code error;
+    std::filesystem::directory_iterator files(m_folder, error);
+    for (; !error && files != std::filesystem::directory_iterator(); files.increment(error)) {
+        const std::filesystem::path& path = files->path();
+        const std::string identifier = path.stem().string();
+        if (path.extension() != kProfileExtension || !IsPlainFileName(identifier)) {
+            continue;
+        }
+        const DocumentRead document = m_store.ReadDocument(path);
+        if (document.state == ReadState::Read &&
+            StringMember(document.value, "profileUUID") == identifier &&
+            MemberOf(document.value, "profilename").isString()) {
+            found.emplace_back(identifier, StringMember(document.value, "profilename"));
         }
     }
-    return false;
+    std::sort(found.begin(), found.end());
+    Json::Value list(Json::objectValue);
+    Json::Value& entries = WritableEntries(list);
+    std::vector<std::string> names;
+    for (const auto& [identifier, storedName] : found) {
+        names.push_back(UnclashedName(storedName, names));
+        entries.append(NewEntry(names.back(), identifier));
+    }
+    list["profileselect"] = 0;
+    if (!found.empty()) {
+        TraceFormat("profile list rebuilt from %zu profile documents\n", found.size());
+    }
+    return list;
+}
+
+bool ProfileListStore::WriteList(const Json::Value& list) const {
+    return m_store.WriteJson(ListPath(), list) == 0;
+}
+
+void ProfileListStore::TakeNames(const Json::Value& list) {
+    m_names = NamesOf(list);
+    if (m_selected >= static_cast<int>(m_names.size())) {
+        m_selected = static_cast<int>(m_names.size()) - 1;
+        m_currentId = EntryIdentifier(list, m_selected);
+    }
 }
 
 std::string ProfileListStore::NewIdentifier(const Json::Value& list) const {
@@ -65,7 +144,8 @@ std::string ProfileListStore::NewIdentifier(const Json::Value& list) const {
             }
         }
         std::error_code error;
-        return std::filesystem::exists(ProfilePath(identifier), error);
+        return std::filesystem::exists(
+            std::filesystem::symlink_status(ProfilePath(identifier), error));
     });
 }
 
@@ -79,27 +159,35 @@ std::string ProfileListStore::EntryIdentifier(const Json::Value& list, int index
     return CheckPlainFileName(identifier, "profileUUID") ? identifier : std::string();
 }
 
-void ProfileListStore::WriteProfileDocument(Json::Value document, const std::string& name,
+bool ProfileListStore::WriteProfileDocument(Json::Value document, const std::string& name,
                                             const std::string& identifier) const {
     if (!document.isObject()) {
         document = Json::Value(Json::objectValue);
     }
     document["profilename"] = name;
     document["profileUUID"] = identifier;
-    m_store.WriteJson(ProfilePath(identifier), document);
+    return m_store.WriteJson(ProfilePath(identifier), document) == 0;
 }
 
-std::string ProfileListStore::AppendProfile(Json::Value& list, const std::string& name,
-                                            bool select) {
+bool ProfileListStore::AppendProfile(Json::Value& list, Json::Value document,
+                                     const std::string& name, bool select) {
+    // The document goes first: a list entry without its document would load as the default.
     const std::string identifier = NewIdentifier(list);
+    if (!WriteProfileDocument(std::move(document), name, identifier)) {
+        return false;
+    }
     Json::Value& entries = WritableEntries(list);
     entries.append(NewEntry(name, identifier));
     if (select) {
         list["profileselect"] = entries.size() - 1;
     }
-    WriteList(list);
-    m_names.push_back(name);
-    return identifier;
+    if (!WriteList(list)) {
+        std::error_code error;
+        std::filesystem::remove(ProfilePath(identifier), error);
+        return false;
+    }
+    TakeNames(list);
+    return true;
 }
 
 bool ProfileListStore::HasFolder() const {
@@ -119,90 +207,118 @@ void ProfileListStore::InitProfileList() {
     if (!HasFolder()) {
         return;
     }
-    Json::Value list = ReadList();
+    Json::Value list;
+    bool changed = false;
+    bool writable = LoadList(list, &changed);
+    if (!writable) {
+        // The damaged list stays where it is; the profiles are still shown and usable.
+        list = RebuildList();
+    }
     if (ArrayMemberOf(list, "profilelist").empty()) {
         const std::string name = "profile1";
-        const std::string identifier = MakeFreshIdentifier([&](const std::string& candidate) {
-            std::error_code error;
-            return std::filesystem::exists(ProfilePath(candidate), error);
-        });
+        const std::string identifier = NewIdentifier(list);
         list = Json::Value(Json::objectValue);
         list["profilelist"].append(NewEntry(name, identifier));
         list["profileselect"] = 0;
-        WriteList(list);
-        WriteProfileDocument(m_store.ReadJson(m_defaultProfilePath), name, identifier);
+        writable = writable &&
+                   WriteProfileDocument(m_store.ReadJson(m_defaultProfilePath), name, identifier);
+        changed = true;
     }
-    for (const Json::Value& entry : ArrayMemberOf(list, "profilelist")) {
-        m_names.push_back(StringMember(entry, "profilename"));
+    m_names = NamesOf(list);
+    const Json::Value& stored = MemberOf(list, "profileselect");
+    const int selection =
+        stored.isIntegral() && IntMember(list, "profileselect") >= 0 &&
+                IntMember(list, "profileselect") < static_cast<int>(m_names.size())
+            ? IntMember(list, "profileselect")
+            : 0;
+    m_selected = selection;
+    m_currentId = EntryIdentifier(list, selection);
+    // A selection that names no profile would hand the page an empty identifier next time.
+    if (!stored.isIntegral() || IntMember(list, "profileselect") != selection) {
+        list["profileselect"] = selection;
+        changed = true;
     }
-    const int stored = IntMember(list, "profileselect");
-    // A selection that names no profile would hand the page an empty identifier.
-    SelectProfile(stored >= 0 && stored < static_cast<int>(m_names.size()) ? stored : 0);
+    if (changed && writable && !WriteList(list)) {
+        Trace("profile list could not be written\n");
+    }
 }
 
 bool ProfileListStore::SelectProfile(int index) {
     if (index < 0 || index >= static_cast<int>(m_names.size())) {
         return false;
     }
-    m_selected = index;
-    Json::Value list = ReadList();
+    Json::Value list;
+    if (!LoadList(list) || index >= static_cast<int>(ArrayMemberOf(list, "profilelist").size())) {
+        return false;
+    }
     WritableMember(list, "profileselect") = index;
+    if (!WriteList(list)) {
+        return false;
+    }
+    m_selected = index;
     m_currentId = EntryIdentifier(list, index);
-    WriteList(list);
+    TakeNames(list);
     return true;
 }
 
 bool ProfileListStore::AddProfile() {
-    if (!HasFolder() || static_cast<int>(m_names.size()) >= kMaxProfiles) {
+    Json::Value list;
+    if (!HasFolder() || static_cast<int>(m_names.size()) >= kMaxProfiles || !LoadList(list)) {
+        return false;
+    }
+    const std::vector<std::string> names = NamesOf(list);
+    if (static_cast<int>(names.size()) >= kMaxProfiles) {
         return false;
     }
     const std::string name = LowestFreeName(
-        "profile", [this](const std::string& candidate) { return NameTaken(candidate); });
-    Json::Value list = ReadList();
-    const std::string identifier = AppendProfile(list, name, true);
-    WriteProfileDocument(m_store.ReadJson(m_defaultProfilePath), name, identifier);
-    return true;
+        "profile", [&names](const std::string& candidate) { return NameTaken(names, candidate); });
+    return AppendProfile(list, m_store.ReadJson(m_defaultProfilePath), name, true);
 }
 
 bool ProfileListStore::CopyProfile() {
-    if (m_selected < 0) {
+    Json::Value list;
+    if (m_selected < 0 || !LoadList(list)) {
         return false;
     }
-    std::string name = m_names[static_cast<std::size_t>(m_selected)] + " copy";
-    while (NameTaken(name)) {
+    const std::vector<std::string> names = NamesOf(list);
+    if (m_selected >= static_cast<int>(names.size())) {
+        return false;
+    }
+    std::string name = names[static_cast<std::size_t>(m_selected)] + " copy";
+    while (NameTaken(names, name)) {
         name += " copy";
     }
-    Json::Value list = ReadList();
     const std::string source = EntryIdentifier(list, m_selected);
-    const std::string identifier = AppendProfile(list, name, false);
-    const Json::Value document =
-        source.empty() ? Json::Value() : m_store.ReadJson(ProfilePath(source));
-    WriteProfileDocument(document, name, identifier);
-    return true;
+    Json::Value document = source.empty() ? Json::Value() : m_store.ReadJson(ProfilePath(source));
+    return AppendProfile(list, std::move(document), name, false);
 }
 
 bool ProfileListStore::DeleteProfile() {
-    if (m_selected < 0 || m_names.size() < 2) {
+    Json::Value list;
+    if (m_selected < 0 || m_names.size() < 2 || !LoadList(list)) {
         return false;
     }
     const int deleted = m_selected;
     const int selection = deleted > 0 ? deleted - 1 : 0;
-    Json::Value list = ReadList();
     Json::Value& entries = WritableEntries(list);
-    if (deleted < static_cast<int>(entries.size())) {
-        const std::string identifier = EntryIdentifier(list, deleted);
-        Json::Value removed;
-        entries.removeIndex(static_cast<Json::ArrayIndex>(deleted), &removed);
-        if (!identifier.empty()) {
-            std::error_code error;
-            std::filesystem::remove(ProfilePath(identifier), error);
-        }
+    if (entries.size() < 2 || deleted >= static_cast<int>(entries.size())) {
+        return false;
     }
+    const std::string identifier = EntryIdentifier(list, deleted);
+    Json::Value removed;
+    entries.removeIndex(static_cast<Json::ArrayIndex>(deleted), &removed);
     list["profileselect"] = selection;
-    WriteList(list);
-    m_names.erase(m_names.begin() + deleted);
+    // The document goes only once the list no longer names it.
+    if (!WriteList(list)) {
+        return false;
+    }
+    if (!identifier.empty()) {
+        std::error_code error;
+        std::filesystem::remove(ProfilePath(identifier), error);
+    }
     m_selected = selection;
     m_currentId = EntryIdentifier(list, selection);
+    TakeNames(list);
     return true;
 }
 
@@ -210,25 +326,22 @@ bool ProfileListStore::ImportProfile(const std::filesystem::path& path) {
     if (!HasFolder()) {
         return false;
     }
-    Json::Value document = m_store.ReadJson(path);
-    if (!MemberOf(document, "profilename").isString()) {
+    DocumentRead document = m_store.ReadDocument(path);
+    Json::Value list;
+    if (document.state != ReadState::Read || !MemberOf(document.value, "profilename").isString() ||
+        !LoadList(list)) {
         return false;
     }
-    std::string name = StringMember(document, "profilename");
-    for (int counter = 1; NameTaken(name); ++counter) {
-        name += "(" + std::to_string(counter) + ")";
-    }
-    Json::Value list = ReadList();
-    const std::string identifier = AppendProfile(list, name, false);
-    WriteProfileDocument(std::move(document), name, identifier);
-    return true;
+    const std::string name =
+        UnclashedName(StringMember(document.value, "profilename"), NamesOf(list));
+    return AppendProfile(list, std::move(document.value), name, false);
 }
 
 bool ProfileListStore::ExportProfile(const std::filesystem::path& path) const {
     if (m_selected < 0) {
         return false;
     }
-    const std::string identifier = EntryIdentifier(ReadList(), m_selected);
+    const std::string identifier = EntryIdentifier(m_store.ReadJson(ListPath()), m_selected);
     if (identifier.empty()) {
         return false;
     }
@@ -241,33 +354,40 @@ bool ProfileListStore::ExportProfile(const std::filesystem::path& path) const {
 }
 
 bool ProfileListStore::RenameProfile(const std::string& name) {
-    if (m_selected < 0 || NameTaken(name, m_selected)) {
+    Json::Value list;
+    if (m_selected < 0 || !LoadList(list)) {
         return false;
     }
-    m_names[static_cast<std::size_t>(m_selected)] = name;
-    Json::Value list = ReadList();
-    Json::Value& entries = WritableEntries(list);
-    if (m_selected < static_cast<int>(entries.size()) &&
-        entries[static_cast<Json::ArrayIndex>(m_selected)].isObject()) {
-        entries[static_cast<Json::ArrayIndex>(m_selected)]["profilename"] = name;
+    const std::vector<std::string> names = NamesOf(list);
+    if (m_selected >= static_cast<int>(names.size()) || NameTaken(names, name, m_selected)) {
+        return false;
     }
-    WriteList(list);
+    Json::Value& entry = WritableEntries(list)[static_cast<Json::ArrayIndex>(m_selected)];
+    if (entry.isObject()) {
+        entry["profilename"] = name;
+    }
+    if (!WriteList(list)) {
+        return false;
+    }
+    TakeNames(list);
     const std::string identifier = EntryIdentifier(list, m_selected);
-    if (!identifier.empty()) {
-        Json::Value document = m_store.ReadJson(ProfilePath(identifier));
-        if (document.isObject()) {
-            document["profilename"] = name;
-            m_store.WriteJson(ProfilePath(identifier), document);
-        }
+    if (identifier.empty()) {
+        return true;
     }
-    return true;
+    // A damaged document is left for loading to move aside; its name lives in the list.
+    DocumentRead document = m_store.ReadDocument(ProfilePath(identifier));
+    if (document.state != ReadState::Read || !document.value.isObject()) {
+        return true;
+    }
+    document.value["profilename"] = name;
+    return m_store.WriteJson(ProfilePath(identifier), document.value) == 0;
 }
 
 bool ProfileListStore::ResetProfile() {
     if (m_selected < 0) {
         return false;
     }
-    const Json::Value list = ReadList();
+    const Json::Value list = m_store.ReadJson(ListPath());
     const std::string identifier = EntryIdentifier(list, m_selected);
     if (identifier.empty()) {
         return false;
@@ -275,13 +395,18 @@ bool ProfileListStore::ResetProfile() {
     const std::string name = StringMember(
         ElementOf(ArrayMemberOf(list, "profilelist"), static_cast<Json::ArrayIndex>(m_selected)),
         "profilename");
+    // What the profile held is replaced on purpose, but a document that cannot be read may
+    // still be worth recovering by hand.
+    const std::optional<Json::Value> current = m_store.ReadForUpdate(ProfilePath(identifier));
+    if (!current) {
+        return false;
+    }
     Json::Value document = m_store.ReadJson(m_defaultProfilePath);
     if (!document.isObject()) {
         document = Json::Value(Json::objectValue);
     }
     if (m_kind == kHeadsetKind) {
-        const Json::Value current = m_store.ReadJson(ProfilePath(identifier));
-        const Json::Value& currentEntry = ElementOf(ArrayMemberOf(current, "Device"), 0);
+        const Json::Value& currentEntry = ElementOf(ArrayMemberOf(*current, "Device"), 0);
         for (const char* member : {"CustomEQNameInfo", "CustomEQHzValueInfo"}) {
             const Json::Value& kept = MemberOf(currentEntry, member);
             if (!kept.isNull()) {
@@ -290,8 +415,7 @@ bool ProfileListStore::ResetProfile() {
             }
         }
     }
-    WriteProfileDocument(std::move(document), name, identifier);
-    return true;
+    return WriteProfileDocument(std::move(document), name, identifier);
 }
 
 }  // namespace quaro

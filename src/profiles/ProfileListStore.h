@@ -14,7 +14,8 @@ namespace quaro {
 // A device's named profiles: the list document "ProfileList.ini" (JSON despite its name) and the
 // profile documents (identifier + ".Json") in the device's user data folder. The profile panel
 // mirrors Names() and SelectedIndex() in its combo. Every operation reads the list from disk
-// first and writes it back whole, so the file is the only shared state.
+// first and writes it back whole, so the file is the only shared state; Names() follows the
+// list as last written.
 class ProfileListStore {
 public:
     static constexpr int kMaxProfiles = 50;
@@ -25,8 +26,9 @@ public:
     const std::filesystem::path& Folder() const { return m_folder; }
     void SetDefaultProfilePath(const std::filesystem::path& path) { m_defaultProfilePath = path; }
 
-    // Reads the list, starting one with "profile1" (made from the default profile) when it is
-    // missing, unreadable or empty; then selects the stored selection (the first profile when
+    // Reads the list; a missing or empty one, or a damaged one (moved aside first), is rebuilt
+    // from the profile documents, and only when there are none a list with "profile1" (made from
+    // the default profile) is started. Then selects the stored selection (the first profile when
     // the stored one does not exist).
     void InitProfileList();
     // Makes item index current and stores it as the selection. Refused (false) for an index
@@ -41,7 +43,9 @@ public:
     std::filesystem::path ProfilePath(const std::string& identifier) const;
     OptionTabVisibility TabVisibility() const { return OptionTabsForKind(m_kind); }
 
-    // Each returns false when it refuses and changes nothing then.
+    // Each returns false when it refuses or a write fails, and changes nothing then. A list
+    // that cannot be read or parsed is moved aside and rebuilt from the profile documents
+    // before anything is written.
     // "profile%d", the lowest n no profile carries; made from the default profile. At most 50.
     bool AddProfile();
     // A copy of the selected profile named "<name> copy" (" copy" again while taken).
@@ -62,15 +66,25 @@ public:
 
 private:
     bool HasFolder() const;
-    Json::Value ReadList() const;
-    void WriteList(const Json::Value& list) const;
-    bool NameTaken(const std::string& name, int except = -1) const;
+    std::filesystem::path ListPath() const;
+    // The list a change starts from. A missing or empty list, or a damaged one once it is moved
+    // aside, is rebuilt from the profile documents. False when a damaged list could not be moved
+    // aside: nothing may then be written. rebuilt tells whether the list differs from the file.
+    bool LoadList(Json::Value& list, bool* rebuilt = nullptr) const;
+    // One entry per profile document in the folder that names itself ("profileUUID" equal to its
+    // file name), in the order of the identifiers; clashing names get counters as on import.
+    Json::Value RebuildList() const;
+    bool WriteList(const Json::Value& list) const;
+    // The names mirror the list as written.
+    void TakeNames(const Json::Value& list);
     std::string NewIdentifier(const Json::Value& list) const;
     // The identifier of entry index of list, when it is a plain file name.
     std::string EntryIdentifier(const Json::Value& list, int index) const;
-    // Appends the entry and the item, and writes the list; returns the new identifier.
-    std::string AppendProfile(Json::Value& list, const std::string& name, bool select);
-    void WriteProfileDocument(Json::Value document, const std::string& name,
+    // Writes document as a new profile's, then the list with its entry appended; on failure
+    // neither is left behind and the names stay as they were.
+    bool AppendProfile(Json::Value& list, Json::Value document, const std::string& name,
+                       bool select);
+    bool WriteProfileDocument(Json::Value document, const std::string& name,
                               const std::string& identifier) const;
 
     JsonFileStore m_store;

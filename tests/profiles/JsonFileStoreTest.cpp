@@ -140,6 +140,147 @@ TEST(JsonFileStore, FilesAboveTheCapAreUnreadable) {
     EXPECT_EQ(store.ReadText(path), "{}");
 }
 
+TEST(JsonFileStore, ReadsTellMissingUnreadableAndUnparsableApart) {
+    test::TempDir dir;
+    test::TraceCapture traces;
+    JsonFileStore store;
+    test::WriteFileBytes(dir / "good.Json", "{\"a\":1}");
+    test::WriteFileBytes(dir / "bad.Json", "{\"a\":");
+    test::WriteFileBytes(dir / "empty.Json", "");
+    test::WriteFileBytes(dir / "null.Json", "null");
+    test::WriteFileBytes(dir / "huge.Json", "{}");
+    std::filesystem::resize_file(dir / "huge.Json", JsonFileStore::kMaxFileBytes + 1);
+    std::filesystem::create_directory(dir / "folder.Json");
+    std::filesystem::create_symlink("nowhere.Json", dir / "dangling.Json");
+    const std::vector<std::pair<const char*, ReadState>> cases = {
+        {"good.Json", ReadState::Read},        {"missing.Json", ReadState::Missing},
+        {"dangling.Json", ReadState::Missing}, {"folder.Json", ReadState::Unreadable},
+        {"huge.Json", ReadState::Unreadable},  {"bad.Json", ReadState::Unparsable},
+        {"empty.Json", ReadState::Unparsable}, {"null.Json", ReadState::Unparsable},
+    };
+    for (const auto& [name, state] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(store.ReadDocument(dir / name).state, state);
+    }
+    EXPECT_EQ(store.ReadDocument(dir / "good.Json").value["a"], 1);
+    EXPECT_EQ(store.ReadTextFile(dir / "empty.Json").state, ReadState::Read);
+    if (::geteuid() != 0) {  // root reads whatever the mode says
+        std::filesystem::permissions(dir / "good.Json", std::filesystem::perms::none);
+        EXPECT_EQ(store.ReadDocument(dir / "good.Json").state, ReadState::Unreadable);
+    }
+}
+
+TEST(JsonFileStore, MoveAsideKeepsEveryDamagedCopy) {
+    test::TempDir dir;
+    test::TraceCapture traces;
+    JsonFileStore store;
+    for (const char* text : {"one", "two"}) {
+        test::WriteFileBytes(dir / "ProfileList.ini", text);
+        ASSERT_TRUE(store.MoveAside(dir / "ProfileList.ini"));
+    }
+    std::vector<std::string> kept;
+    for (const auto& item : std::filesystem::directory_iterator(dir.Path())) {
+        const std::string name = item.path().filename().string();
+        ASSERT_TRUE(name.starts_with("ProfileList.ini.damaged-")) << name;
+        EXPECT_EQ(name.size(), std::string("ProfileList.ini.damaged-").size() + 23);
+        kept.push_back(test::ReadFileBytes(item.path()));
+    }
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{"one", "two"}));
+    EXPECT_FALSE(store.MoveAside(dir / "ProfileList.ini"));  // nothing there any more
+}
+
+// 8 MiB of "0," would be four million values; JsonCpp would spend hundreds of megabytes on them.
+TEST(JsonFileStore, DocumentsBeyondTheBoundsAreRefused) {
+    test::TraceCapture traces;
+    auto zeros = [](std::size_t count) {
+        std::string text = "[0";
+        for (std::size_t i = 1; i < count; ++i) {
+            text += ",0";
+        }
+        return text + "]";
+    };
+    EXPECT_EQ(JsonFileStore::ParseDocument(zeros(JsonFileStore::kMaxValues - 1)).size(),
+              JsonFileStore::kMaxValues - 1);
+    EXPECT_TRUE(JsonFileStore::ParseDocument(zeros(JsonFileStore::kMaxValues + 1)).isNull());
+    EXPECT_TRUE(traces.Contains("JSON document refused: more than 200000 values\n"));
+    // Separators inside strings and comments are not values.
+    const std::string commas(JsonFileStore::kMaxValues + 1, ',');
+    EXPECT_EQ(JsonFileStore::ParseDocument("{\"a\":\"" + commas + "\"}")["a"].asString(), commas);
+    EXPECT_EQ(JsonFileStore::ParseDocument("// " + commas + "\n/* " + commas + " */ [1]").size(),
+              1u);
+    EXPECT_EQ(JsonFileStore::ParseDocument(std::string(JsonFileStore::kMaxDepth, '[') +
+                                           std::string(JsonFileStore::kMaxDepth, ']'))
+                  .size(),
+              1u);
+    EXPECT_TRUE(JsonFileStore::ParseDocument(std::string(JsonFileStore::kMaxDepth + 1, '[') +
+                                             std::string(JsonFileStore::kMaxDepth + 1, ']'))
+                    .isNull());
+
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "big.Json",
+                         "\"" + std::string(JsonFileStore::kMaxFileBytes - 2, 'x') + "\"");
+    EXPECT_EQ(JsonFileStore().ReadJson(dir / "big.Json").asString().size(),
+              JsonFileStore::kMaxFileBytes - 2);
+    test::WriteFileBytes(dir / "big.Json",
+                         "\"" + std::string(JsonFileStore::kMaxFileBytes - 1, 'x') + "\"");
+    EXPECT_EQ(JsonFileStore().ReadDocument(dir / "big.Json").state, ReadState::Unreadable);
+}
+
+TEST(JsonFileStore, ReadOnlyTargetsStayAndLinksAreWrittenThrough) {
+    test::TempDir dir;
+    test::TraceCapture traces;
+    JsonFileStore store;
+    test::WriteFileBytes(dir / "locked.Json", "{}\n");
+    std::filesystem::permissions(dir / "locked.Json", std::filesystem::perms(0444));
+    EXPECT_EQ(store.WriteJson(dir / "locked.Json", Json::Value(1)), 1);
+    EXPECT_EQ(test::ReadFileBytes(dir / "locked.Json"), "{}\n");
+    EXPECT_EQ(std::filesystem::status(dir / "locked.Json").permissions(),
+              std::filesystem::perms(0444));
+
+    std::filesystem::create_directory(dir / "real");
+    test::WriteFileBytes(dir / "real" / "p.Json", "{}");
+    std::filesystem::create_symlink("real/p.Json", dir / "link.Json");
+    std::filesystem::create_symlink(dir / "link.Json", dir / "second.Json");
+    ASSERT_EQ(store.WriteJson(dir / "second.Json", Json::Value(2)), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.Json"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "second.Json"));
+    EXPECT_EQ(store.ReadJson(dir / "real" / "p.Json"), Json::Value(2));
+
+    // A link to a file not made yet makes it; a loop of links is refused.
+    std::filesystem::create_symlink("real/new.Json", dir / "ahead.Json");
+    ASSERT_EQ(store.WriteJson(dir / "ahead.Json", Json::Value(3)), 0);
+    EXPECT_EQ(store.ReadJson(dir / "real" / "new.Json"), Json::Value(3));
+    std::filesystem::create_symlink("loop.Json", dir / "loop.Json");
+    EXPECT_EQ(store.WriteJson(dir / "loop.Json", Json::Value(4)), 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "loop.Json"));
+}
+
+TEST(JsonFileStore, TemporaryFilesLeftByACrashGoWithTheNextWrite) {
+    test::TempDir dir;
+    test::TraceCapture traces;
+    JsonFileStore store;
+    for (const char* left : {".ProfileList.ini.a1B2c3", ".2024_01_01_00_00_00_000.Json.zZ9yY8",
+                             ".macro.config.Q1w2E3"}) {
+        test::WriteFileBytes(dir / left, "{\"half");
+    }
+    // Not ours: another pattern, or a file that is not a store's.
+    for (const char* kept :
+         {".notes.txt.a1B2c3", ".ProfileList.ini.a1B2", "ProfileList.ini.a1B2c3"}) {
+        test::WriteFileBytes(dir / kept, "mine");
+    }
+    ASSERT_EQ(store.WriteJson(dir / "p.Json", Json::Value(1)), 0);
+    std::vector<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(dir.Path())) {
+        names.push_back(item.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".ProfileList.ini.a1B2", ".notes.txt.a1B2c3",
+                                               "ProfileList.ini.a1B2c3", "p.Json"}));
+    EXPECT_TRUE(traces.Contains(
+        "removed temporary file left behind: " + (dir / ".macro.config.Q1w2E3").string() + "\n"));
+}
+
 TEST(JsonFileStore, ReadsCommentsAndNonStrictRoots) {
     test::TempDir dir;
     JsonFileStore store;
