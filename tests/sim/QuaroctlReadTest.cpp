@@ -1,5 +1,8 @@
+#include "DeviceSession.h"
 #include "Quaroctl.h"
+#include "RecordReports.h"
 #include "SimBusTestSupport.h"
+#include "device/CatalogueEntries.h"
 #include "device/SimHidBackend.h"
 #include "sim/EmulatorModels.h"
 
@@ -325,6 +328,30 @@ TEST_F(QuaroctlReadTest, DeviceGoneMidReadIsAnErrorNotACrash) {
     const Outcome absent = Run({"read", "keyboard", "settings"});
     EXPECT_EQ(absent.status, kExitDeviceError);
     EXPECT_NE(absent.err.find("no keyboard found"), std::string::npos) << absent.err;
+}
+
+// No catalogue row is of the slow-link kind yet, so the session is driven directly: behind a
+// receiver every command first asks whether the mouse is there, and stops when it is not.
+TEST_F(QuaroctlReadTest, SlowLinkAsksForTheMouseBeforeEveryCommand) {
+    Start(MouseModel());
+    {
+        DeviceSession session(std::make_shared<SimHidBackend>(m_device->Bus()));
+        std::string error;
+        ASSERT_TRUE(session.Open(m_device->PathOf(1, 4), kKindMouseSlowLink, error)) << error;
+        std::array<uint8_t, kStatusRecordSize> record{};
+        ASSERT_TRUE(session.ReadStatusRecord(record)) << session.Failure();
+        EXPECT_EQ(StatusReport(record, session.SlowLink()).ToJson()["wireless"].asBool(), true);
+        EXPECT_EQ(Commands(), (std::vector<uint8_t>{kCmdLinkCheck, kCmdReadStatus}));
+
+        FirmwareMemory memory = Memory();
+        memory.linkPresent = false;
+        SetMemory(memory);
+        m_device->ClearReceived();
+        DeviceInfo info;
+        EXPECT_FALSE(session.ReadInfo(info));
+        EXPECT_NE(session.Failure().find("does not answer"), std::string::npos);
+        EXPECT_EQ(Commands(), (std::vector<uint8_t>{kCmdLinkCheck}));
+    }
 }
 
 TEST_F(QuaroctlReadTest, ByPathAndUsageErrors) {
