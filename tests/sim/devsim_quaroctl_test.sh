@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# The tools end to end: quaro-devsim serves three devices on a private bus, quaroctl lists them
-# and reads the keyboard's information record through the command channel.
+# The tools end to end: quaro-devsim serves three devices on a private bus, quaroctl lists them,
+# reads the keyboard's information record through the command channel and shows what the devices
+# hold, as text and as JSON read back with jq. The pad's second command packet is refused.
 set -euo pipefail
 devsim=$1
 ctl=$2
 bus=$(mktemp -d)
 log=$(mktemp)
-"$devsim" --bus "$bus" keyboard mousepad headset >"$log" 2>&1 </dev/null &
+errors=$(mktemp)
+"$devsim" --bus "$bus" --fault mousepad:status-ff@2 keyboard mousepad headset >"$log" 2>&1 </dev/null &
 pid=$!
 cleanup() {
   kill -INT "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
-  rm -rf "$bus" "$log"
+  rm -rf "$bus" "$log" "$errors"
 }
 trap cleanup EXIT
 for _ in $(seq 100); do
@@ -41,6 +43,32 @@ status=0
 status=0
 "$ctl" --bus "$bus" info toaster 2>/dev/null || status=$?
 [[ $status == 2 ]] || fail "an unknown kind exits 2, not $status"
+
+settings=$("$ctl" --bus "$bus" read keyboard settings --json)
+echo "$settings"
+jq -e '.kind == "keyboard" and (.path | endswith("mi_01&col04"))' <<<"$settings" >/dev/null ||
+  fail "settings JSON names the device"
+jq -e '.settings | .recordNumber == 0 and .mode == 1 and .brightness == 4 and .speed == 2 and
+  .multiColor == 1 and .red == 255 and .green == 0 and .blue == 0' <<<"$settings" >/dev/null ||
+  fail "keyboard settings record"
+
+text=$("$ctl" --bus "$bus" read keyboard settings)
+grep -q '^brightness: *4$' <<<"$text" || fail "settings as text"
+[[ $("$ctl" --bus "$bus" read keyboard keys --json | jq '.keys.slots | length') == 126 ]] ||
+  fail "126 key slots"
+[[ $("$ctl" --bus "$bus" read headset settings --json | jq -r '.settings.mode') == 1 ]] ||
+  fail "headset light record"
+
+# Packet 1 of the pad is its first status read; packet 2 is refused by the device.
+[[ $("$ctl" --bus "$bus" read mousepad status --json | jq -r '.status.bytes') == "01 64 00 00 00 00" ]] ||
+  fail "pad status record"
+status=0
+out=$("$ctl" --bus "$bus" read mousepad status --json 2>"$errors") || status=$?
+[[ $status == 1 && -z $out ]] || fail "a refused command exits 1 with nothing on stdout, not $status"
+grep -q 'status 0xFF, result -102' "$errors" || fail "the refusal names the result"
+status=0
+"$ctl" --bus "$bus" read mousepad keys 2>/dev/null || status=$?
+[[ $status == 3 ]] || fail "the pad has no key image: exit 3, not $status"
 
 # The simulator printed the begin packet it received and its reply, one line each.
 grep -q '^keyboard if1 <- 04 01 00 01 00' "$log" || fail "devsim packet log"

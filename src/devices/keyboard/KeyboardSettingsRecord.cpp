@@ -31,4 +31,19 @@ bool KeyboardSettingsRecord::Parse(std::span<const std::uint8_t> record,
     return true;
 }
 
+bool KeyboardSettingsRecord::Decode(std::span<const std::uint8_t> record,
+                                    KeyboardSettingsFields& out) {
+    if (record.size() < kKeyboardSettingsRecordSize) {
+        return false;
+    }
+    ReadLightFields(record, out);
+    out.recordNumber = record[0];
+    out.direction = record[4];
+    out.wFlag = record[19];
+    out.key6Flag = record[20];
+    out.winFlag = record[21];
+    out.pollingRate = record[22];
+    return true;
+}
+
 }  // namespace quaro

@@ -23,6 +23,17 @@ struct KeyboardSettingsReadBack : LightReadBack {
     KeyboardSettingsBytes kept{};
 };
 
+// Every field the record holds, as the device keeps it; for showing device memory rather than
+// for driving the page (which ignores the direction and polling rate the device reports).
+struct KeyboardSettingsFields : LightReadBack {
+    std::uint8_t recordNumber = 0;
+    std::uint8_t direction = 0;
+    std::uint8_t wFlag = 0;
+    std::uint8_t key6Flag = 0;
+    std::uint8_t winFlag = 0;
+    std::uint8_t pollingRate = 0;
+};
+
 // The 25-byte light and system record of the keyboard's settings memory. Only modes the firmware
 // plays itself (3 and 13) are written as such; every software effect is stored as mode 1. Speed is
 // stored inverted (4 - speed, in 8 bits, so speed 5 survives the round trip).
@@ -33,6 +44,9 @@ public:
 
     // record must hold 25 bytes; a shorter read yields nothing.
     static bool Parse(std::span<const std::uint8_t> record, KeyboardSettingsReadBack& out);
+
+    // record must hold 25 bytes; a shorter read yields nothing.
+    static bool Decode(std::span<const std::uint8_t> record, KeyboardSettingsFields& out);
 };
 
 }  // namespace quaro

@@ -36,6 +36,21 @@ struct MouseSettingsReadBack : LightReadBack {
     std::uint8_t activeStage = 0;
 };
 
+// Every field of a 71-byte read, as the device keeps it; for showing device memory. Stage DPI is in
+// slider units; bytes 66-70 have no meaning the host knows.
+struct MouseSettingsFields : LightReadBack {
+    std::uint8_t recordNumber = 0;
+    std::uint8_t direction = 0;
+    std::uint8_t reportRate = 0;
+    std::uint8_t activeStage = 0;
+    std::array<DpiStage, kMouseDpiStageCount> stages{};
+    std::uint16_t screenWidth = 0;
+    std::uint16_t screenHeight = 0;
+    std::uint8_t minimumSquare = 0;
+    std::uint8_t pixelThreshold = 0;
+    std::array<std::uint8_t, kMouseSettingsReadSize - kMouseSettingsWriteSize> trailing{};
+};
+
 class MouseSettingsRecord {
 public:
     // Light modes the mouse does not know (9 and above) are written as mode 0; stages beyond the
@@ -44,6 +59,9 @@ public:
 
     // record must hold at least the 71 bytes of a read.
     static bool Parse(std::span<const std::uint8_t> record, MouseSettingsReadBack& out);
+
+    // The inverse of Compose over a read of at least 71 bytes.
+    static bool Decode(std::span<const std::uint8_t> record, MouseSettingsFields& out);
 };
 
 }  // namespace quaro

@@ -32,4 +32,15 @@ PadSettingsBytes PadSettingsRecord::ComposeForDevice() const {
     return out;
 }
 
+bool PadSettingsRecord::Decode(std::span<const std::uint8_t> read, PadSettingsFields& out) {
+    if (read.size() < kPadSettingsReadSize) {
+        return false;
+    }
+    ReadLightFields(read, out);
+    out.recordNumber = read[0];
+    out.direction = read[4];
+    std::copy_n(read.begin() + 9, out.opaque.size(), out.opaque.begin());
+    return true;
+}
+
 }  // namespace quaro

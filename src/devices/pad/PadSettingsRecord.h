@@ -1,5 +1,6 @@
 #pragma once
 
+#include "devices/LightRecordFields.h"
 #include "profiles/ProfileRecords.h"
 
 #include <array>
@@ -17,6 +18,14 @@ inline constexpr std::size_t kPadSettingsWriteStride = 64;
 inline constexpr std::uint8_t kPadLightModeCount = 9;
 
 using PadSettingsBytes = std::array<std::uint8_t, kPadSettingsKeptSize>;
+
+// Every field of a read, as the device keeps it; for showing device memory. Bytes 9-20 have no
+// meaning the host knows and are kept as they are.
+struct PadSettingsFields : LightReadBack {
+    std::uint8_t recordNumber = 0;
+    std::uint8_t direction = 0;
+    std::array<std::uint8_t, kPadSettingsKeptSize - 9> opaque{};
+};
 
 // The page's copy of the record. Byte 3 is held as the speed itself and inverted only on the way
 // to and from the device; the direction and bytes 9-20 are whatever the device last gave.
@@ -36,6 +45,9 @@ public:
 
     // The bytes to write: speed inverted, and a mode the pad does not know written as 0.
     PadSettingsBytes ComposeForDevice() const;
+
+    // A 25-byte read; a short read yields nothing.
+    static bool Decode(std::span<const std::uint8_t> read, PadSettingsFields& out);
 
 private:
     PadSettingsBytes m_bytes{};

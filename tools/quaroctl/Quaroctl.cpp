@@ -1,0 +1,370 @@
+#include "Quaroctl.h"
+
+#include "DeviceListing.h"
+#include "DeviceSession.h"
+#include "RecordReports.h"
+#include "device/Catalogue.h"
+#include "device/HidDevice.h"
+#include "device/HidrawBackend.h"
+#include "device/SimBusLayout.h"
+#include "device/SimHidBackend.h"
+#include "platform/Trace.h"
+
+#include <json/writer.h>
+
+#include <cstdio>
+#include <optional>
+
+namespace quaro {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: quaroctl [options] COMMAND\n"
+    "\n"
+    "commands:\n"
+    "  list               print every present HID interface of a supported device:\n"
+    "                     kind, role (0 command interface, 255 event interface), path\n"
+    "  info KIND|PATH     read the device information record of a device (KIND is keyboard,\n"
+    "                     mouse, mousepad or headset; the first one found is used) and print\n"
+    "                     its key count, macro capacity and firmware version\n"
+    "  read KIND|PATH WHAT\n"
+    "                     print what the device holds, reading only; WHAT is one of\n"
+    "                     settings  the settings record in force (all kinds)\n"
+    "                     keys      the key image (keyboard) or button image (mouse)\n"
+    "                     lights    the key light index table (keyboard)\n"
+    "                     macros    the macro memory (keyboard, mouse; it cannot be read back)\n"
+    "                     status    the power status record (all kinds)\n"
+    "\n"
+    "options:\n"
+    "  --bus DIR          simulated HID bus folder (default $XDG_RUNTIME_DIR/quaro-hid-sim)\n"
+    "  --json             print what 'read' found as one JSON object\n"
+    "  --trace            print the command packets exchanged\n"
+    "  --help             show this text\n"
+    "\n"
+    "Devices are looked for on the kernel's hidraw nodes and on the simulated bus.\n"
+    "Exit status: 0 success, 1 device error, 2 usage error, 3 the device does not hold\n"
+    "what was asked for or cannot give it back.\n";
+
+enum class What { kSettings, kKeys, kLights, kMacros, kStatus };
+
+std::optional<What> WhatByName(const std::string& name) {
+    if (name == "settings") {
+        return What::kSettings;
+    }
+    if (name == "keys") {
+        return What::kKeys;
+    }
+    if (name == "lights") {
+        return What::kLights;
+    }
+    if (name == "macros") {
+        return What::kMacros;
+    }
+    if (name == "status") {
+        return What::kStatus;
+    }
+    return std::nullopt;
+}
+
+bool IsMouse(uint16_t kind) {
+    return kind == kKindMouse || kind == kKindMouseSlowLink;
+}
+
+// Why a kind has nothing of this sort to show; empty when it has.
+std::string NotHeld(uint16_t kind, What what) {
+    const std::string name(KindName(kind));
+    switch (what) {
+        case What::kKeys:
+            if (kind == kKindKeyboard || IsMouse(kind)) {
+                return {};
+            }
+            return "the " + name + " has no key image (it has no assignable keys)";
+        case What::kLights:
+            if (kind == kKindKeyboard) {
+                return {};
+            }
+            return "the " + name +
+                   " has no key light index table (only the keyboard maps keys to lights; the " +
+                   name + "'s light frame goes LED by LED)";
+        case What::kMacros:
+            if (kind == kKindKeyboard || IsMouse(kind)) {
+                return {};
+            }
+            return "the " + name + " holds no macros";
+        case What::kSettings:
+        case What::kStatus:
+            return {};
+    }
+    return {};
+}
+
+struct Context {
+    std::shared_ptr<HidBackend> backend;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+int Fail(Context& context, const std::string& message, int status = kExitDeviceError) {
+    context.err << "quaroctl: " << message << '\n';
+    return status;
+}
+
+void ReportProblems(Context& context, const std::vector<ListingProblem>& problems) {
+    for (const ListingProblem& problem : problems) {
+        context.err << "quaroctl: " << problem.path << ": " << OpenErrorText(problem.error) << '\n';
+    }
+}
+
+int List(Context& context) {
+    std::vector<ListingProblem> problems;
+    const std::vector<ListedInterface> listed = ListCataloguedInterfaces(context.backend, problems);
+    for (const ListedInterface& item : listed) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%-9s %3u  ",
+                      std::string(KindName(item.entry.kind)).c_str(), item.entry.role);
+        context.out << line << item.path << '\n';
+    }
+    if (listed.empty() && problems.empty()) {
+        context.err << "quaroctl: no supported device found\n";
+    }
+    ReportProblems(context, problems);
+    return problems.empty() ? kExitSuccess : kExitDeviceError;
+}
+
+struct Target {
+    std::string path;
+    uint16_t kind = 0;
+};
+
+bool IsPath(const std::string& target) {
+    return target.find('#') != std::string::npos;
+}
+
+// The command interface behind a kind name (the first one present) or a path.
+int Resolve(Context& context, const std::string& target, Target& resolved) {
+    if (IsPath(target)) {
+        // Probed as discovery does: the usages decide which catalogue row, if any, it is.
+        DeviceInterfaceEntry entry = EntryFromPath(target);
+        HidDevice device(context.backend);
+        if (!device.Open(target, true, false, true, false)) {
+            return Fail(context, target + ": " + OpenErrorText(device.LastOpenError()));
+        }
+        entry.usagePage = device.Capabilities().usagePage;
+        entry.usage = device.Capabilities().usage;
+        device.Close();
+        if (FindCatalogueRow(entry) < 0) {
+            return Fail(context, target + ": not an interface of a supported device");
+        }
+        if (entry.role != kRolePrimary) {
+            return Fail(context, target +
+                                     ": this is the device's event interface; its commands go "
+                                     "through the interface of role 0 ('quaroctl list')");
+        }
+        resolved = {target, entry.kind};
+        return kExitSuccess;
+    }
+    const std::optional<uint16_t> kind = KindByName(target);
+    if (!kind) {
+        context.err << "quaroctl: '" << target << "' is neither a device kind nor a path\n"
+                    << kUsage;
+        return kExitUsage;
+    }
+    std::vector<ListingProblem> problems;
+    for (const ListedInterface& item : ListCataloguedInterfaces(context.backend, problems)) {
+        if (KindName(item.entry.kind) == KindName(*kind) && item.entry.role == kRolePrimary) {
+            resolved = {item.path, item.entry.kind};
+            return kExitSuccess;
+        }
+    }
+    ReportProblems(context, problems);
+    return Fail(context, "no " + target + " found");
+}
+
+std::string Describe(const Target& target) {
+    return std::string(KindName(target.kind)) + " " + target.path;
+}
+
+int Info(Context& context, const std::string& name) {
+    Target target;
+    if (const int status = Resolve(context, name, target); status != kExitSuccess) {
+        return status;
+    }
+    DeviceSession session(context.backend);
+    std::string error;
+    if (!session.Open(target.path, target.kind, error)) {
+        return Fail(context, target.path + ": " + error);
+    }
+    DeviceInfo info;
+    if (!session.ReadInfo(info)) {
+        return Fail(context, target.path + ": " + session.Failure());
+    }
+    const DeviceInterfaceEntry entry = EntryFromPath(target.path);
+    char text[256];
+    std::snprintf(text, sizeof text, "device:           %04x:%04x interface %u, ", entry.vendorId,
+                  entry.productId, entry.interfaceNumber);
+    context.out << text << target.path << '\n';
+    std::snprintf(text, sizeof text,
+                  "firmware version: %x.%02x\nkey count:        %u\nmacro capacity:   %u bytes\n",
+                  info.firmwareVersion >> 8, info.firmwareVersion & 0xFF, info.keyCount,
+                  info.macroCapacity);
+    context.out << text;
+    if (info.dpiStep != 0) {
+        std::snprintf(text, sizeof text,
+                      "DPI step:         %u\nslider maximum:   %u (%u DPI)\nminimum DPI:      %u\n",
+                      info.dpiStep, info.sliderMax, info.sliderMax * info.dpiStep, info.minDpi);
+        context.out << text;
+    }
+    return kExitSuccess;
+}
+
+// The device's macro memory only ever takes an image (command 0x15); no command gives it back,
+// so all that can be told is its size.
+int Macros(Context& context, DeviceSession& session, const Target& target) {
+    DeviceInfo info;
+    if (!session.ReadInfo(info)) {
+        return Fail(context, Describe(target) + ": " + session.Failure());
+    }
+    return Fail(context,
+                Describe(target) + ": the macro memory (" + std::to_string(info.macroCapacity) +
+                    " bytes) cannot be read back: the device takes its macro image with command "
+                    "0x15 and has no command that returns it",
+                kExitNotHeld);
+}
+
+int Read(Context& context, const std::string& name, const std::string& whatName, bool json) {
+    const std::optional<What> what = WhatByName(whatName);
+    if (!what) {
+        context.err << "quaroctl: '" << whatName
+                    << "' is not one of settings, keys, lights, macros, status\n"
+                    << kUsage;
+        return kExitUsage;
+    }
+    // Known before looking for the device: a kind that never holds it needs no device.
+    if (const std::optional<uint16_t> kind = KindByName(name); kind && !IsPath(name)) {
+        if (const std::string why = NotHeld(*kind, *what); !why.empty()) {
+            return Fail(context, why, kExitNotHeld);
+        }
+    }
+    Target target;
+    if (const int status = Resolve(context, name, target); status != kExitSuccess) {
+        return status;
+    }
+    if (const std::string why = NotHeld(target.kind, *what); !why.empty()) {
+        return Fail(context, target.path + ": " + why, kExitNotHeld);
+    }
+    DeviceSession session(context.backend);
+    std::string error;
+    if (!session.Open(target.path, target.kind, error)) {
+        return Fail(context, target.path + ": " + error);
+    }
+
+    std::optional<Report> report;
+    switch (*what) {
+        case What::kSettings: {
+            std::vector<uint8_t> record;
+            if (session.ReadSettingsRecord(target.kind, record)) {
+                report = SettingsReport(target.kind, record);
+            }
+            break;
+        }
+        case What::kKeys:
+        case What::kLights: {
+            DeviceInfo info;
+            std::vector<uint8_t> image;
+            std::vector<uint8_t> lightTable;
+            const bool lights = *what == What::kLights;
+            if (session.ReadKeyTables(lights, info, image, lightTable)) {
+                report = lights ? LightsReport(info, image, lightTable)
+                                : KeysReport(target.kind, info, image);
+            }
+            break;
+        }
+        case What::kStatus: {
+            std::array<uint8_t, kStatusRecordSize> record{};
+            if (session.ReadStatusRecord(record)) {
+                report = StatusReport(record, session.SlowLink());
+            }
+            break;
+        }
+        case What::kMacros:
+            return Macros(context, session, target);
+    }
+    if (!report) {
+        return Fail(context, Describe(target) + ": " + session.Failure());
+    }
+
+    if (json) {
+        Json::Value document(Json::objectValue);
+        document["kind"] = std::string(KindName(target.kind));
+        document["path"] = target.path;
+        document[report->Name()] = report->ToJson();
+        Json::StreamWriterBuilder builder;
+        builder["indentation"] = "  ";
+        context.out << Json::writeString(builder, document) << '\n';
+    } else {
+        context.out << Describe(target) << ": " << report->Name() << '\n' << report->ToText();
+    }
+    return kExitSuccess;
+}
+
+// Restores the process-wide trace sink when a command ends.
+class TraceSinkScope {
+public:
+    explicit TraceSinkScope(TraceSink sink) : m_previous(SetTraceSink(std::move(sink))) {}
+    ~TraceSinkScope() { SetTraceSink(std::move(m_previous)); }
+    TraceSinkScope(const TraceSinkScope&) = delete;
+    TraceSinkScope& operator=(const TraceSinkScope&) = delete;
+
+private:
+    TraceSink m_previous;
+};
+
+}  // namespace
+
+std::shared_ptr<HidBackend> DefaultBackend(const std::filesystem::path& busFolder) {
+    return std::make_shared<CompositeHidBackend>(std::vector<std::shared_ptr<HidBackend>>{
+        std::make_shared<HidrawBackend>(), std::make_shared<SimHidBackend>(busFolder)});
+}
+
+int RunQuaroctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                const BackendFactory& makeBackend) {
+    std::filesystem::path bus = DefaultSimBusFolder();
+    bool trace = false;
+    bool json = false;
+    std::vector<std::string> words;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            out << kUsage;
+            return kExitSuccess;
+        }
+        if (arg == "--trace") {
+            trace = true;
+        } else if (arg == "--json") {
+            json = true;
+        } else if (arg == "--bus" && i + 1 < args.size()) {
+            bus = args[++i];
+        } else if (!arg.empty() && arg[0] == '-') {
+            err << "quaroctl: unknown or incomplete option '" << arg << "'\n" << kUsage;
+            return kExitUsage;
+        } else {
+            words.push_back(arg);
+        }
+    }
+    // The channel's packet lines are diagnostics; shown only when asked for.
+    TraceSinkScope traceScope(trace ? StandardErrorTraceSink() : TraceSink{});
+    Context context{makeBackend(bus), out, err};
+    if (words.size() == 1 && words[0] == "list") {
+        return List(context);
+    }
+    if (words.size() == 2 && words[0] == "info") {
+        return Info(context, words[1]);
+    }
+    if (words.size() == 3 && words[0] == "read") {
+        return Read(context, words[1], words[2], json);
+    }
+    err << kUsage;
+    return kExitUsage;
+}
+
+}  // namespace quaro
