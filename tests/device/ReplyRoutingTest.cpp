@@ -150,8 +150,7 @@ TEST(ReplyRoutingTest, ADeviceThatNeverStopsSendingCostsOneTimeOut) {
     std::future<int32_t> begin = std::async(std::launch::async, [&] { return channel.Begin(); });
     const bool returned = begin.wait_for(5s) == std::future_status::ready;
     if (!returned) {
-        std::lock_guard lock(channel.TransferLock());
-        channel.Device().Close();  // frees the stuck command so the test can end
+        channel.Device().Close();  // ends the stuck transfer (the lock is held by it)
     }
     ASSERT_TRUE(returned) << "the command never returned";
     // Reports that are not replies are skipped until the reply time-out.
