@@ -9,9 +9,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace quaro {
@@ -81,6 +86,69 @@ void BM_LightFrame378(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_LightFrame378);
+
+// The light stream and configuration traffic together: a 378-byte frame every 5 ms while two
+// threads each send a command every 10 ms, for two seconds. Reports the longest time one call
+// took (a command, a frame) and how many failed; a reply taken by the wrong request shows as a
+// wait of a whole time-out.
+void BM_StreamAndCommandsLongestWait(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    using namespace std::chrono_literals;
+    const TraceSink previous = SetTraceSink([](std::string_view) {});
+    BenchBus bus;
+    std::mutex mutex;
+    double longestCommandMs = 0;
+    double longestFrameMs = 0;
+    double commandMsTotal = 0;
+    int commandCount = 0;
+    std::atomic<int> failed{0};
+    auto timed = [&](auto call, double& longest, bool command) {
+        const auto start = Clock::now();
+        const int32_t result = call();
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        std::lock_guard lock(mutex);
+        longest = std::max(longest, ms);
+        if (command) {
+            commandMsTotal += ms;
+            ++commandCount;
+        }
+        if (result != kResultSuccess) {
+            ++failed;
+        }
+    };
+    for (auto _ : state) {
+        const auto end = Clock::now() + 2s;
+        std::thread stream([&] {
+            std::vector<uint8_t> frame(378, 0x5A);
+            for (auto next = Clock::now(); next < end; next += 5ms) {
+                timed([&] { return bus.Channel().SendLightFrame(frame); }, longestFrameMs, false);
+                std::this_thread::sleep_until(next + 5ms);
+            }
+        });
+        auto commands = [&](uint16_t address) {
+            std::vector<uint8_t> buffer(16);
+            for (auto next = Clock::now(); next < end; next += 10ms) {
+                timed([&] { return bus.Channel().ReadMemory(buffer, address); }, longestCommandMs,
+                      true);
+                std::this_thread::sleep_until(next + 10ms);
+            }
+        };
+        std::thread first(commands, 0);
+        std::thread second(commands, 64);
+        stream.join();
+        first.join();
+        second.join();
+    }
+    state.counters["longest_command_ms"] = longestCommandMs;
+    state.counters["mean_command_ms"] = commandCount > 0 ? commandMsTotal / commandCount : 0;
+    state.counters["longest_frame_ms"] = longestFrameMs;
+    state.counters["failed_calls"] = failed.load();
+    SetTraceSink(previous);
+}
+BENCHMARK(BM_StreamAndCommandsLongestWait)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace quaro

@@ -66,32 +66,6 @@ int32_t CommandChannel::SetImageLength(uint16_t length) {
     return kResultSuccess;
 }
 
-int32_t CommandChannel::ReadReply(Packet& reply, uint32_t timeoutMs) {
-    reply.fill(0);
-    uint32_t got = 0;
-    if (!m_device.ReadReport(reply, timeoutMs, got)) {
-        return kResultFailed;
-    }
-    // A reply too short to carry its status cannot be judged: refuse it as a failed read
-    // rather than act on zeros.
-    if (got < kPacketData) {
-        TraceFormat("reply of %u bytes refused", got);
-        return kResultFailed;
-    }
-    return kResultSuccess;
-}
-
-void CommandChannel::DropStaleReplies() {
-    // A reply that came after its command had timed out would otherwise be taken as the reply
-    // to the next request; with the same command code (chunk after chunk of one read) every
-    // later chunk would then carry its predecessor's data.
-    Packet stale{};
-    uint32_t got = 0;
-    while (m_device.ReadReport(stale, 0, got)) {
-        Trace("stale reply dropped");
-    }
-}
-
 int32_t CommandChannel::Transact(const Packet& request, Packet& reply, uint32_t& transferred) {
     ++m_busy;
     transferred = 0;
@@ -99,24 +73,12 @@ int32_t CommandChannel::Transact(const Packet& request, Packet& reply, uint32_t&
     if (IsConnected()) {
         TracePacket("命令", request);
         const uint32_t timeout = TimeoutMs();
-        bool written = false;
-        {
-            std::lock_guard lock(m_transferLock);
-            DropStaleReplies();
-            written = m_device.WriteReport(request, timeout, transferred);
-        }
-        if (!written) {
+        if (!m_router.Send(ReplyRouter::Slot::kCommand, request, timeout, transferred)) {
             result = kResultWriteFailed;
         } else {
-            std::lock_guard lock(m_transferLock);
-            result = ReadReply(reply, timeout);
-            // A light packet may have been answered in between: one more read, then whatever
-            // arrives is taken.
-            if (result == kResultSuccess && reply[kPacketCommand] != request[kPacketCommand]) {
-                result = ReadReply(reply, timeout);
-            }
-        }
-        if (written) {
+            reply.fill(0);
+            result = m_router.Await(ReplyRouter::Slot::kCommand, timeout, reply) ? kResultSuccess
+                                                                                 : kResultFailed;
             TracePacket("返回", reply);
         }
     }
@@ -129,14 +91,12 @@ int32_t CommandChannel::TransactQuiet(const Packet& request, Packet& reply) {
         return kResultFailed;
     }
     uint32_t transferred = 0;
-    {
-        std::lock_guard lock(m_transferLock);
-        if (!m_device.WriteReport(request, kTimeoutMs, transferred)) {
-            return kResultWriteFailed;
-        }
+    if (!m_router.Send(ReplyRouter::Slot::kStream, request, kTimeoutMs, transferred)) {
+        return kResultWriteFailed;
     }
-    std::lock_guard lock(m_transferLock);
-    return ReadReply(reply, kTimeoutMs);
+    reply.fill(0);
+    return m_router.Await(ReplyRouter::Slot::kStream, kTimeoutMs, reply) ? kResultSuccess
+                                                                         : kResultFailed;
 }
 
 int32_t CommandChannel::SinglePacket(uint8_t command, uint8_t length, uint16_t offset,

@@ -3,6 +3,7 @@
 #include "device/CommandPacket.h"
 #include "device/DeviceInfoRecord.h"
 #include "device/HidDevice.h"
+#include "device/ReplyRouter.h"
 
 #include <atomic>
 #include <cstdint>
@@ -27,9 +28,10 @@ enum CommandResult : int32_t {
 // command. Transfers larger than one packet go in chunks of 56 bytes.
 //
 // Locking: each command packet takes the command lock, each light packet the stream lock, and
-// inside either the transfer lock is taken once for the write and once for the read(s). The
-// transfer lock is released between request and reply, so a light packet may slip in; the
-// one extra read on a mismatched echo and the stream's busy check ride over that.
+// inside either the transfer lock is taken for the write and for each read. The transfer lock is
+// released between request and reply, so a light packet may slip in between a command and its
+// reply: replies are routed by their echoed command (ReplyRouter), so the light packet's reply
+// goes to the stream and the command's to the command, whichever thread happens to read it.
 class CommandChannel {
 public:
     static constexpr uint16_t kMaxImageLength = 512;
@@ -85,8 +87,6 @@ private:
                     std::span<const uint8_t> source, size_t total, uint16_t baseAddress);
     int32_t Transact(const Packet& request, Packet& reply, uint32_t& transferred);
     int32_t TransactQuiet(const Packet& request, Packet& reply);
-    int32_t ReadReply(Packet& reply, uint32_t timeoutMs);
-    void DropStaleReplies();
     uint32_t TimeoutMs() const { return IsSlowLink() ? kSlowLinkTimeoutMs : kTimeoutMs; }
 
     std::atomic<uint16_t> m_imageLength{kMaxImageLength};
@@ -95,6 +95,7 @@ private:
     std::atomic<bool> m_lightSync{false};
     HidDevice m_device;
     std::mutex m_transferLock;
+    ReplyRouter m_router{m_device, m_transferLock};
     std::mutex m_commandLock;
     std::mutex m_streamLock;
     std::atomic<bool> m_slowLink{false};

@@ -32,6 +32,8 @@ struct HidOpenedInterface {
     UniqueFd fd;
     std::vector<uint8_t> reportDescriptor;
     HidAttributes attributes;
+    // The USB interface the node belongs to now, which HidDevice checks against the path.
+    uint16_t interfaceNumber = 0;
     // hidraw delivers reports of unnumbered devices without the report id byte; HidDevice puts
     // the 0 back so that every caller sees reports laid out the same way.
     bool readsOmitUnnumberedId = false;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <poll.h>
+#include <string_view>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -44,6 +45,28 @@ private:
 
 size_t TypeIndex(HidReportType type) {
     return static_cast<size_t>(type);
+}
+
+// After a replug the node of a path can belong to another device (hidraw numbers and simulated
+// bus names are handed out again): nothing may be sent to it before vendor, product and
+// interface are seen to be the ones the path was listed with. Only the keys after the last '#'
+// count, so a folder name cannot pass for them.
+bool SameInterfaceAsPath(const HidOpenedInterface& opened, const std::string& path) {
+    const size_t hash = path.rfind('#');
+    const std::string_view keys =
+        hash == std::string::npos ? std::string_view{} : std::string_view(path).substr(hash);
+    const uint16_t vendorId = PathVendorId(keys);
+    const uint16_t productId = PathProductId(keys);
+    const uint16_t interfaceNumber = PathInterface(keys);
+    if (opened.attributes.vendorId == vendorId && opened.attributes.productId == productId &&
+        opened.interfaceNumber == interfaceNumber) {
+        return true;
+    }
+    TraceFormat(
+        "HID node of %s is now %04x:%04x interface %u, not %04x:%04x interface %u: not opened",
+        path.c_str(), opened.attributes.vendorId, opened.attributes.productId,
+        opened.interfaceNumber, vendorId, productId, interfaceNumber);
+    return false;
 }
 
 }  // namespace
@@ -106,6 +129,10 @@ bool HidDevice::Open(const std::string& path, bool wantRead, bool wantWrite, boo
     std::optional<HidOpenedInterface> opened = m_backend->Open(path, m_mode);
     if (!opened) {
         m_lastOpenError = errno != 0 ? errno : ENODEV;
+        return false;
+    }
+    if (!SameInterfaceAsPath(*opened, path)) {
+        m_lastOpenError = ESTALE;
         return false;
     }
     m_attributes = opened->attributes;

@@ -31,13 +31,6 @@ int32_t SignExtend(uint32_t value, uint16_t bitSize) {
     return static_cast<int32_t>((value ^ sign) - sign);
 }
 
-uint32_t UsageListLength(const HidField& field) {
-    if (field.isArray) {
-        return field.reportCount;
-    }
-    return std::min<uint32_t>(field.reportCount, field.usageMax - field.usageMin + 1u);
-}
-
 bool UnpackButtons(HidData& element, std::span<const uint8_t> report) {
     const HidField& field = element.field;
     std::vector<uint16_t> pressed;
@@ -105,11 +98,8 @@ std::vector<HidData> BuildHidData(const HidCollectionInfo& collection, HidReport
     }
     for (const HidField& field : collection.values[static_cast<size_t>(type)]) {
         // A range has one element per usage, but never more than the field has data for.
-        const uint32_t last =
-            field.isRange
-                ? std::min<uint32_t>(field.usageMax, field.usageMin + field.reportCount - 1u)
-                : field.usageMin;
-        for (uint32_t usage = field.usageMin; usage <= last; ++usage) {
+        const uint32_t count = ValueElementCount(field);
+        for (uint32_t usage = field.usageMin; usage < field.usageMin + count; ++usage) {
             HidData element;
             element.usagePage = field.usagePage;
             element.reportId = field.reportId;

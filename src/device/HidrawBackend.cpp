@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace quaro {
 
@@ -101,11 +103,18 @@ std::vector<std::string> HidrawBackend::ListNodes() const {
 }
 
 std::optional<HidrawNodeInfo> HidrawBackend::ReadNode(const std::string& node) const {
+    return ReadNodeAt(m_sysfsRoot / "class" / "hidraw" / node);
+}
+
+std::optional<HidrawNodeInfo> HidrawBackend::ReadNodeAt(const std::filesystem::path& link) const {
     std::error_code error;
     // class/hidraw/hidrawN -> .../<usb interface>/<hid device>/hidraw/hidrawN
-    const std::filesystem::path nodeDir =
-        std::filesystem::canonical(m_sysfsRoot / "class" / "hidraw" / node, error);
+    const std::filesystem::path nodeDir = std::filesystem::canonical(link, error);
     if (error) {
+        return std::nullopt;
+    }
+    const std::string node = nodeDir.filename().string();
+    if (!IsHidrawName(node)) {
         return std::nullopt;
     }
     const std::filesystem::path hidDir = nodeDir.parent_path().parent_path();
@@ -164,8 +173,8 @@ std::optional<HidOpenedInterface> HidrawBackend::Open(const std::string& path,
         errno = EINVAL;
         return std::nullopt;
     }
-    const std::optional<HidrawNodeInfo> info = ReadNode(devNode.filename().string());
-    if (!info) {
+    // Only our own nodes are opened, whatever a path names.
+    if (!IsHidrawName(devNode.filename().string()) || devNode.parent_path() != m_devRoot) {
         errno = ENOENT;
         return std::nullopt;
     }
@@ -175,10 +184,27 @@ std::optional<HidOpenedInterface> HidrawBackend::Open(const std::string& path,
     if (!fd.Valid()) {
         return std::nullopt;
     }
+    // The facts come from the node we now hold open, found by its device number, so a node
+    // that was replaced since it was listed cannot lend the old device's identity. Nodes that
+    // are not character devices (a fixture tree) are looked up by name.
+    struct stat status {};
+    std::optional<HidrawNodeInfo> info;
+    if (::fstat(fd.Get(), &status) == 0 && S_ISCHR(status.st_mode)) {
+        info = ReadNodeAt(
+            m_sysfsRoot / "dev" / "char" /
+            (std::to_string(major(status.st_rdev)) + ":" + std::to_string(minor(status.st_rdev))));
+    } else {
+        info = ReadNode(devNode.filename().string());
+    }
+    if (!info) {
+        errno = ENOENT;
+        return std::nullopt;
+    }
     HidOpenedInterface opened;
     opened.fd = std::move(fd);
-    opened.reportDescriptor = info->reportDescriptor;
+    opened.reportDescriptor = std::move(info->reportDescriptor);
     opened.attributes = info->attributes;
+    opened.interfaceNumber = info->interfaceNumber;
     opened.readsOmitUnnumberedId = true;
     return opened;
 }

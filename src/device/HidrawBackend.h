@@ -37,6 +37,10 @@ public:
     std::optional<HidrawNodeInfo> ReadNode(const std::string& node) const;
 
 private:
+    // The facts of the sysfs folder a link (class/hidraw/<node>, dev/char/<major>:<minor>)
+    // resolves to.
+    std::optional<HidrawNodeInfo> ReadNodeAt(const std::filesystem::path& link) const;
+
     std::vector<std::string> ListNodes() const;
 
     std::filesystem::path m_sysfsRoot;

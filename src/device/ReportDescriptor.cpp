@@ -10,6 +10,20 @@ bool HidCollectionInfo::HasReportId(uint8_t id) const {
     return std::find(reportIds.begin(), reportIds.end(), id) != reportIds.end();
 }
 
+uint32_t ValueElementCount(const HidField& field) {
+    if (!field.isRange || field.reportCount == 0) {
+        return 1;
+    }
+    return std::min<uint32_t>(field.usageMax - field.usageMin + 1u, field.reportCount);
+}
+
+uint32_t UsageListLength(const HidField& field) {
+    if (field.isArray) {
+        return field.reportCount;
+    }
+    return std::min<uint32_t>(field.reportCount, field.usageMax - field.usageMin + 1u);
+}
+
 namespace {
 
 // Item types and tags of the short item prefix byte.
@@ -279,6 +293,10 @@ private:
                 collection.usage = IdOf(*m_local.usageMin);
             }
             m_collections.push_back(std::move(collection));
+            m_elements = 0;
+            m_usageSlots = 0;
+            m_countedButtons = {};
+            m_countedValues = {};
         }
         ++m_depth;
         return true;
@@ -310,6 +328,29 @@ private:
             return Fail("field wider than 32 bits");
         }
         AddCaps(type, flags, fieldOffset, collection);
+        return CountElements(collection);
+    }
+
+    // Counts what the fields added since the last call open into, and refuses the collection
+    // once that passes the caps.
+    bool CountElements(const HidCollectionInfo& collection) {
+        for (size_t t = 0; t < kHidReportTypeCount; ++t) {
+            for (size_t i = m_countedButtons[t]; i < collection.buttons[t].size(); ++i) {
+                ++m_elements;
+                m_usageSlots += UsageListLength(collection.buttons[t][i]);
+            }
+            for (size_t i = m_countedValues[t]; i < collection.values[t].size(); ++i) {
+                m_elements += ValueElementCount(collection.values[t][i]);
+            }
+            m_countedButtons[t] = collection.buttons[t].size();
+            m_countedValues[t] = collection.values[t].size();
+        }
+        if (m_elements > kMaxCollectionElements) {
+            return Fail("too many data elements in a collection");
+        }
+        if (m_usageSlots > kMaxCollectionUsageSlots) {
+            return Fail("usage lists too long in a collection");
+        }
         return true;
     }
 
@@ -404,6 +445,12 @@ private:
     bool m_numbered = false;
     bool m_unnumberedData = false;
     std::vector<HidCollectionInfo> m_collections;
+    // What the current top-level collection opens into so far, and how many of its fields of
+    // each type are counted in that.
+    size_t m_elements = 0;
+    size_t m_usageSlots = 0;
+    std::array<size_t, kHidReportTypeCount> m_countedButtons{};
+    std::array<size_t, kHidReportTypeCount> m_countedValues{};
     // Bits so far of each (report type, report id), and the collection the report belongs to.
     std::map<std::pair<uint8_t, uint8_t>, uint32_t> m_bitOffsets;
     std::map<std::pair<uint8_t, uint8_t>, size_t> m_reportOwner;

@@ -56,6 +56,17 @@ inline constexpr size_t kMaxDescriptorItems = 4096;
 inline constexpr size_t kMaxReportBytes = 4096;
 inline constexpr size_t kMaxGlobalStackDepth = 8;
 inline constexpr size_t kMaxCollectionDepth = 32;
+// What opening one collection may build: data elements (one per button field, one per value
+// usage) and entries of the button fields' usage lists. A few bytes of descriptor can describe
+// millions of value usages; real devices stay in the hundreds.
+inline constexpr size_t kMaxCollectionElements = 8192;
+inline constexpr size_t kMaxCollectionUsageSlots = 65536;
+
+// The data elements a value field opens into: one per usage of a range, as far as the field has
+// data for, else one.
+uint32_t ValueElementCount(const HidField& field);
+// The usage list length of a button field's element.
+uint32_t UsageListLength(const HidField& field);
 
 struct DescriptorResult {
     std::optional<ReportDescriptor> descriptor;
@@ -64,7 +75,9 @@ struct DescriptorResult {
 
 // Parses a raw report descriptor. Truncated or long items, unbalanced collections, data outside
 // any collection, report id 0, numbered and unnumbered reports mixed, fields wider than 32 bits,
-// reports above kMaxReportBytes and more than kMaxDescriptorItems items are refused.
+// reports above kMaxReportBytes, more than kMaxDescriptorItems items and collections that would
+// open into more than kMaxCollectionElements elements or kMaxCollectionUsageSlots usage list
+// entries are refused.
 DescriptorResult ParseReportDescriptor(std::span<const uint8_t> bytes);
 
 }  // namespace quaro

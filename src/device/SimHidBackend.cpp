@@ -85,6 +85,7 @@ std::optional<HidOpenedInterface> SimHidBackend::Open(const std::string& path,
     opened.fd = std::move(fd);
     opened.reportDescriptor = std::move(description->reportDescriptor);
     opened.attributes = {description->vendorId, description->productId, description->version};
+    opened.interfaceNumber = description->interfaceNumber;
     opened.readsOmitUnnumberedId = false;
     return opened;
 }

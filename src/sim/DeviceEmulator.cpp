@@ -37,7 +37,10 @@ DeviceEmulator::DeviceEmulator(EmulatorModel model, std::filesystem::path busFol
 }
 
 DeviceEmulator::~DeviceEmulator() {
+    // Joins every bus thread, including one that unplugged itself on a fault, before the
+    // firmware, the observer and the mutex go.
     Unplug();
+    m_servers.clear();
 }
 
 bool DeviceEmulator::Plug() {
@@ -109,9 +112,9 @@ void DeviceEmulator::OnOutputReport(uint16_t interfaceNumber, std::span<const ui
         std::this_thread::sleep_for(std::chrono::milliseconds(latency));
     }
     if (SimInterfaceServer* server = ServerFor(interfaceNumber)) {
-        if (outcome.stray) {
-            Observe(Direction::kSent, interfaceNumber, *outcome.stray);
-            server->SendInput(*outcome.stray);
+        for (const std::vector<uint8_t>& report : outcome.before) {
+            Observe(Direction::kSent, interfaceNumber, report);
+            server->SendInput(report);
         }
         Observe(Direction::kSent, interfaceNumber, *outcome.reply);
         server->SendInput(*outcome.reply);

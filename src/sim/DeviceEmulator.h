@@ -74,12 +74,13 @@ private:
     std::filesystem::path m_busFolder;
     std::string m_instanceName;
     DeviceFirmware m_firmware;
-    std::vector<std::unique_ptr<SimInterfaceServer>> m_servers;
     std::atomic<bool> m_plugged{false};
     std::atomic<int64_t> m_latencyMs{0};
     mutable std::mutex m_mutex;  // observer and light reports
     PacketObserver m_observer;
     std::vector<std::vector<uint8_t>> m_lightReports;
+    // Last, so destroyed first: their threads call into everything above until they are joined.
+    std::vector<std::unique_ptr<SimInterfaceServer>> m_servers;
 };
 
 }  // namespace quaro

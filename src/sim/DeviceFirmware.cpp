@@ -1,5 +1,7 @@
 #include "sim/DeviceFirmware.h"
 
+#include "sim/EmulatorDescriptors.h"
+
 #include <algorithm>
 
 namespace quaro {
@@ -7,6 +9,7 @@ namespace quaro {
 namespace {
 
 constexpr uint8_t kStatusAccepted = 0x00;
+constexpr uint16_t kVolumeUpUsage = 0x00E9;
 
 }  // namespace
 
@@ -87,9 +90,13 @@ DeviceFirmware::Outcome DeviceFirmware::Handle(std::span<const uint8_t> report) 
                 stray[0] = kPacketReportId;
                 stray[kPacketCommand] = kCmdLightFrame;
                 StampChecksum(stray);
-                outcome.stray = stray;
+                outcome.before.emplace_back(stray.begin(), stray.end());
                 break;
             }
+            case FaultKind::kEventFirst:
+                outcome.before.push_back(
+                    {kEventReportId, kVolumeUpUsage & 0xFF, kVolumeUpUsage >> 8});
+                break;
         }
         it = m_faults.erase(it);
     }

@@ -33,6 +33,7 @@ enum class FaultKind {
     kStatusFF,    // the reply carries status 0xFF
     kUnplug,      // the device disappears instead of answering
     kStrayReply,  // a reply to a light packet comes first, then the real reply
+    kEventFirst,  // a key event report (a 3-byte volume-up report) comes first, then the reply
 };
 
 // Counts of what the firmware has been told, for tests and the simulator's log.
@@ -52,8 +53,8 @@ public:
     explicit DeviceFirmware(FirmwareMemory memory);
 
     struct Outcome {
-        std::optional<Packet> stray;  // sent before the reply
-        std::optional<Packet> reply;  // nothing when no reply is to be sent
+        std::vector<std::vector<uint8_t>> before;  // reports sent before the reply, in order
+        std::optional<Packet> reply;               // nothing when no reply is to be sent
         bool unplug = false;
     };
 

@@ -23,9 +23,6 @@ SimInterfaceServer::SimInterfaceServer(std::filesystem::path folder,
 
 SimInterfaceServer::~SimInterfaceServer() {
     Stop();
-    if (m_thread.joinable()) {
-        m_thread.join();
-    }
 }
 
 std::filesystem::path SimInterfaceServer::SocketPath() const {
@@ -36,6 +33,7 @@ bool SimInterfaceServer::Start() {
     if (IsRunning()) {
         return true;
     }
+    std::lock_guard join(m_joinMutex);
     if (m_thread.joinable()) {
         m_thread.join();  // left over from an unplug made on the server's own thread
     }
@@ -64,29 +62,37 @@ bool SimInterfaceServer::Start() {
         TraceFormat("simulated HID interface: cannot publish %s", m_description.name.c_str());
         return false;
     }
-    m_listenFd = listenFd.Release();
-    m_wakeFd = wakeFd.Release();
-    m_running = true;
+    {
+        std::lock_guard lock(m_clientsMutex);
+        m_listenFd = listenFd.Release();
+        m_wakeFd = wakeFd.Release();
+        m_running = true;
+    }
     m_thread = std::thread([this] { Serve(); });
     return true;
 }
 
 void SimInterfaceServer::Stop() {
     std::unique_lock lock(m_clientsMutex);
-    if (!m_running) {
+    if (m_running) {
+        m_running = false;
+        // The description goes first so that no enumeration finds an interface that cannot
+        // answer.
+        std::error_code error;
+        std::filesystem::remove(m_folder / (m_description.name + kSimDescriptionSuffix), error);
+        ::unlink(SocketPath().c_str());
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
+    }
+    lock.unlock();
+    // Unplugged from inside the handler, the thread cannot join itself: Serve returns right
+    // after the handler, and the next Stop or Start from another thread joins it. That includes
+    // a stop of a server that has already stopped itself, so that nothing the handler reaches
+    // is destroyed while Serve still runs.
+    if (m_serveThread.load() == std::this_thread::get_id()) {
         return;
     }
-    m_running = false;
-    // The description goes first so that no enumeration finds an interface that cannot answer.
-    std::error_code error;
-    std::filesystem::remove(m_folder / (m_description.name + kSimDescriptionSuffix), error);
-    ::unlink(SocketPath().c_str());
-    const uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
-    lock.unlock();
-    if (std::this_thread::get_id() == m_thread.get_id()) {
-        return;  // unplugged from inside the handler: Serve cleans up as it returns
-    }
+    std::lock_guard join(m_joinMutex);
     if (m_thread.joinable()) {
         m_thread.join();
     }
@@ -131,6 +137,7 @@ bool SimInterfaceServer::SendInput(std::span<const uint8_t> report) {
 }
 
 void SimInterfaceServer::Serve() {
+    m_serveThread = std::this_thread::get_id();
     std::vector<uint8_t> buffer(kMaxReportBytes + 1);
     std::vector<pollfd> fds;
     for (;;) {
@@ -172,6 +179,9 @@ void SimInterfaceServer::Serve() {
                 const ssize_t got = ::recv(fds[i].fd, buffer.data(), buffer.size(), 0);
                 if (got > 0) {
                     m_handler(std::span<const uint8_t>(buffer.data(), static_cast<size_t>(got)));
+                    if (!IsRunning()) {
+                        break;  // the handler unplugged us: the rest of the batch goes unread
+                    }
                     gone = false;
                 } else if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
                     gone = true;

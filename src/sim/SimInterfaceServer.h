@@ -3,6 +3,7 @@
 #include "device/SimBusLayout.h"
 #include "device/UniqueFd.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -30,7 +31,10 @@ public:
     // Plugs the interface in. False (with a trace line) when the socket cannot be created.
     bool Start();
 
-    // Unplugs: removes both files and hangs up on every client. Safe to call twice.
+    // Unplugs: removes both files and hangs up on every client. Safe to call twice. From any
+    // thread but the server's own it returns only once the server thread has ended, even when
+    // that thread had already stopped itself; from inside the handler, no report after the
+    // current one is handled.
     void Stop();
 
     bool IsRunning() const;
@@ -52,7 +56,9 @@ private:
     bool m_running = false;  // guarded by m_clientsMutex
     int m_listenFd = -1;
     int m_wakeFd = -1;
+    std::mutex m_joinMutex;  // the thread object: joined by Stop and Start from other threads
     std::thread m_thread;
+    std::atomic<std::thread::id> m_serveThread;  // tells Stop it runs inside the handler
     mutable std::mutex m_clientsMutex;
     std::vector<int> m_clients;
 };

@@ -1,4 +1,5 @@
 #include "SimBusTestSupport.h"
+#include "TraceCapture.h"
 #include "device/Catalogue.h"
 #include "device/HidDevice.h"
 #include "sim/EmulatorModels.h"
@@ -86,6 +87,31 @@ TEST(HidDeviceTest, OpenRefusesLongAndVanishedPaths) {
     EXPECT_FALSE(device.Open(path, true, true, true, false));
     EXPECT_FALSE(device.IsOpen());
     EXPECT_EQ(device.LastOpenError(), ENOENT);
+}
+
+TEST(HidDeviceTest, APathWhoseNodeNowBelongsToAnotherDeviceIsNotOpened) {
+    test::TempDir bus;
+    auto backend = std::make_shared<SimHidBackend>(bus.Path());
+    std::string path;
+    {
+        DeviceEmulator keyboard(KeyboardModel(), bus.Path(), "usb1");
+        ASSERT_TRUE(keyboard.Plug());
+        std::vector<std::string> paths;
+        backend->Enumerate(paths);
+        ASSERT_EQ(paths.size(), 5u);
+        path = paths[4];  // interface 1, collection 4: the command collection
+    }
+    // Another device takes the same bus name, with the same interfaces.
+    DeviceEmulator mouse(MouseModel(), bus.Path(), "usb1");
+    ASSERT_TRUE(mouse.Plug());
+    test::TraceCapture trace;
+    HidDevice device(backend);
+    EXPECT_FALSE(device.Open(path, true, true, true, false));
+    EXPECT_FALSE(device.IsOpen());
+    EXPECT_EQ(device.LastOpenError(), ESTALE);
+    EXPECT_TRUE(trace.Contains("HID node of " + path +
+                               " is now 0000:0000 interface 1, not 0c45:7666 interface 1: "
+                               "not opened"));
 }
 
 TEST(HidDeviceTest, EventReportsReachOnlyTheirCollection) {

@@ -112,5 +112,31 @@ TEST(HidrawBackendTest, OpenTakesCapabilitiesFromSysfsAndTreatsEndOfFileAsGone) 
                              true, true, false));
 }
 
+TEST(HidrawBackendTest, AReplugGivingTheNodeToAnotherDeviceIsRefused) {
+    HidrawFixture fixture;
+    fixture.AddNode(1, "1-1", 1, "0C45:7666", ControlInterfaceDescriptor());
+    const std::string path =
+        "hidraw:" + fixture.Dev().string() + "/hidraw1#vid_0c45&pid_7666&mi_01&col04";
+    // Unplugged; hidraw1 goes to another device with the same report descriptor, then to the
+    // same model on another interface.
+    const std::vector<std::pair<std::string, int>> replugs = {{"1234:5678", 1}, {"0C45:7666", 2}};
+    int usb = 2;
+    for (const auto& [hidId, iface] : replugs) {
+        fs::remove(fixture.Sysfs() / "class" / "hidraw" / "hidraw1");
+        fixture.AddNode(1, "1-" + std::to_string(usb++), iface, hidId,
+                        ControlInterfaceDescriptor());
+        HidDevice device(std::make_shared<HidrawBackend>(fixture.Sysfs(), fixture.Dev()));
+        EXPECT_FALSE(device.Open(path, true, true, true, false)) << hidId;
+        EXPECT_EQ(device.LastOpenError(), ESTALE) << hidId;
+    }
+    // Only hidraw nodes of the backend's own folder are opened.
+    HidDevice device(std::make_shared<HidrawBackend>(fixture.Sysfs(), fixture.Dev()));
+    test::WriteFileBytes(fixture.Dev() / "other", "");
+    EXPECT_FALSE(device.Open("hidraw:" + fixture.Dev().string() + "/other#vid_0c45&pid_7666&mi_01",
+                             true, true, true, false));
+    EXPECT_FALSE(
+        device.Open("hidraw:/tmp/hidraw1#vid_0c45&pid_7666&mi_01", true, true, true, false));
+}
+
 }  // namespace
 }  // namespace quaro

@@ -199,5 +199,52 @@ TEST(ReportDescriptorTest, ItemCountAndNestingAreBounded) {
     EXPECT_TRUE(ParseReportDescriptor(std::vector<uint8_t>{}).descriptor.has_value());
 }
 
+// One vendor collection with `reports` input reports from id `first` on, each the given field.
+std::vector<uint8_t> ManyReports(size_t reports, const std::vector<uint8_t>& field,
+                                 size_t first = 1) {
+    std::vector<uint8_t> bytes = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x00, 0x25, 0x03};
+    for (size_t id = first; id < first + reports; ++id) {
+        bytes.insert(bytes.end(), {0x85, static_cast<uint8_t>(id)});
+        bytes.insert(bytes.end(), field.begin(), field.end());
+    }
+    bytes.push_back(0xC0);
+    return bytes;
+}
+
+// Value range 1..0xFFFF, 16000 two-bit values: 16000 data elements per report.
+const std::vector<uint8_t> kWideValueRange = {0x19, 0x01, 0x2A, 0xFF, 0xFF, 0x75,
+                                              0x02, 0x96, 0x80, 0x3E, 0x81, 0x02};
+// Array of 4000 bytes selecting among usages 0..255: a 4000-entry usage list per report.
+const std::vector<uint8_t> kLongArray = {0x19, 0x00, 0x2A, 0xFF, 0x00, 0x75,
+                                         0x08, 0x96, 0xA0, 0x0F, 0x81, 0x00};
+
+TEST(ReportDescriptorTest, WhatACollectionOpensIntoIsCapped) {
+    // 160 such reports in 2.3 KB of descriptor would open into 2.56 million elements.
+    const std::vector<uint8_t> huge = ManyReports(160, kWideValueRange);
+    EXPECT_LT(huge.size(), 2400u);
+    const DescriptorResult refused = ParseReportDescriptor(huge);
+    EXPECT_FALSE(refused.descriptor.has_value());
+    EXPECT_EQ(refused.error, "too many data elements in a collection");
+    const DescriptorResult lists = ParseReportDescriptor(ManyReports(17, kLongArray));
+    EXPECT_FALSE(lists.descriptor.has_value());
+    EXPECT_EQ(lists.error, "usage lists too long in a collection");
+
+    // Below the caps the same fields open as before; the caps count per collection.
+    const ReportDescriptor within = ParseOk(ManyReports(16, kLongArray));
+    const std::vector<HidData> arrays = BuildHidData(within.collections[0], HidReportType::kInput);
+    ASSERT_EQ(arrays.size(), 16u);
+    EXPECT_EQ(arrays[0].usages.size(), 4000u);
+    std::vector<uint8_t> two = ManyReports(16, kLongArray);
+    const std::vector<uint8_t> second = ManyReports(16, kLongArray, 17);
+    two.insert(two.end(), second.begin(), second.end());
+    EXPECT_TRUE(ParseReportDescriptor(two).descriptor.has_value());
+    const std::vector<uint8_t> range = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15,
+                                        0x00, 0x25, 0x03, 0x19, 0x01, 0x2A, 0xFF, 0xFF,
+                                        0x75, 0x02, 0x96, 0x00, 0x20, 0x81, 0x02, 0xC0};
+    const ReportDescriptor values = ParseOk(range);
+    EXPECT_EQ(BuildHidData(values.collections[0], HidReportType::kInput).size(),
+              kMaxCollectionElements);
+}
+
 }  // namespace
 }  // namespace quaro

@@ -100,6 +100,18 @@ TEST(DeviceFirmwareTest, FaultsApplyToTheirPacketOnly) {
     EXPECT_TRUE(unplug.unplug);
     EXPECT_FALSE(unplug.reply.has_value());
     EXPECT_EQ(firmware.Handle(Request(kCmdBegin)).reply->at(kPacketStatus), 0x00);
+
+    // Reports sent ahead of a reply, in the order asked for: two light replies, a key event.
+    firmware.ScheduleFault(FaultKind::kStrayReply);
+    firmware.ScheduleFault(FaultKind::kEventFirst);
+    firmware.ScheduleFault(FaultKind::kStrayReply);
+    const auto ahead = firmware.Handle(Request(kCmdBegin));
+    ASSERT_EQ(ahead.before.size(), 3u);
+    EXPECT_EQ(ahead.before[0].size(), kPacketSize);
+    EXPECT_EQ(ahead.before[0][kPacketCommand], kCmdLightFrame);
+    EXPECT_EQ(ahead.before[1], (std::vector<uint8_t>{0x03, 0xE9, 0x00}));
+    EXPECT_EQ(ahead.before[2][kPacketCommand], kCmdLightFrame);
+    EXPECT_EQ(ahead.reply->at(kPacketCommand), kCmdBegin);
 }
 
 TEST(DeviceFirmwareTest, InterfacesMatchTheirCatalogueRows) {

@@ -15,8 +15,8 @@ const char* const kDevSimUsage =
     "  --bus DIR          bus folder (default $XDG_RUNTIME_DIR/quaro-hid-sim)\n"
     "  --latency MS       delay every reply by MS milliseconds\n"
     "  --fault KIND@N     apply a fault to the N-th command packet (counted per device);\n"
-    "                     KIND is no-reply, wrong-echo, stray-reply, status-fe, status-ff\n"
-    "                     or unplug;\n"
+    "                     KIND is no-reply, wrong-echo, stray-reply, event-first,\n"
+    "                     status-fe, status-ff or unplug;\n"
     "                     DEVICE:KIND@N limits it to one device\n"
     "  --quiet            do not print the packets\n"
     "  --help             show this text\n"
@@ -43,6 +43,9 @@ std::optional<FaultKind> FaultKindByName(const std::string& name) {
     }
     if (name == "stray-reply") {
         return FaultKind::kStrayReply;
+    }
+    if (name == "event-first") {
+        return FaultKind::kEventFirst;
     }
     return std::nullopt;
 }
