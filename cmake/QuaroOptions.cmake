@@ -71,7 +71,7 @@ endfunction()
 # Layers from the bottom up; a layer may use only the ones before it. src/ and tests/ add the
 # folder of each layer that has a CMakeLists.txt.
 set(QUARO_LAYERS platform device sim profiles devices update)
-set(QUARO_QT_LAYERS ui panels app)
+set(QUARO_QT_LAYERS ui panels pages shell app)
 
 function(quaro_add_layer_folders)
   set(layers ${QUARO_LAYERS})
