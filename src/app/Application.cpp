@@ -7,12 +7,12 @@
 #include "app/TrayWatcher.h"
 #include "platform/Paths.h"
 #include "platform/Trace.h"
-#include "ui/CMainWnd.h"
-#include "ui/shell/MessageEndpoint.h"
-#include "ui/shell/RegisteredMessages.h"
+#include "shell/CMainWnd.h"
+#include "shell/CTrayIcon.h"
+#include "shell/MessageEndpoint.h"
+#include "ui/RegisteredMessages.h"
 #include "ui/toolkit/CControlFactory.h"
 #include "ui/toolkit/CResourceManager.h"
-#include "ui/toolkit/CTrayIcon.h"
 
 #include <QApplication>
 #include <QLockFile>

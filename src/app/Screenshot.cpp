@@ -1,9 +1,9 @@
 #include "app/Screenshot.h"
 
 #include "platform/Trace.h"
-#include "ui/CMainWnd.h"
+#include "shell/CMainWnd.h"
+#include "shell/CSkinFrame.h"
 #include "ui/CMsgWnd.h"
-#include "ui/CSkinFrame.h"
 #include "ui/MessageTexts.h"
 #include "ui/toolkit/CButtonUI.h"
 #include "ui/toolkit/CResourceManager.h"

@@ -7,7 +7,7 @@
 // "{4695579F-999A-41d4-9FAF-EFFCE93EBF17}". Exit code 0 on success, 1 when no copy is running,
 // 2 on bad arguments.
 
-#include "ui/shell/MessageEndpoint.h"
+#include "shell/MessageEndpoint.h"
 
 #include <QCoreApplication>
 #include <QLocalSocket>

@@ -1,4 +1,4 @@
-#include "ui/CSkinFrame.h"
+#include "shell/CSkinFrame.h"
 
 #include "ui/toolkit/CControlUI.h"
 #include "ui/toolkit/CTabLayoutUI.h"

@@ -1,4 +1,4 @@
-#include "ui/shell/RegisteredMessages.h"
+#include "ui/RegisteredMessages.h"
 
 #include <map>
 #include <mutex>

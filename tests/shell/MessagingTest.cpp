@@ -1,10 +1,10 @@
 // Numbered messages between threads and windows, and the endpoint other processes use.
 
 #include "TempDir.h"
+#include "shell/MessageEndpoint.h"
 #include "support/QtTestApp.h"
 #include "support/RecordingWindow.h"
-#include "ui/shell/MessageEndpoint.h"
-#include "ui/shell/RegisteredMessages.h"
+#include "ui/RegisteredMessages.h"
 
 #include <QLocalSocket>
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "ui/toolkit/CTrayIcon.h"
+#include "shell/CTrayIcon.h"
 
 #include "ui/toolkit/CWindowWnd.h"
 

@@ -1,10 +1,10 @@
-#include "ui/CMainWnd.h"
+#include "shell/CMainWnd.h"
 
 #include "device/CatalogueTables.h"
 #include "platform/Trace.h"
-#include "ui/CSkinFrame.h"
+#include "shell/CSkinFrame.h"
 #include "ui/MainMessages.h"
-#include "ui/shell/RegisteredMessages.h"
+#include "ui/RegisteredMessages.h"
 #include "ui/toolkit/CContainerUI.h"
 #include "ui/toolkit/CControlFactory.h"
 #include "ui/toolkit/CMenuWnd.h"

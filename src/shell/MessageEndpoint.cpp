@@ -1,7 +1,7 @@
-#include "ui/shell/MessageEndpoint.h"
+#include "shell/MessageEndpoint.h"
 
 #include "platform/Trace.h"
-#include "ui/shell/RegisteredMessages.h"
+#include "ui/RegisteredMessages.h"
 
 #include <QDir>
 #include <QFile>

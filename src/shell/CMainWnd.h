@@ -1,11 +1,11 @@
 #pragma once
 
 #include "device/CatalogueEntries.h"
+#include "pages/IDevicePage.h"
 #include "platform/WorkerThread.h"
-#include "ui/IDevicePage.h"
+#include "shell/CTrayIcon.h"
 #include "ui/Language.h"
 #include "ui/SkinChange.h"
-#include "ui/toolkit/CTrayIcon.h"
 #include "ui/toolkit/WindowImplBase.h"
 
 #include <QMenu>
