@@ -7,6 +7,7 @@
 
 #include <QIcon>
 #include <QMouseEvent>
+#include <QStyle>
 
 namespace quaro {
 
@@ -22,6 +23,11 @@ COptionUI* CDeviceOptionUI::DeviceSelect() {
     COptionUI* option = m_deviceSelect.Get(&fresh);
     if (fresh) {
         QObject::connect(option, &QPushButton::toggled, this, [this](bool checked) {
+            // The whole card lights up with its option, which the style sheet alone cannot
+            // express.
+            setProperty("tabselected", checked);
+            style()->unpolish(this);
+            style()->polish(this);
             if (checked) {
                 SelectBoundTab();
             }
