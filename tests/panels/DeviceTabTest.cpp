@@ -40,13 +40,18 @@ TEST_P(KindIcons, NameTheKindsPicturesAndToolTip) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryKind, KindIcons,
-                         ::testing::Values(IconRow{1, 0, "kb"}, IconRow{1, 255, "kb"},
-                                           IconRow{2, 0, "ms"}, IconRow{3, 0, "hard_mp"},
-                                           IconRow{3, 1, "soft_mp"}, IconRow{4, 0, "hd"},
-                                           IconRow{7, 0, "hd"}, IconRow{5, 0, "hub"},
-                                           IconRow{6, 0, "unknow"}, IconRow{0, 0, "unknow"},
-                                           IconRow{-1, 0, "unknow"}));
+INSTANTIATE_TEST_SUITE_P(
+    EveryKind, KindIcons,
+    ::testing::Values(IconRow{1, 0, "kb"}, IconRow{1, 255, "kb"}, IconRow{2, 0, "ms"},
+                      IconRow{3, 0, "hard_mp"}, IconRow{3, 1, "soft_mp"}, IconRow{4, 0, "hd"},
+                      IconRow{7, 0, "hd"}, IconRow{5, 0, "hub"}, IconRow{6, 0, "unknow"},
+                      IconRow{0, 0, "unknow"}, IconRow{-1, 0, "unknow"}),
+    [](const ::testing::TestParamInfo<IconRow>& info) {
+        const IconRow& row = info.param;
+        const std::string kind =
+            row.kind < 0 ? "Minus" + std::to_string(-row.kind) : std::to_string(row.kind);
+        return std::string(row.prefix) + "_kind" + kind + "_role" + std::to_string(row.role);
+    });
 
 TEST(KindIconsTable, APadRoleThatNamesNoSurfaceHasNoSet) {
     EXPECT_FALSE(DeviceKindIconsFor(3, 2));
@@ -76,6 +81,7 @@ TEST_F(DeviceTab, FragmentHoldsTheControlsTheTabDrives) {
     EXPECT_NE(m_window.FindControl(QStringLiteral("device_select_name")), nullptr);
     // Until told otherwise a tab shows the unknown device.
     EXPECT_EQ(m_tab->GetShownNormalImage(), u"common/device_ico/unknow_device_normal.png");
+    EXPECT_FALSE(Option("device_select")->icon().isNull());
     EXPECT_TRUE(m_tab->IsShown());
     EXPECT_EQ(m_tab->GetPowerIndex(), -1);
 }

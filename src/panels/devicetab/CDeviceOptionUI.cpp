@@ -48,8 +48,9 @@ COptionUI* CDeviceOptionUI::SynchroSelect() {
 
 void CDeviceOptionUI::DoInit() {
     CHorizontalLayoutUI::DoInit();
-    DeviceSelect();
     SynchroSelect();
+    // Until the window names the kind, the tab shows the unknown device.
+    ApplyDeviceImages();
 }
 
 void CDeviceOptionUI::SetKindIcons(int kind, int role) {
