@@ -10,6 +10,8 @@
 #include "panels/controls/CRedioMacroButtonUI.h"
 #include "panels/controls/CSelectPanelUI.h"
 #include "panels/controls/CWndUI.h"
+#include "panels/devicetab/CDeviceOptionUI.h"
+#include "panels/devicetab/CMpDevicePowerUI.h"
 #include "ui/toolkit/CControlFactory.h"
 
 namespace quaro {
@@ -34,8 +36,8 @@ constexpr RegistryRow kRegistry[] = {
     {"CDeviceKeyButtonUI", &Make<CDeviceKeyButtonUI>},
     {"CCloudShareListItemUI", &Make<CCloudShareListItemUI>},
     {"CUpdateInfoListItemUI", nullptr},
-    {"CDeviceOptionUI", nullptr},
-    {"CMpDevicePowerUI", nullptr},
+    {"CDeviceOptionUI", &Make<CDeviceOptionUI>},
+    {"CMpDevicePowerUI", &Make<CMpDevicePowerUI>},
     {"CComboEditContainerElementUI", &Make<CComboEditContainerElementUI>},
     {"CHandImgButtonUI", &Make<CHandImgButtonUI>},
     {"CHandImgSelectButtonUI", &Make<CHandImgSelectButtonUI>},

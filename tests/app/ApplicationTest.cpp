@@ -40,7 +40,7 @@ TEST(ControlRegistry, RegistersTheBuiltClassesInTableOrder) {
     for (const char* name :
          {"CCircleProgressUI", "CChartViewUI", "CWndUI", "CSelectPanelUI", "CDeviceKeyButtonUI",
           "CCloudShareListItemUI", "CComboEditContainerElementUI", "CHandImgButtonUI",
-          "CHandImgSelectButtonUI", "CRedioMacroButtonUI"}) {
+          "CHandImgSelectButtonUI", "CRedioMacroButtonUI", "CDeviceOptionUI", "CMpDevicePowerUI"}) {
         std::unique_ptr<CControlUI> control(factory.CreateControl(QLatin1String(name)));
         EXPECT_NE(control, nullptr) << name;
     }

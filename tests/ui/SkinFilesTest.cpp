@@ -3,6 +3,7 @@
 
 #include "support/QtTestApp.h"
 #include "ui/Language.h"
+#include "ui/toolkit/CContainerUI.h"
 #include "ui/toolkit/CControlUI.h"
 #include "ui/toolkit/CDialogBuilder.h"
 #include "ui/toolkit/CMenuWnd.h"
@@ -26,9 +27,9 @@ protected:
     SkinFiles() { m_resources.SetResourcePath(test::SourceSkinPath()); }
 
     // Builds a layout, expecting no problem; the caller owns the root.
-    CControlUI* Build(const QString& file) {
+    CControlUI* Build(const QString& file, IDialogBuilderCallback* callback = nullptr) {
         CDialogBuilder builder;
-        CControlUI* root = builder.Create(file, m_resources);
+        CControlUI* root = builder.Create(file, m_resources, callback);
         EXPECT_THAT(builder.Problems(), IsEmpty()) << file.toStdString();
         EXPECT_NE(root, nullptr) << file.toStdString();
         return root;
@@ -122,12 +123,38 @@ TEST_F(SkinFiles, SkinPickerOffersLoadablePicturesAndColours) {
     EXPECT_FALSE(m_resources.GetImage(QStringLiteral("common/background.png")).isNull());
 }
 
+// A fragment's root may be one of the application's own controls, which the window's builder
+// callback supplies; a plain container stands in for it so that everything inside is checked.
+class RootStandIn : public IDialogBuilderCallback {
+public:
+    explicit RootStandIn(const QString& file) {
+        QFile input(file);
+        QDomDocument document;
+        if (input.open(QIODevice::ReadOnly) && document.setContent(&input)) {
+            m_rootTag = document.documentElement().tagName();
+        }
+    }
+    CControlUI* CreateControl(const QString& className) override {
+        if (m_used || className != m_rootTag) {
+            return nullptr;
+        }
+        m_used = true;
+        return new CHorizontalLayoutUI;
+    }
+
+private:
+    QString m_rootTag;
+    bool m_used = false;
+};
+
 TEST_F(SkinFiles, EveryLayoutFragmentBuilds) {
     QDirIterator it(test::SourceSkinPath() + QStringLiteral("/XML/CustomControlXML"),
                     {QStringLiteral("*.xml")});
     int fragments = 0;
     while (it.hasNext()) {
-        std::unique_ptr<CControlUI> root(Build(it.next()));
+        const QString file = it.next();
+        RootStandIn standIn(file);
+        std::unique_ptr<CControlUI> root(Build(file, &standIn));
         ++fragments;
     }
     EXPECT_GE(fragments, 1);

@@ -1,6 +1,9 @@
-// Paints the skin's raster pictures (backgrounds, preset backgrounds, the application icon).
+// Paints the skin's raster pictures (backgrounds, preset backgrounds, the application icon,
+// the device tabs' kind icons, the power widget's pictures).
 // The pictures in skin/ were made with it:  skin-art <skin folder>
 // Everything is drawn from gradients and geometry, so the skin owes nothing to other products.
+
+#include "SkinArt.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -139,7 +142,9 @@ QImage PaintLogo(int size) {
     return image;
 }
 
-bool Save(const QImage& image, const QString& path) {
+}  // namespace
+
+bool SaveSkinPicture(const QImage& image, const QString& path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (!image.save(path, "PNG", 9)) {
         std::fprintf(stderr, "skin-art: cannot write %s\n", qPrintable(path));
@@ -148,8 +153,6 @@ bool Save(const QImage& image, const QString& path) {
     std::printf("%s\n", qPrintable(path));
     return true;
 }
-
-}  // namespace
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
@@ -174,14 +177,17 @@ int main(int argc, char** argv) {
         {"skins/preset_ember.png", QColor(30, 18, 8), QColor(9, 6, 4), QColor(255, 150, 40, 60),
          QColor(255, 60, 90, 35), true},
     };
-    bool ok = Save(PaintBackground(defaultTheme, QSize(1350, 810)),
-                   skin.filePath(QLatin1String(defaultTheme.file)));
+    bool ok = SaveSkinPicture(PaintBackground(defaultTheme, QSize(1350, 810)),
+                              skin.filePath(QLatin1String(defaultTheme.file)));
     for (const Theme& theme : presets) {
-        ok = Save(PaintBackground(theme, QSize(1350, 810)),
-                  skin.filePath(QLatin1String(theme.file))) &&
+        ok = SaveSkinPicture(PaintBackground(theme, QSize(1350, 810)),
+                             skin.filePath(QLatin1String(theme.file))) &&
              ok;
     }
-    ok = Save(PaintLogo(64), skin.filePath(QStringLiteral("common/logo.png"))) && ok;
-    ok = Save(PaintLogo(256), skin.filePath(QStringLiteral("common/logo_large.png"))) && ok;
+    ok = SaveSkinPicture(PaintLogo(64), skin.filePath(QStringLiteral("common/logo.png"))) && ok;
+    ok = SaveSkinPicture(PaintLogo(256), skin.filePath(QStringLiteral("common/logo_large.png"))) &&
+         ok;
+    ok = PaintDeviceIcons(skin) && ok;
+    ok = PaintPowerPictures(skin) && ok;
     return ok ? 0 : 1;
 }
