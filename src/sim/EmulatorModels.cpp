@@ -93,8 +93,9 @@ EmulatorModel MousePadModel() {
     EmulatorModel model = BaseModel("mousepad", "RGB mouse pad", 0x0C45, 0x6627, 0x0100,
                                     {{1, ControlInterfaceDescriptor()}}, 1);
     model.memory.settings = LightRecordMemory(kPadSettingsBytes);
-    // Power status: powered from the host, full supply.
-    model.memory.status = {0x01, 0x64, 0x00, 0x00, 0x00, 0x00};
+    // Power status as the power widget reads it: 100 %, charge state 0 (powered by the host),
+    // wired, no phone on the charging surface.
+    model.memory.status = {0x64, 0x00, 0x00, 0x00, 0x00, 0x00};
     return model;
 }
 

@@ -80,8 +80,8 @@ TEST(DeviceFirmwareTest, WritesLandInMemoryAndFramesRestartAtOffsetZero) {
     firmware.Handle(Request(kCmdLightFrame, 1, 0, {9}));
     EXPECT_EQ(firmware.Memory().lightFrame, (std::vector<uint8_t>{9}));
     auto status = firmware.Handle(Request(kCmdReadStatus, 6, 0));
-    EXPECT_EQ(status.reply->at(kPacketData), 0x01);
-    EXPECT_EQ(status.reply->at(kPacketData + 1), 0x64);
+    EXPECT_EQ(status.reply->at(kPacketData), 100);  // battery level
+    EXPECT_EQ(status.reply->at(kPacketData + 1), 0);  // powered by the host
 }
 
 TEST(DeviceFirmwareTest, FaultsApplyToTheirPacketOnly) {

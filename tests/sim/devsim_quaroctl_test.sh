@@ -60,7 +60,7 @@ grep -q '^brightness: *4$' <<<"$text" || fail "settings as text"
   fail "headset light record"
 
 # Packet 1 of the pad is its first status read; packet 2 is refused by the device.
-[[ $("$ctl" --bus "$bus" read mousepad status --json | jq -r '.status.bytes') == "01 64 00 00 00 00" ]] ||
+[[ $("$ctl" --bus "$bus" read mousepad status --json | jq -r '.status.bytes') == "64 00 00 00 00 00" ]] ||
   fail "pad status record"
 status=0
 out=$("$ctl" --bus "$bus" read mousepad status --json 2>"$errors") || status=$?
