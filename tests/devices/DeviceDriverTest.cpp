@@ -188,6 +188,7 @@ TEST_F(DeviceDriverTest, FlowsWhileDisconnectedAnswerZeroWithoutTouchingTheDevic
     // Connected again, the same driver works.
     ASSERT_TRUE(m_driver.Connect(m_primaryPath));
     EXPECT_EQ(m_sink.ResultOf(m_driver.RunFlow(&WriteFlow)), kResultSuccess);
+    EXPECT_EQ(m_sink.ResultOf(m_driver.RunFlow({})), kResultFailed);
 }
 
 TEST_F(DeviceDriverTest, StatusFlowSetsTheLinkByteFromTheHost) {

@@ -200,7 +200,7 @@ void DeviceDriver::Work(StopEvent& /*stop*/) {
         }
         m_frames.Take(frame);
         lock.unlock();
-        const int32_t result = m_primary.SendLightFrame(frame);
+        const int32_t result = TransmitFrame(frame);
         lock.lock();
         m_frames.Finished(result == kResultSuccess, m_clock());
     }
@@ -209,7 +209,7 @@ void DeviceDriver::Work(StopEvent& /*stop*/) {
 }
 
 void DeviceDriver::RunJob(Job& job) {
-    const int32_t result = m_primary.IsConnected() ? job.flow(*this) : kResultFailed;
+    const int32_t result = job.flow && m_primary.IsConnected() ? job.flow(*this) : kResultFailed;
     if (m_sink != nullptr) {
         m_sink->OnFlowDone(job.id, result);
     }

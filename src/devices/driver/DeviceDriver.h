@@ -53,7 +53,7 @@ public:
     bool IsStopping() const;
 
     // Queues a flow and returns its id (counting from 1). While the primary channel is not
-    // connected when its turn comes, the flow is not run and answers 0.
+    // connected when its turn comes, the flow is not run and answers 0; so does an empty flow.
     uint32_t RunFlow(Flow flow);
     // Queues the power status read: command 0x1A, 6 bytes from offset 0. On success the record
     // goes to OnStatusRead with byte 3 set from the slow-link flag.
@@ -94,11 +94,18 @@ public:
     CommandChannel& Secondary() { return m_secondary; }
 
 protected:
-    // Hooks of the kinds whose secondary interface reports events: start a reader of the
-    // secondary channel's device after it was opened, stop (and join) it before it is closed.
-    // A class that overrides them must call DetachSecondary in its own destructor.
+    // Hooks of the kinds. A class that overrides any of them must call Stop and DetachSecondary
+    // in its own destructor: the base destructor can no longer reach the overrides.
+    //
+    // Of the kinds whose secondary interface reports events: start a reader of the secondary
+    // channel's device after it was opened, stop (and join) it before it is closed.
     virtual void StartEventReader() {}
     virtual void StopEventReader() {}
+    // Sends one light frame on the worker; command 0x12 unless the kind lights up otherwise
+    // (the headset takes output reports).
+    virtual int32_t TransmitFrame(std::span<const uint8_t> frame) {
+        return m_primary.SendLightFrame(frame);
+    }
 
 private:
     struct Job {
@@ -108,7 +115,6 @@ private:
 
     void Work(StopEvent& stop);
     void RunJob(Job& job);
-    void SendFrame(std::vector<uint8_t>& frame);
     // Answers every queued flow with 0; the worker's last act.
     void AnswerLeftovers();
     static int32_t StatusFlow(DeviceDriver& driver);
