@@ -124,8 +124,15 @@ bool SimInterfaceServer::SendInput(std::span<const uint8_t> report) {
         return false;
     }
     // A host whose connect has returned is a host that has the interface open, even if the
-    // server thread has not got round to accepting it yet.
+    // server thread has not got round to accepting it yet. Taking the connection here empties
+    // the listening socket, so the server thread, still polling its old set, is woken to add
+    // the new client; otherwise the client's requests would never be read.
+    const size_t known = m_clients.size();
     AcceptPendingLocked();
+    if (m_clients.size() != known) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
+    }
     bool taken = false;
     for (int fd : m_clients) {
         if (::send(fd, report.data(), report.size(), MSG_NOSIGNAL | MSG_DONTWAIT) ==
@@ -160,7 +167,10 @@ void SimInterfaceServer::Serve() {
             break;
         }
         if ((fds[0].revents & POLLIN) != 0) {
-            break;
+            // A stop, or new clients taken by SendInput: the top of the loop tells them apart.
+            uint64_t count = 0;
+            [[maybe_unused]] const ssize_t read = ::read(m_wakeFd, &count, sizeof count);
+            continue;
         }
         if ((fds[1].revents & POLLIN) != 0) {
             const int client =

@@ -111,8 +111,16 @@ TEST(ReplyRoutingTest, LightRepliesNeverPassForACommandReply) {
 TEST(ReplyRoutingTest, ACommandReplyNeverAnswersALightPacket) {
     ChannelOn keyboard(KeyboardModel(), 1, 4);
     ASSERT_TRUE(keyboard.Ready());
-    // A late reply of a command, refusing it, waits when a frame goes out.
-    ASSERT_TRUE(keyboard.Emulator().SendCommandReport(Reply(kCmdWriteMemory, kStatusRejected)));
+    // A late reply of a command, refusing it, waits when a frame goes out. The emulator can
+    // only send it once its server has the host's connection.
+    bool sent = false;
+    for (int attempt = 0; attempt < 200 && !sent; ++attempt) {
+        sent = keyboard.Emulator().SendCommandReport(Reply(kCmdWriteMemory, kStatusRejected));
+        if (!sent) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    ASSERT_TRUE(sent);
     std::vector<uint8_t> frame(56, 0x33);
     EXPECT_EQ(keyboard.Channel().SendLightFrame(frame), kResultSuccess);
     EXPECT_EQ(keyboard.Emulator().Firmware().Memory().lightFrame, frame);
