@@ -12,6 +12,7 @@
 #include "panels/controls/CWndUI.h"
 #include "panels/devicetab/CDeviceOptionUI.h"
 #include "panels/devicetab/CMpDevicePowerUI.h"
+#include "panels/profile/CDeviceProfileUI.h"
 #include "ui/toolkit/CControlFactory.h"
 
 namespace quaro {
@@ -45,7 +46,7 @@ constexpr RegistryRow kRegistry[] = {
     {"CLightControlUI", nullptr},
     {"CMacroControlUI", nullptr},
     {"CKeySetControlUI", nullptr},
-    {"CDeviceProfileUI", nullptr},
+    {"CDeviceProfileUI", &Make<CDeviceProfileUI>},
     {"CShootControlUI", nullptr},
     {"CMagicControlUI", nullptr},
     {"CVoice6533ControlUI", nullptr},

@@ -19,10 +19,14 @@ inline constexpr const char* kMacrosDoNotFit = "message_text_16";
 inline constexpr const char* kConfirmMacroDelete = "message_text_4";
 // The macro to delete is assigned to keys: delete anyway? (OK and Cancel)
 inline constexpr const char* kMacroInUse = "message_text_2";
+// A change of the profile list or a profile could not be saved; nothing was changed.
+inline constexpr const char* kProfileNotSaved = "message_text_30";
+// The profile could not be written to the file the user chose.
+inline constexpr const char* kProfileExportFailed = "message_text_31";
 
 inline constexpr const char* kAll[] = {
-    kConfirmRestoreDefaults, kNameRefused,        kLeftButtonNeeded, kMacroWriteFailed,
-    kMacrosDoNotFit,         kConfirmMacroDelete, kMacroInUse,
+    kConfirmRestoreDefaults, kNameRefused, kLeftButtonNeeded, kMacroWriteFailed,    kMacrosDoNotFit,
+    kConfirmMacroDelete,     kMacroInUse,  kProfileNotSaved,  kProfileExportFailed,
 };
 // The ids whose text is a format taking exactly one integer.
 inline constexpr const char* kIntegerFormats[] = {kMacrosDoNotFit};
