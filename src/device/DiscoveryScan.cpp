@@ -1,0 +1,108 @@
+#include "device/DiscoveryScan.h"
+
+#include "device/Catalogue.h"
+#include "device/HidDevice.h"
+#include "platform/Trace.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace quaro {
+
+DiscoveryScan::DiscoveryScan(std::shared_ptr<HidBackend> backend, DiscoverySlotTable& slots,
+                             DiscoverySink& sink)
+    : m_backend(std::move(backend)), m_slots(slots), m_sink(sink) {}
+
+void DiscoveryScan::Pass(const StopCheck& stopRequested) {
+    const auto stopping = [&stopRequested] { return stopRequested && stopRequested(); };
+    // Removals first: a node handed to another device within one wake frees its slot here, so
+    // the newcomer binds in the same pass and the removal reaches the sink before the arrival.
+    CheckBoundSlots(stopRequested);
+    if (stopping()) {
+        return;
+    }
+    if (m_slots.AnyFree()) {
+        BindNewInterfaces(stopRequested);
+        if (stopping()) {
+            return;
+        }
+    }
+    if (!m_firstScanDone) {
+        m_firstScanDone = true;
+        m_sink.FirstScanDone();
+    }
+}
+
+void DiscoveryScan::CheckBoundSlots(const StopCheck& stopRequested) {
+    for (const DiscoverySlotTable::BoundSlot& bound : m_slots.Bound()) {
+        if (stopRequested && stopRequested()) {
+            return;
+        }
+        if (m_backend->Identity(bound.path) == bound.identity) {
+            continue;
+        }
+        if (m_slots.Release(bound.slot)) {
+            m_sink.Removal(bound.slot);
+        }
+    }
+}
+
+void DiscoveryScan::BindNewInterfaces(const StopCheck& stopRequested) {
+    std::vector<std::string> paths;
+    if (!m_backend->Enumerate(paths)) {
+        // Whatever the backends did list is still used; the rest is asked again next pass.
+        if (!m_enumerationFailing) {
+            Trace("HID enumeration failed; discovery retries on its next pass\n");
+        }
+        m_enumerationFailing = true;
+    } else if (m_enumerationFailing) {
+        m_enumerationFailing = false;
+        Trace("HID enumeration works again\n");
+    }
+    // Bound first and reported in slot order, so a device's primary interface (which owns its
+    // page) arrives before its secondary one, whatever order the nodes are listed in.
+    std::vector<int> bound;
+    for (const std::string& path : paths) {
+        if (stopRequested && stopRequested()) {
+            break;
+        }
+        const DeviceInterfaceEntry named = EntryFromPath(path);
+        if (!IsCatalogued(named) || !m_slots.FreeRowFor(named)) {
+            continue;
+        }
+        const int slot = Probe(path);
+        if (slot >= 0) {
+            bound.push_back(slot);
+        }
+    }
+    std::sort(bound.begin(), bound.end());
+    for (const int slot : bound) {
+        if (stopRequested && stopRequested()) {
+            return;
+        }
+        m_sink.Arrival(slot);
+    }
+}
+
+int DiscoveryScan::Probe(const std::string& path) {
+    // Read-only and shared, so a probe neither needs write permission nor disturbs another
+    // program using the interface.
+    HidDevice probe(m_backend);
+    if (!probe.Open(path, true, false, true, false)) {
+        return -1;  // tried again on the next pass
+    }
+    DeviceInterfaceEntry entry = EntryFromPath(path);
+    entry.vendorId = probe.Attributes().vendorId;
+    entry.productId = probe.Attributes().productId;
+    entry.usagePage = probe.Capabilities().usagePage;
+    entry.usage = probe.Capabilities().usage;
+    const std::string identity = probe.NodeIdentity();
+    probe.Close();
+    if (FindCatalogueRow(entry) < 0) {
+        return -1;
+    }
+    return m_slots.Bind(entry, path, identity);
+}
+
+}  // namespace quaro
