@@ -35,7 +35,7 @@ void Discovery::Start() {
 void Discovery::Stop() {
     // A sink waiting for a window must see the request before anybody waits for it.
     m_stop.Signal();
-    if (m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id()) {
+    if (m_threadId.load() == std::this_thread::get_id()) {
         return;
     }
     std::lock_guard control(m_controlMutex);
@@ -53,6 +53,7 @@ bool Discovery::IsRunning() const {
 }
 
 void Discovery::Run() {
+    m_threadId = std::this_thread::get_id();
     // The scan's first-pass state lives as long as the thread: each start reports its own
     // first scan.
     DiscoveryScan scan(m_backend, m_slots, m_sink);
@@ -66,6 +67,7 @@ void Discovery::Run() {
     }
     Trace("抓取设备线程设定退出");
     m_running = false;
+    m_threadId = std::thread::id();
 }
 
 }  // namespace quaro

@@ -74,6 +74,9 @@ private:
     std::mutex m_controlMutex;  // Start and Stop from different threads
     std::unique_ptr<DiscoveryWaker> m_waker;
     std::thread m_thread;
+    // Set by the thread itself, so Stop can tell it is called from there without reading
+    // m_thread while Start may still be assigning it.
+    std::atomic<std::thread::id> m_threadId;
 };
 
 }  // namespace quaro

@@ -5,6 +5,8 @@
 #include "platform/Trace.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -35,11 +37,19 @@ void DiscoveryScan::Pass(const StopCheck& stopRequested) {
 }
 
 void DiscoveryScan::CheckBoundSlots(const StopCheck& stopRequested) {
+    // Collections of one interface share its node: one look per node and pass, so they leave
+    // together and in slot order even when the node vanishes in the middle of the check.
+    std::map<std::string, std::string> identities;
     for (const DiscoverySlotTable::BoundSlot& bound : m_slots.Bound()) {
         if (stopRequested && stopRequested()) {
             return;
         }
-        if (m_backend->Identity(bound.path) == bound.identity) {
+        const std::string node = bound.path.substr(0, bound.path.rfind('#'));
+        auto found = identities.find(node);
+        if (found == identities.end()) {
+            found = identities.emplace(node, m_backend->Identity(bound.path)).first;
+        }
+        if (found->second == bound.identity) {
             continue;
         }
         if (m_slots.Release(bound.slot)) {
@@ -90,7 +100,15 @@ int DiscoveryScan::Probe(const std::string& path) {
     // program using the interface.
     HidDevice probe(m_backend);
     if (!probe.Open(path, true, false, true, false)) {
-        return -1;  // tried again on the next pass
+        // Tried again on the next pass. A node we may not read stays unreadable until the
+        // system's rules change, so that is said once per path rather than every pass.
+        if (probe.LastOpenError() == EACCES && m_refusedPaths.insert(path).second) {
+            TraceFormat(
+                "discovery: %s cannot be read: permission denied (is the udev rule for "
+                "the device installed?)\n",
+                path.c_str());
+        }
+        return -1;
     }
     DeviceInterfaceEntry entry = EntryFromPath(path);
     entry.vendorId = probe.Attributes().vendorId;

@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <memory>
+#include <set>
+#include <string>
 
 namespace quaro {
 
@@ -37,6 +39,7 @@ private:
     DiscoverySink& m_sink;
     bool m_firstScanDone = false;
     bool m_enumerationFailing = false;
+    std::set<std::string> m_refusedPaths;
 };
 
 }  // namespace quaro

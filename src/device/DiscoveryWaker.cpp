@@ -89,7 +89,9 @@ bool DiscoveryWaker::DrainInotify() {
         for (ssize_t at = 0; at < got;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer.data() + at);
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            if (event->wd == m_folderWatch) {
+            if ((event->mask & IN_Q_OVERFLOW) != 0) {
+                relevant = true;  // events were lost: whatever they said, look again
+            } else if (event->wd == m_folderWatch) {
                 relevant = true;
                 if ((event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) != 0) {
                     if ((event->mask & IN_IGNORED) == 0) {
