@@ -49,7 +49,8 @@ void DiscoveryScan::CheckBoundSlots(const StopCheck& stopRequested) {
         if (found == identities.end()) {
             found = identities.emplace(node, m_backend->Identity(bound.path)).first;
         }
-        if (found->second == bound.identity) {
+        // Nothing there, or somebody else: either way the bound device has gone.
+        if (!found->second.empty() && found->second == bound.identity) {
             continue;
         }
         if (m_slots.Release(bound.slot)) {
@@ -115,8 +116,14 @@ int DiscoveryScan::Probe(const std::string& path) {
     entry.productId = probe.Attributes().productId;
     entry.usagePage = probe.Capabilities().usagePage;
     entry.usage = probe.Capabilities().usage;
-    const std::string identity = probe.NodeIdentity();
+    std::string identity = probe.NodeIdentity();
     probe.Close();
+    if (identity.empty()) {
+        identity = m_backend->Identity(path);
+    }
+    if (identity.empty()) {
+        return -1;  // a slot without identity could never notice its device leaving
+    }
     if (FindCatalogueRow(entry) < 0) {
         return -1;
     }

@@ -9,7 +9,8 @@ namespace quaro {
 // Contract for sinks that wait (a window handling the notice synchronously): Discovery::Stop
 // first signals Discovery::StopRequest() and only then waits for the thread, so a sink that
 // blocks must also return once that event is signalled; it may return without having
-// delivered the notice. A sink must never call Discovery::Stop itself.
+// delivered the notice. From inside the sink, Discovery::Stop only signals (the owner joins
+// later from its own thread) and Discovery::Start must not be called.
 class DiscoverySink {
 public:
     virtual ~DiscoverySink() = default;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
@@ -55,7 +56,11 @@ void DiscoveryWaker::OpenUdevMonitor() {
         udev_monitor_unref(m_monitor);
         m_monitor = nullptr;
     }
-    if (m_monitor == nullptr) {
+    if (m_monitor != nullptr) {
+        // Draining reads until the socket is empty; it must say so instead of blocking.
+        const int fd = udev_monitor_get_fd(m_monitor);
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    } else {
         Trace("discovery: no udev monitor; hidraw devices are only polled\n");
     }
 }
