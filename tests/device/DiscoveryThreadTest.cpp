@@ -61,6 +61,22 @@ TEST(DiscoveryThreadTest, ArrivalsAndRemovalsComeOnTheBusWake) {
     EXPECT_EQ(discovery.Snapshot()[1].connected, 1);
 }
 
+TEST(DiscoveryThreadTest, TheSafetyNetFindsWhatNoWatchReported) {
+    const test::TempDir bus;
+    test::RecordingSink sink;
+    DiscoveryOptions options;
+    options.watchHidraw = false;  // and no folder watch: only the safety net passes
+    options.safetyNet = std::chrono::milliseconds(20);
+    Discovery discovery(std::make_shared<SimHidBackend>(bus.Path()), sink, options);
+    discovery.Start();
+    ASSERT_TRUE(sink.WaitForCount(1));
+    DeviceEmulator pad(MousePadModel(), bus.Path(), "pad");
+    ASSERT_TRUE(pad.Plug());
+    ASSERT_TRUE(sink.WaitForCount(3));
+    EXPECT_EQ(sink.Notices(), (Notices{"first", "+4", "+5"}));
+    discovery.Stop();
+}
+
 TEST(DiscoveryThreadTest, StopReturnsWhileTheSinkWaitsForAWindowThatIsGone) {
     const test::TempDir bus;
     DeviceEmulator keyboard(KeyboardModel(), bus.Path(), "kb");
