@@ -39,6 +39,15 @@ std::optional<HidOpenedInterface> CompositeHidBackend::Open(const std::string& p
     return std::nullopt;
 }
 
+std::string CompositeHidBackend::Identity(const std::string& path) {
+    for (const auto& backend : m_backends) {
+        if (backend->Handles(path)) {
+            return backend->Identity(path);
+        }
+    }
+    return {};
+}
+
 std::shared_ptr<HidBackend> MakeDefaultHidBackend() {
     return std::make_shared<CompositeHidBackend>(std::vector<std::shared_ptr<HidBackend>>{
         std::make_shared<HidrawBackend>(), std::make_shared<SimHidBackend>(DefaultSimBusFolder())});

@@ -37,6 +37,8 @@ struct HidOpenedInterface {
     // hidraw delivers reports of unnumbered devices without the report id byte; HidDevice puts
     // the 0 back so that every caller sees reports laid out the same way.
     bool readsOmitUnnumberedId = false;
+    // Who is behind the node, as Identity reports it for the path (see there).
+    std::string identity;
 };
 
 // One source of HID interfaces. Paths are "<scheme>:<node>#vid_vvvv&pid_pppp&mi_ii[&colcc]",
@@ -54,6 +56,12 @@ public:
     // Opens the node behind a path. On failure returns nothing and sets errno.
     virtual std::optional<HidOpenedInterface> Open(const std::string& path,
                                                    const HidOpenMode& mode) = 0;
+
+    // Names the device instance behind a path as it is now; empty when nothing answers there.
+    // A node can be handed to another device (or to the same device plugged in again) between
+    // two looks, so whoever holds a path compares this text with the one its Open reported
+    // instead of only asking whether the node exists.
+    virtual std::string Identity(const std::string& path) = 0;
 };
 
 // Enumerates all its backends in turn and opens a path with the backend that handles it.
@@ -65,6 +73,7 @@ public:
     bool Handles(const std::string& path) const override;
     std::optional<HidOpenedInterface> Open(const std::string& path,
                                            const HidOpenMode& mode) override;
+    std::string Identity(const std::string& path) override;
 
 private:
     std::vector<std::shared_ptr<HidBackend>> m_backends;

@@ -117,6 +117,7 @@ bool HidDevice::Open(const std::string& path, bool wantRead, bool wantWrite, boo
     Close();
     m_mode = HidOpenMode{wantRead, wantWrite, overlapped, exclusive};
     m_devicePath = path;
+    m_nodeIdentity.clear();
     m_lastOpenError = 0;
     if (path.size() >= kMaxPathLength) {
         m_lastOpenError = ENAMETOOLONG;
@@ -136,6 +137,7 @@ bool HidDevice::Open(const std::string& path, bool wantRead, bool wantWrite, boo
         return false;
     }
     m_attributes = opened->attributes;
+    m_nodeIdentity = opened->identity;
     m_readsOmitUnnumberedId = opened->readsOmitUnnumberedId;
     m_interfaceNumber = PathInterface(path);
     m_collectionNumber = PathCollection(path);

@@ -79,6 +79,8 @@ public:
     int LastOpenError() const { return m_lastOpenError; }
 
     const std::string& DevicePath() const { return m_devicePath; }
+    // The backend's identity of the node (HidBackend::Identity) the last Open succeeded on.
+    const std::string& NodeIdentity() const { return m_nodeIdentity; }
     const HidOpenMode& Mode() const { return m_mode; }
     const HidAttributes& Attributes() const { return m_attributes; }
     const HidCapabilities& Capabilities() const { return m_caps; }
@@ -107,6 +109,7 @@ private:
 
     HidOpenMode m_mode;
     std::string m_devicePath;
+    std::string m_nodeIdentity;
     int m_lastOpenError = 0;
     HidAttributes m_attributes;
     HidCapabilities m_caps;

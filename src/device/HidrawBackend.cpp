@@ -66,21 +66,50 @@ bool NodeLess(const std::string& a, const std::string& b) {
     return a < b;
 }
 
+// The sysfs link that names the node behind a device file: by device number for character
+// devices, by name for the plain files of a fixture tree.
+std::filesystem::path SysfsLinkOf(const struct stat& status, const std::filesystem::path& sysfsRoot,
+                                  const std::string& node) {
+    if (S_ISCHR(status.st_mode)) {
+        return sysfsRoot / "dev" / "char" /
+               (std::to_string(major(status.st_rdev)) + ":" +
+                std::to_string(minor(status.st_rdev)));
+    }
+    return sysfsRoot / "class" / "hidraw" / node;
+}
+
+// The node's folder in the device tree. It runs through the HID device's own name
+// ("0003:0C45:7666.0005"), whose sequence number the kernel never gives twice while it runs, so
+// the text tells a replugged device from the one that held the node before.
+std::string SysfsIdentity(const std::filesystem::path& link) {
+    std::error_code error;
+    const std::filesystem::path nodeDir = std::filesystem::canonical(link, error);
+    return error ? std::string() : nodeDir.string();
+}
+
 }  // namespace
 
 HidrawBackend::HidrawBackend(std::filesystem::path sysfsRoot, std::filesystem::path devRoot)
     : m_sysfsRoot(std::move(sysfsRoot)), m_devRoot(std::move(devRoot)) {}
 
-std::vector<std::string> HidrawBackend::ListNodes() const {
+std::optional<std::vector<std::string>> HidrawBackend::ListNodes() const {
     std::vector<std::string> nodes;
     if (m_sysfsRoot == "/sys") {
         udev* context = udev_new();
         if (context == nullptr) {
-            return nodes;
+            return std::nullopt;
         }
         udev_enumerate* enumerate = udev_enumerate_new(context);
+        if (enumerate == nullptr) {
+            udev_unref(context);
+            return std::nullopt;
+        }
         udev_enumerate_add_match_subsystem(enumerate, "hidraw");
-        udev_enumerate_scan_devices(enumerate);
+        if (udev_enumerate_scan_devices(enumerate) < 0) {
+            udev_enumerate_unref(enumerate);
+            udev_unref(context);
+            return std::nullopt;
+        }
         udev_list_entry* entry = nullptr;
         udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate)) {
             const std::string syspath = udev_list_entry_get_name(entry);
@@ -141,7 +170,11 @@ std::optional<HidrawNodeInfo> HidrawBackend::ReadNodeAt(const std::filesystem::p
 }
 
 bool HidrawBackend::Enumerate(std::vector<std::string>& paths) {
-    for (const std::string& node : ListNodes()) {
+    const std::optional<std::vector<std::string>> nodes = ListNodes();
+    if (!nodes) {
+        return false;
+    }
+    for (const std::string& node : *nodes) {
         const std::optional<HidrawNodeInfo> info = ReadNode(node);
         if (!info) {
             continue;  // removed while listing, or not a HID device we can read
@@ -188,15 +221,14 @@ std::optional<HidOpenedInterface> HidrawBackend::Open(const std::string& path,
     // that was replaced since it was listed cannot lend the old device's identity. Nodes that
     // are not character devices (a fixture tree) are looked up by name.
     struct stat status {};
-    std::optional<HidrawNodeInfo> info;
-    if (::fstat(fd.Get(), &status) == 0 && S_ISCHR(status.st_mode)) {
-        info = ReadNodeAt(
-            m_sysfsRoot / "dev" / "char" /
-            (std::to_string(major(status.st_rdev)) + ":" + std::to_string(minor(status.st_rdev))));
-    } else {
-        info = ReadNode(devNode.filename().string());
+    if (::fstat(fd.Get(), &status) != 0) {
+        return std::nullopt;
     }
-    if (!info) {
+    const std::filesystem::path link =
+        SysfsLinkOf(status, m_sysfsRoot, devNode.filename().string());
+    std::optional<HidrawNodeInfo> info = ReadNodeAt(link);
+    std::string identity = SysfsIdentity(link);
+    if (!info || identity.empty()) {
         errno = ENOENT;
         return std::nullopt;
     }
@@ -206,7 +238,21 @@ std::optional<HidOpenedInterface> HidrawBackend::Open(const std::string& path,
     opened.attributes = info->attributes;
     opened.interfaceNumber = info->interfaceNumber;
     opened.readsOmitUnnumberedId = true;
+    opened.identity = std::move(identity);
     return opened;
+}
+
+std::string HidrawBackend::Identity(const std::string& path) {
+    const std::filesystem::path devNode = HidPathNode(path, kScheme);
+    if (devNode.empty() || !IsHidrawName(devNode.filename().string()) ||
+        devNode.parent_path() != m_devRoot) {
+        return {};
+    }
+    struct stat status {};
+    if (::stat(devNode.c_str(), &status) != 0) {
+        return {};
+    }
+    return SysfsIdentity(SysfsLinkOf(status, m_sysfsRoot, devNode.filename().string()));
 }
 
 }  // namespace quaro

@@ -32,6 +32,7 @@ public:
     bool Handles(const std::string& path) const override;
     std::optional<HidOpenedInterface> Open(const std::string& path,
                                            const HidOpenMode& mode) override;
+    std::string Identity(const std::string& path) override;
 
     // Reads one node's facts from its sysfs folder (class/hidraw/<node> resolved).
     std::optional<HidrawNodeInfo> ReadNode(const std::string& node) const;
@@ -41,7 +42,8 @@ private:
     // resolves to.
     std::optional<HidrawNodeInfo> ReadNodeAt(const std::filesystem::path& link) const;
 
-    std::vector<std::string> ListNodes() const;
+    // Nothing when the device list cannot be read at all.
+    std::optional<std::vector<std::string>> ListNodes() const;
 
     std::filesystem::path m_sysfsRoot;
     std::filesystem::path m_devRoot;

@@ -9,9 +9,47 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 
 namespace quaro {
+namespace {
+
+// Each plug creates the socket file anew, so its inode and change time name the plug; a
+// device taking over the name gets another text.
+std::string SocketFileIdentity(const std::filesystem::path& socketPath) {
+    struct stat status {};
+    if (::stat(socketPath.c_str(), &status) != 0 || !S_ISSOCK(status.st_mode)) {
+        return {};
+    }
+    return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino) + ":" +
+           std::to_string(status.st_ctim.tv_sec) + "." + std::to_string(status.st_ctim.tv_nsec);
+}
+
+// A connected socket to the interface, or an invalid one with errno set.
+UniqueFd ConnectTo(const std::filesystem::path& socketPath) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string node = socketPath.string();
+    if (node.size() >= sizeof address.sun_path) {
+        errno = ENAMETOOLONG;
+        return UniqueFd();
+    }
+    std::memcpy(address.sun_path, node.c_str(), node.size() + 1);
+    UniqueFd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!fd.Valid()) {
+        return fd;
+    }
+    if (::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        if (errno == ECONNREFUSED) {
+            errno = ENOENT;  // a socket file left behind by an emulator that has stopped
+        }
+        return UniqueFd();
+    }
+    return fd;
+}
+
+}  // namespace
 
 SimHidBackend::SimHidBackend(std::filesystem::path folder) : m_folder(std::move(folder)) {}
 
@@ -63,22 +101,9 @@ std::optional<HidOpenedInterface> SimHidBackend::Open(const std::string& path,
         return std::nullopt;
     }
 
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string node = socketPath.string();
-    if (node.size() >= sizeof address.sun_path) {
-        errno = ENAMETOOLONG;
-        return std::nullopt;
-    }
-    std::memcpy(address.sun_path, node.c_str(), node.size() + 1);
-    UniqueFd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    std::string identity = SocketFileIdentity(socketPath);
+    UniqueFd fd = ConnectTo(socketPath);
     if (!fd.Valid()) {
-        return std::nullopt;
-    }
-    if (::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        if (errno == ECONNREFUSED) {
-            errno = ENOENT;  // a socket file left behind by an emulator that has stopped
-        }
         return std::nullopt;
     }
     HidOpenedInterface opened;
@@ -87,7 +112,27 @@ std::optional<HidOpenedInterface> SimHidBackend::Open(const std::string& path,
     opened.attributes = {description->vendorId, description->productId, description->version};
     opened.interfaceNumber = description->interfaceNumber;
     opened.readsOmitUnnumberedId = false;
+    opened.identity = std::move(identity);
     return opened;
+}
+
+std::string SimHidBackend::Identity(const std::string& path) {
+    const std::filesystem::path socketPath = HidPathNode(path, kScheme);
+    if (socketPath.empty()) {
+        return {};
+    }
+    std::string identity = SocketFileIdentity(socketPath);
+    std::error_code error;
+    const std::filesystem::path descriptionPath =
+        socketPath.parent_path() / (socketPath.stem().string() + kSimDescriptionSuffix);
+    if (identity.empty() || !std::filesystem::exists(descriptionPath, error)) {
+        return {};
+    }
+    // A killed emulator leaves its files behind; only a listening socket is a device.
+    if (!ConnectTo(socketPath).Valid()) {
+        return {};
+    }
+    return identity;
 }
 
 }  // namespace quaro

@@ -18,6 +18,7 @@ public:
     bool Handles(const std::string& path) const override;
     std::optional<HidOpenedInterface> Open(const std::string& path,
                                            const HidOpenMode& mode) override;
+    std::string Identity(const std::string& path) override;
 
     const std::filesystem::path& Folder() const { return m_folder; }
 

@@ -138,5 +138,30 @@ TEST(HidrawBackendTest, AReplugGivingTheNodeToAnotherDeviceIsRefused) {
         device.Open("hidraw:/tmp/hidraw1#vid_0c45&pid_7666&mi_01", true, true, true, false));
 }
 
+TEST(HidrawBackendTest, IdentityTellsASecondUnitOnTheSameNodeFromTheFirst) {
+    HidrawFixture fixture;
+    fixture.AddNode(1, "1-1", 1, "0C45:7666", ControlInterfaceDescriptor());
+    HidrawBackend backend(fixture.Sysfs(), fixture.Dev());
+    const std::string path =
+        "hidraw:" + fixture.Dev().string() + "/hidraw1#vid_0c45&pid_7666&mi_01&col04";
+    const std::optional<HidOpenedInterface> first = backend.Open(path, HidOpenMode{true});
+    ASSERT_TRUE(first.has_value());
+    ASSERT_FALSE(first->identity.empty());
+    EXPECT_EQ(backend.Identity(path), first->identity);
+
+    // The same model in another port gets hidraw1: the path is the same and it opens, but it
+    // is not the device that was bound.
+    fs::remove(fixture.Sysfs() / "class" / "hidraw" / "hidraw1");
+    fixture.AddNode(1, "1-2", 1, "0C45:7666", ControlInterfaceDescriptor());
+    const std::optional<HidOpenedInterface> second = backend.Open(path, HidOpenMode{true});
+    ASSERT_TRUE(second.has_value());
+    EXPECT_NE(second->identity, first->identity);
+    EXPECT_EQ(backend.Identity(path), second->identity);
+
+    fs::remove(fixture.Dev() / "hidraw1");
+    EXPECT_EQ(backend.Identity(path), "");
+    EXPECT_EQ(backend.Identity("hidraw:/tmp/hidraw1#vid_0c45&pid_7666&mi_01"), "");
+}
+
 }  // namespace
 }  // namespace quaro

@@ -151,6 +151,7 @@ public:
         opened.readsOmitUnnumberedId = true;
         return opened;
     }
+    std::string Identity(const std::string&) override { return "zero"; }
 };
 
 TEST(ReplyRoutingTest, ADeviceThatNeverStopsSendingCostsOneTimeOut) {
