@@ -172,6 +172,10 @@ protected:
     // to the owner window. On the UI thread.
     virtual void StatusArrived(const StatusBytes& status);
 
+    // Stops and drops the driver. A kind whose flows use its own members calls it first in its
+    // destructor, so no flow runs while those members go.
+    void StopDriver();
+
     // The light thread's clock of the blink steps.
     void SetLightClock(MillisecondClock clock) { m_lightClock = std::move(clock); }
     std::mutex& LightLock() const { return m_lightLock; }
@@ -183,7 +187,6 @@ private:
     // Worker thread: only posts to the UI thread.
     void OnFlowDone(uint32_t flowId, int32_t result) override;
     void OnStatusRead(const StatusBytes& status) override;
-    void StopDriver();
     CTabLayoutUI* FindTabLayout(QPointer<CTabLayoutUI>& cache, const QString& name);
 
     std::unique_ptr<DeviceDriver> m_driver;

@@ -3,7 +3,6 @@
 
 #include "TempDir.h"
 #include "pages/CKestrovaUSBDevice.h"
-#include "pages/ControlNameNumber.h"
 #include "platform/Paths.h"
 #include "support/QtTestApp.h"
 
@@ -94,17 +93,6 @@ TEST_F(PagePicture, ResettingTheLightCountForgetsBoundLights) {
     m_page->InitPage();
     delete m_page->GetKeyButton(0);
     EXPECT_EQ(m_page->GetKeyButton(0), nullptr);
-}
-
-TEST(ControlNameNumber, SplitsTheTrailingNumber) {
-    const auto split = SplitControlNameNumber(QStringLiteral("key_125"));
-    ASSERT_TRUE(split);
-    EXPECT_EQ(split->prefix, u"key_");
-    EXPECT_EQ(split->number, 125);
-    EXPECT_EQ(SplitControlNameNumber(QStringLiteral("12"))->prefix, u"");
-    EXPECT_FALSE(SplitControlNameNumber(QStringLiteral("key_")));
-    EXPECT_FALSE(SplitControlNameNumber(QString()));
-    EXPECT_FALSE(SplitControlNameNumber(QStringLiteral("key_3000000000")));
 }
 
 TEST(PageLightColours, StoredOnlyWithinTheLightCount) {
