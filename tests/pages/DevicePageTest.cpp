@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 namespace quaro {
 namespace {
@@ -153,6 +155,41 @@ TEST(PageFades, KeysOutsideTheFadeTableAreIgnored) {
     page.FadeStep(-1, true);
     page.FadeStep(CKestrovaUSBDevice::kMaxKeyCount, true);
     EXPECT_EQ(page.FadeLevels()[0], 0);
+}
+
+TEST(PageLightThread, EveryPaintedFrameShowsOneWholeStep) {
+    CKestrovaUSBDevice page;
+    page.SetPageLayout(QStringLiteral("pad.xml"));
+    page.SetLightCount(CKestrovaUSBDevice::kMaxKeyCount);
+    auto* panel = new CSelectPanelUI;
+    page.Add(panel);
+    std::vector<CDeviceKeyButtonUI*> buttons;
+    for (int l = 0; l < CKestrovaUSBDevice::kMaxKeyCount; ++l) {
+        const QByteArray data = "light_" + QByteArray::number(l);
+        buttons.push_back(AddButton(*panel, "", data.constData()));
+    }
+    page.InitPage();
+
+    // The light thread switches every light between red and blue while the frame timer paints.
+    std::atomic<bool> stop{false};
+    std::atomic<int> steps{0};
+    std::thread lightThread([&] {
+        for (uint32_t i = 0; !stop; ++i) {
+            page.SetLightSetting(0x00000500, i % 2 == 0 ? 0x0000FF00u : 0xFF000000u, 0);
+            page.LightStepStatic();
+            ++steps;
+        }
+    });
+    int mixed = 0;
+    for (int frame = 0; frame < 1000 || steps < 5000; ++frame) {
+        page.RenderLightFrame();
+        for (CDeviceKeyButtonUI* button : buttons) {
+            mixed += button->GetLightColour() != buttons[0]->GetLightColour() ? 1 : 0;
+        }
+    }
+    stop = true;
+    lightThread.join();
+    EXPECT_EQ(mixed, 0);
 }
 
 struct FunctionTabRow {
