@@ -1,0 +1,236 @@
+#pragma once
+
+#include "device/CatalogueEntries.h"
+#include "devices/driver/DeviceDriver.h"
+#include "devices/driver/DriverEventSink.h"
+#include "devices/light/LedColor.h"
+#include "devices/light/LightPrimitives.h"
+#include "pages/IDevicePage.h"
+#include "panels/controls/CDeviceKeyButtonUI.h"
+#include "panels/controls/CSelectPanelUI.h"
+#include "panels/devicetab/CDeviceOptionUI.h"
+#include "panels/devicetab/CMpDevicePowerUI.h"
+#include "panels/devicetab/IDeviceTabPage.h"
+#include "profiles/ProfileRecords.h"
+#include "ui/toolkit/CContainerUI.h"
+#include "ui/toolkit/CTabLayoutUI.h"
+#include "ui/toolkit/WindowHandle.h"
+
+#include <QPointer>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace quaro {
+
+class HidBackend;
+
+// The common base of the device pages: a horizontal layout holding the device picture and the
+// configuration panels of one device, and the owner of the driver that talks to it. The page
+// stays a thin container: every device exchange runs on the driver's worker, whose news reaches
+// the page only as calls posted to the UI thread. Nothing here waits for the device.
+//
+// Threads: the UI thread calls everything except the light steps and the fade and ring
+// operations, which the page's light thread calls. Those share the light colours, the light
+// setting and the animation state with RenderLightFrame under the light lock.
+class CKestrovaUSBDevice : public CHorizontalLayoutUI,
+                           public IDevicePage,
+                           public IDeviceTabPage,
+                           private DriverEventSink {
+public:
+    // Makes the page's driver; the driver must report to the sink it is given.
+    using DriverFactory = std::function<std::unique_ptr<DeviceDriver>(DriverEventSink* sink)>;
+
+    static constexpr int kMaxKeyCount = 126;
+    static constexpr std::size_t kFrameBufferSize = 512;
+
+    explicit CKestrovaUSBDevice(QWidget* parent = nullptr);
+    ~CKestrovaUSBDevice() override;
+
+    QString GetClass() const override { return QStringLiteral("KestrovaUSBDevice"); }
+
+    // --- the driver (page creation) ---
+    // Replaces the driver (stopping the old one) and starts the new one.
+    void CreateDriver(const DriverFactory& factory);
+    // The plain driver of the kinds without transmission of their own.
+    void CreateDriver(std::shared_ptr<HidBackend> backend);
+    DeviceDriver* Driver() const { return m_driver.get(); }
+
+    // --- virtual operations, in slot order ---
+    virtual void InitPage();
+    virtual int ApplyProfile() { return 0; }
+    virtual void LightStepBreathing();
+    virtual void LightStepBreathingFourColours();
+    virtual void LightStepStatic();
+    virtual void LightStepSpectrum();
+    virtual void LightStepBlink();
+    virtual void LightStepBlinkFourColours();
+    virtual void LightStepOff();
+    void RenderLightFrame() override;
+    // entry: red, green, blue and intensity from the low byte up.
+    virtual void SetLightColour(int index, uint32_t entry);
+    virtual uint32_t GetLightColour(int index) const;
+    void OnStart() override {}
+    void OnTimer1002() override {}
+    void OnTimer1003() override {}
+    void OnTimer1004() override {}
+    void OnStatusTimer() override;
+    virtual int LoadProfile() { return 0; }
+    virtual void RefreshPanels() {}
+    virtual void ValidateMacroAssignments() {}
+    virtual void ReapplyProfile() {}
+    virtual int WriteKeyAssignments(int imageNumber, const std::vector<KeyAssignmentEntry>& keys);
+    virtual int SaveKeyAssignments(int imageNumber);
+    virtual int DownloadMacros() { return 0; }
+    virtual int WriteSettingsRecord(int32_t v1, int32_t v2, int32_t v3, int32_t v4, int32_t v5);
+    virtual void LoadLibraries() {}
+    virtual void SetAuxiliaryList(std::vector<CControlUI*> list);
+    virtual void FadeStep(int key, bool fast);
+    virtual void MarkRingKeys();
+    virtual void RotateRing(bool forward);
+    virtual void ClearFades();
+    virtual void SelectFunctionTab(int page);
+    virtual int GetFunctionTab() const { return m_functionTab; }
+    virtual void LoadProfileFile() {}
+    virtual QString GetProfileName() const { return {}; }
+    virtual void SaveProfile() {}
+    virtual void SetPageStyle(int style) { m_pageStyle = style; }
+    virtual int GetPageStyle() const { return m_pageStyle; }
+    // effectWord: effect, brightness, speed, direction from the low byte up; colourWord:
+    // multicolour, red, green, blue; extraWord: the 16-bit extra, then the 8-bit extra.
+    virtual void SetLightSetting(uint32_t effectWord, uint32_t colourWord, uint32_t extraWord);
+    virtual void SelectKeyListItem(int index) { m_selectedKey = index; }
+
+    // --- IDevicePage ---
+    int GetDeviceKind() const override { return m_kind; }
+    void SetLightControl(int flag) override { SetStreamEnabled(flag != 0); }
+    void SetForeground(int flag) override { m_foreground = flag != 0; }
+
+    // --- IDeviceTabPage ---
+    bool IsPrimaryConnected() const override;
+    int GetPowerMode() const override { return m_powerMode; }
+    bool IsPreviewEnabled() const override { return m_previewEnabled; }
+    void SetDeviceTab(CDeviceOptionUI* tab) override { m_deviceTab = tab; }
+
+    // --- configuration by page creation and the main window ---
+    void SetPageLayout(const QString& layout) { m_pageLayout = layout; }
+    QString GetPageLayout() const { return m_pageLayout; }
+    void SetOwnerWindow(HWND owner) { m_owner = std::move(owner); }
+    void SetConfigFileStem(const QString& stem) { m_configStem = stem; }
+    QString GetConfigFileStem() const { return m_configStem; }
+    void SetKindName(const QString& name) { m_kindName = name; }
+    QString GetKindName() const { return m_kindName; }
+    void SetLightName(const QString& name) { m_lightName = name; }
+    QString GetLightName() const { return m_lightName; }
+    void SetKeyCount(int count);
+    int GetKeyCount() const { return m_keyCount; }
+    void SetLightCount(int count);
+    int GetLightCount() const { return m_lightCount; }
+    void SetPowerMode(int mode);
+    void SetPowerWidget(CMpDevicePowerUI* widget);
+    CMpDevicePowerUI* GetPowerWidget() const { return m_powerWidget; }
+    CDeviceOptionUI* GetDeviceTab() const { return m_deviceTab; }
+    void SetDeviceRecord(const DeviceInterfaceEntry& record);
+    DeviceInterfaceEntry GetDeviceRecord() const { return m_record; }
+    int GetRole() const { return m_role; }
+    void SetStreamEnabled(bool enabled) { m_streamEnabled = enabled; }
+    bool IsStreamEnabled() const { return m_streamEnabled; }
+    void SetPreviewEnabled(bool enabled) { m_previewEnabled = enabled; }
+    bool IsForeground() const { return m_foreground; }
+    int GetSelectedKey() const { return m_selectedKey; }
+
+    CSelectPanelUI* GetSelectPanel() const { return m_selectPanel; }
+    CDeviceKeyButtonUI* GetKeyButton(int index) const;
+    CDeviceKeyButtonUI* GetLightButton(int index) const;
+    LightSetting GetLightSetting() const;
+    // A copy of the fade levels, for the light thread's neighbours and tests.
+    std::array<uint8_t, kMaxKeyCount> FadeLevels() const;
+
+    // --- data folders ---
+    // DefaultData/<kind name>.Json beside the executable.
+    std::filesystem::path DefaultDataFile() const;
+    // The kind's profile folder under the user's data folder, created when missing. When it
+    // cannot be created the path comes back all the same and the file operations on it fail.
+    std::filesystem::path UserDataFolder() const;
+    // Where the user's data folder is; the environment's by default (tests use a temporary one).
+    void SetDataHome(std::filesystem::path dataHome) { m_dataHome = std::move(dataHome); }
+
+protected:
+    // A flow asked for through the driver has ended; on the UI thread. The kinds' flows take
+    // their results here.
+    virtual void FlowFinished(uint32_t flowId, int32_t result) {
+        (void)flowId;
+        (void)result;
+    }
+    // A status record arrived: to the power widget and, as message 3329 with the phone byte,
+    // to the owner window. On the UI thread.
+    virtual void StatusArrived(const StatusBytes& status);
+
+    // Stops and drops the driver. A kind whose flows use its own members calls it first in its
+    // destructor, so no flow runs while those members go.
+    void StopDriver();
+
+    // The light thread's clock of the blink steps.
+    void SetLightClock(MillisecondClock clock) { m_lightClock = std::move(clock); }
+    std::mutex& LightLock() const { return m_lightLock; }
+
+    std::vector<CControlUI*> m_auxiliaryLists[3];
+    std::vector<KeyAssignmentEntry> m_keyList;
+
+private:
+    // Worker thread: only posts to the UI thread.
+    void OnFlowDone(uint32_t flowId, int32_t result) override;
+    void OnStatusRead(const StatusBytes& status) override;
+    CTabLayoutUI* FindTabLayout(QPointer<CTabLayoutUI>& cache, const QString& name);
+
+    std::unique_ptr<DeviceDriver> m_driver;
+
+    QPointer<CSelectPanelUI> m_selectPanel;
+    QPointer<CDeviceOptionUI> m_deviceTab;
+    QPointer<CMpDevicePowerUI> m_powerWidget;
+    QPointer<CTabLayoutUI> m_functionSwitch;
+    QPointer<CTabLayoutUI> m_keyFunctionSwitch;
+    QString m_pageLayout;
+    HWND m_owner;
+    QString m_configStem;
+    QString m_lightName;
+    QString m_kindName;
+    int m_kind = 0;
+    int m_role = 0;
+    int m_keyCount = 0;
+    int m_lightCount = 0;
+    int m_selectedKey = -1;
+    int m_functionTab = 1;
+    std::vector<QPointer<CDeviceKeyButtonUI>> m_keyButtons;
+    std::vector<QPointer<CDeviceKeyButtonUI>> m_lightButtons;
+
+    // The light thread's state; RenderLightFrame and the setters take the lock.
+    mutable std::mutex m_lightLock;
+    std::vector<LedColor> m_lightColours;
+    LightSetting m_lightSetting;
+    std::vector<LightSetting> m_perLightSettings;
+    BaseLightState m_lightState;
+    std::array<uint8_t, kMaxKeyCount> m_fadeLevels{};
+    LightRing m_ring{};
+    MillisecondClock m_lightClock;
+
+    // RenderLightFrame's buffers, reused on every frame (UI thread only).
+    std::vector<LedColor> m_frameColours;
+    std::array<uint8_t, kFrameBufferSize> m_frame{};
+
+    bool m_streamEnabled = true;
+    bool m_previewEnabled = true;
+    bool m_foreground = false;
+    int m_powerMode = 0;
+    DeviceInterfaceEntry m_record;
+    int m_pageStyle = 0;
+    std::filesystem::path m_dataHome;
+};
+
+}  // namespace quaro
