@@ -240,20 +240,7 @@ uint32_t CKestrovaUSBDevice::GetLightColour(int index) const {
 
 void CKestrovaUSBDevice::SetLightSetting(uint32_t effectWord, uint32_t colourWord,
                                          uint32_t extraWord) {
-    const auto byteOf = [](uint32_t word, int index) {
-        return static_cast<uint8_t>(word >> (8 * index));
-    };
-    LightSetting setting;
-    setting.effect = byteOf(effectWord, 0);
-    setting.brightness = byteOf(effectWord, 1);
-    setting.speed = byteOf(effectWord, 2);
-    setting.direction = byteOf(effectWord, 3);
-    setting.multiColor = byteOf(colourWord, 0);
-    setting.red = byteOf(colourWord, 1);
-    setting.green = byteOf(colourWord, 2);
-    setting.blue = byteOf(colourWord, 3);
-    setting.extraWord = static_cast<uint16_t>(extraWord);
-    setting.extraByte = byteOf(extraWord, 2);
+    const LightSetting setting = LightSettingFromWords(effectWord, colourWord, extraWord);
     std::lock_guard lock(m_lightLock);
     m_lightSetting = setting;
 }

@@ -113,19 +113,7 @@ LightSetting CBasicProfiledata::GetLightInfo() {
 
 void CBasicProfiledata::SetLightInfo(std::uint32_t word0, std::uint32_t word1,
                                      std::uint32_t word2) {
-    auto byteOf = [](std::uint32_t word, int index) {
-        return static_cast<std::uint8_t>(word >> (8 * index));
-    };
-    m_lightSetting.effect = byteOf(word0, 0);
-    m_lightSetting.brightness = byteOf(word0, 1);
-    m_lightSetting.speed = byteOf(word0, 2);
-    m_lightSetting.direction = byteOf(word0, 3);
-    m_lightSetting.multiColor = byteOf(word1, 0);
-    m_lightSetting.red = byteOf(word1, 1);
-    m_lightSetting.green = byteOf(word1, 2);
-    m_lightSetting.blue = byteOf(word1, 3);
-    m_lightSetting.extraWord = static_cast<std::uint16_t>(word2);
-    m_lightSetting.extraByte = byteOf(word2, 2);
+    m_lightSetting = LightSettingFromWords(word0, word1, word2);
 
     Json::Value& info = WritableGroup("LightInfo");
     info["SelectItem"] = m_lightSetting.effect;

@@ -28,6 +28,26 @@ struct LightSetting {
     friend constexpr bool operator==(const LightSetting&, const LightSetting&) = default;
 };
 
+// The setting as the lighting panel hands it over in three words: effect, brightness, speed and
+// direction from the low byte up; then multicolour, red, green, blue; then the 16-bit extra and
+// the 8-bit extra.
+constexpr LightSetting LightSettingFromWords(std::uint32_t first, std::uint32_t second,
+                                             std::uint32_t third) {
+    const auto byteOf = [](std::uint32_t word, int index) {
+        return static_cast<std::uint8_t>(word >> (8 * index));
+    };
+    return {.effect = byteOf(first, 0),
+            .brightness = byteOf(first, 1),
+            .speed = byteOf(first, 2),
+            .direction = byteOf(first, 3),
+            .multiColor = byteOf(second, 0),
+            .red = byteOf(second, 1),
+            .green = byteOf(second, 2),
+            .blue = byteOf(second, 3),
+            .extraWord = static_cast<std::uint16_t>(third),
+            .extraByte = byteOf(third, 2)};
+}
+
 // One key of a key list; both indexes equal the entry's position.
 struct KeyAssignmentEntry {
     std::uint16_t keyIndex = 0;
