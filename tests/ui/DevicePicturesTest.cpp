@@ -4,7 +4,6 @@
 
 #include "DevicePictures.h"
 #include "TempDir.h"
-#include "device/CatalogueTables.h"
 #include "panels/controls/CDeviceKeyButtonUI.h"
 #include "panels/controls/CSelectPanelUI.h"
 #include "support/QtTestApp.h"
@@ -125,9 +124,9 @@ TEST_F(DevicePictureLayouts, EachPictureBindsEveryKeyAndLightOfItsPageOnce) {
         const char* file;
         const DevicePageEntry& page;
     } devices[] = {
-        {"XML/Devices/KeyboardPicture.xml", kDevicePages[1]},
-        {"XML/Devices/MousePadPicture.xml", kDevicePages[2]},
-        {"XML/Devices/HeadsetPicture.xml", kDevicePages[3]},
+        {"XML/Devices/KeyboardPicture.xml", pictures::PageOf("keyboard")},
+        {"XML/Devices/MousePadPicture.xml", pictures::PageOf("MousePad")},
+        {"XML/Devices/HeadsetPicture.xml", pictures::PageOf("HD")},
     };
     for (const auto& device : devices) {
         SCOPED_TRACE(device.file);

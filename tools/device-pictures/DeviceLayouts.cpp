@@ -3,15 +3,15 @@
 // are bound but hidden, so the light frame still has a button for each of its entries.
 
 #include "DevicePictures.h"
-#include "devices/headset/HeadsetLightReports.h"
+#include "device/CatalogueTables.h"
 #include "devices/keyboard/KeyTables.h"
 
 #include <cmath>
+#include <stdexcept>
+#include <string>
 
 namespace quaro::pictures {
 namespace {
-
-constexpr int kPadLedCount = 15;
 
 // The keyboard is drawn on a grid of key units.
 constexpr double kUnit = 36.0;
@@ -99,6 +99,19 @@ constexpr KeyPlace kKeyboardPlaces[] = {
 
 static_assert(std::size(kKeyboardPlaces) == kLogicalKeyCount);
 
+}  // namespace
+
+const DevicePageEntry& PageOf(std::string_view kindName) {
+    for (std::size_t i = 0; i < kDeviceTypes.size(); ++i) {
+        if (kDeviceTypes[i].kindName == kindName) {
+            return kDevicePages[i];
+        }
+    }
+    throw std::invalid_argument(std::string(kindName));
+}
+
+namespace {
+
 QString Numbered(const char* prefix, int n) {
     return QLatin1String(prefix) + QString::number(n);
 }
@@ -134,9 +147,10 @@ DeviceLayout MousePad() {
     const QRectF strip(46, 46, 548, 308);  // the centre line of the light strip
     const double perimeter = 2 * (strip.width() + strip.height());
     constexpr int kSpot = 26;
-    for (int led = 0; led < kPadLedCount; ++led) {
+    const int ledCount = PageOf("MousePad").lightCount;
+    for (int led = 0; led < ledCount; ++led) {
         // Start just right of the hub and walk clockwise.
-        double d = std::fmod(strip.width() / 2 + 60 + led * perimeter / kPadLedCount, perimeter);
+        double d = std::fmod(strip.width() / 2 + 60 + led * perimeter / ledCount, perimeter);
         QPointF at;
         if (d < strip.width()) {
             at = QPointF(strip.left() + d, strip.top());
@@ -170,10 +184,11 @@ DeviceLayout Headset() {
     const QPointF leftCup(112, 262);
     const QPointF rightCup(368, 262);
     constexpr double kRing = 52;
-    for (int led = 0; led < kHeadsetLedCount; ++led) {
+    const int ledCount = PageOf("HD").lightCount;
+    for (int led = 0; led < ledCount; ++led) {
         const bool left = led < kLeftGroup;
         const int index = left ? led : led - kLeftGroup;
-        const int count = left ? kLeftGroup : kHeadsetLedCount - kLeftGroup;
+        const int count = left ? kLeftGroup : ledCount - kLeftGroup;
         // An arc over the cup's outer half, from its top (90 degrees) to its bottom.
         const double degrees = 90 + 180.0 * (index + 0.5) / count;
         const double a = degrees * M_PI / 180.0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/CatalogueEntries.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QImage>
@@ -29,6 +31,9 @@ struct DeviceLayout {
 };
 
 std::vector<DeviceLayout> DeviceLayouts();
+
+// The row of the device page table for a kind name ("keyboard", "MousePad", "HD").
+const DevicePageEntry& PageOf(std::string_view kindName);
 
 // One generated file of the skin: layout text or a picture.
 struct GeneratedFile {
