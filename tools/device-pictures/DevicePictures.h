@@ -1,0 +1,62 @@
+#pragma once
+
+#include "device/CatalogueEntries.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QImage>
+#include <QRect>
+#include <QString>
+
+#include <vector>
+
+namespace quaro::pictures {
+
+// One button of a device picture: a key (bound by its name) or an LED (bound by its user data).
+struct PictureButton {
+    QString name;
+    QString userData;
+    QRect rect;  // in picture coordinates
+    bool shown = true;
+    bool round = false;  // an LED spot rather than a keycap
+};
+
+// A device picture: the buttons over its painted body.
+struct DeviceLayout {
+    QString layoutFile;  // under the skin folder
+    QString bodyFile;    // under the skin folder
+    QString panelName;
+    QSize size;
+    std::vector<PictureButton> buttons;
+};
+
+std::vector<DeviceLayout> DeviceLayouts();
+
+// The row of the device page table for a kind name ("keyboard", "MousePad", "HD").
+const DevicePageEntry& PageOf(std::string_view kindName);
+
+// One generated file of the skin: layout text or a picture.
+struct GeneratedFile {
+    QString path;  // relative to the skin folder
+    QByteArray text;
+    QImage image;  // null for a text file
+};
+
+std::vector<GeneratedFile> GenerateDevicePictures();
+// Writes every generated file under skin; false when one could not be written.
+bool WriteDevicePictures(const QDir& skin);
+
+// Painters of the pictures (BodyPainter.cpp).
+QImage PaintKeyboardBody(const DeviceLayout& layout);
+QImage PaintMousePadBody(const DeviceLayout& layout);
+QImage PaintHeadsetBody(const DeviceLayout& layout);
+QImage PaintKeyLight();
+QImage PaintKeyHot();
+QImage PaintLedLight();
+
+// Where the files live in the skin.
+inline const QString kKeyLightImage = QStringLiteral("devices/key_light.png");
+inline const QString kKeyHotImage = QStringLiteral("devices/key_hot.png");
+inline const QString kLedLightImage = QStringLiteral("devices/led_light.png");
+
+}  // namespace quaro::pictures
