@@ -87,6 +87,33 @@ void CKestrovaUSBDevice::CreateDriver(std::shared_ptr<HidBackend> backend) {
     });
 }
 
+bool CKestrovaUSBDevice::ConnectDevice(const DeviceInterfaceEntry& slot) {
+    if (!m_driver) {
+        return false;
+    }
+    const bool opened = m_driver->Connect(slot.devicePath);
+    if (opened) {
+        SetDeviceRecord(slot);
+    }
+    return opened;
+}
+
+void CKestrovaUSBDevice::DisconnectDevice() {
+    if (m_driver) {
+        m_driver->Disconnect();
+    }
+}
+
+bool CKestrovaUSBDevice::AttachSecondary(const std::string& path) {
+    return m_driver && m_driver->AttachSecondary(path);
+}
+
+void CKestrovaUSBDevice::DetachSecondary() {
+    if (m_driver) {
+        m_driver->DetachSecondary();
+    }
+}
+
 bool CKestrovaUSBDevice::IsPrimaryConnected() const {
     return m_driver && m_driver->IsConnected();
 }

@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace quaro {
@@ -61,6 +62,15 @@ public:
     // The plain driver of the kinds without transmission of their own.
     void CreateDriver(std::shared_ptr<HidBackend> backend);
     DeviceDriver* Driver() const { return m_driver.get(); }
+
+    // --- the device (arrival and removal, UI thread; nothing here waits for a reply) ---
+    // Opens the slot's interface for the driver and takes the slot as the device record. False
+    // when the open failed (the driver traced why); the page then stays disconnected.
+    virtual bool ConnectDevice(const DeviceInterfaceEntry& slot);
+    virtual void DisconnectDevice();
+    // The consumer-control interface of the same device.
+    virtual bool AttachSecondary(const std::string& path);
+    virtual void DetachSecondary();
 
     // --- virtual operations, in slot order ---
     virtual void InitPage();
