@@ -5,6 +5,7 @@
 #include "app/Screenshot.h"
 #include "app/SleepWatcher.h"
 #include "app/TrayWatcher.h"
+#include "device/HidBackend.h"
 #include "platform/Paths.h"
 #include "platform/Trace.h"
 #include "shell/CMainWnd.h"
@@ -94,6 +95,7 @@ int RunApplication(int& argc, char** argv) {
     };
     services.trayAvailable = CTrayIcon::IsAvailable() && !screenshot.IsRequested();
     services.sessionLocale = LanguageCatalogue::SessionLocaleFromEnvironment();
+    services.backend = MakeDefaultHidBackend();
 
     auto window = std::make_unique<CMainWnd>(resources, services);
     window->Create(QString::fromLatin1(CMainWnd::kProductTitle),

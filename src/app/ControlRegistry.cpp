@@ -1,5 +1,8 @@
 #include "app/ControlRegistry.h"
 
+#include "pages/CKestrovaHS6533Device.h"
+#include "pages/CKestrovaMousePadDevice.h"
+#include "pages/CKestrovaUSBDevice.h"
 #include "panels/controls/CChartViewUI.h"
 #include "panels/controls/CCircleProgressUI.h"
 #include "panels/controls/CCloudShareListItemUI.h"
@@ -50,9 +53,9 @@ constexpr RegistryRow kRegistry[] = {
     {"CShootControlUI", nullptr},
     {"CMagicControlUI", nullptr},
     {"CVoice6533ControlUI", nullptr},
-    {"CKestrovaUSBDevice", nullptr},
-    {"CKestrovaMousePadDevice", nullptr},
-    {"CKestrovaHS6533Device", nullptr},
+    {"CKestrovaUSBDevice", &Make<CKestrovaUSBDevice>},
+    {"CKestrovaMousePadDevice", &Make<CKestrovaMousePadDevice>},
+    {"CKestrovaHS6533Device", &Make<CKestrovaHS6533Device>},
 };
 
 }  // namespace

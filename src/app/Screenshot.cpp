@@ -1,5 +1,8 @@
 #include "app/Screenshot.h"
 
+#include "device/CatalogueEntries.h"
+#include "pages/CKestrovaUSBDevice.h"
+#include "panels/devicetab/CDeviceOptionUI.h"
 #include "platform/Trace.h"
 #include "shell/CMainWnd.h"
 #include "shell/CSkinFrame.h"
@@ -13,6 +16,8 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+
+#include <utility>
 
 namespace quaro {
 namespace {
@@ -37,6 +42,22 @@ QPixmap Compose(CMainWnd& window, bool wholeScreen) {
         painter.drawPixmap(top->mapToGlobal(QPoint(0, 0)) - area.topLeft(), top->grab());
     }
     return picture;
+}
+
+// The device scenes and the kind of page each shows; 0 for other scenes.
+int DeviceSceneKind(const QString& scene) {
+    static constexpr std::pair<const char*, int> kScenes[] = {
+        {"keyboard", kKindKeyboard},
+        {"mouse", kKindMouse},
+        {"mousepad", kKindMousePad},
+        {"headset", kKindHeadset},
+    };
+    for (const auto& [name, kind] : kScenes) {
+        if (scene == QLatin1String(name)) {
+            return kind;
+        }
+    }
+    return 0;
 }
 
 void SaveAndQuit(const ScreenshotRequest& request, CMainWnd& window) {
@@ -72,6 +93,14 @@ void ScheduleScreenshot(const ScreenshotRequest& request, CMainWnd& window,
         if (request.scene == u"skin") {
             if (auto* skin = window.FindControlAs<CButtonUI>(QStringLiteral("skinbtn"))) {
                 skin->Activate();
+            }
+            QTimer::singleShot(400, &window, [request, &window] { SaveAndQuit(request, window); });
+        } else if (const int kind = DeviceSceneKind(request.scene); kind != 0) {
+            // The device's page as an arrival shows it, whether or not the device is present.
+            if (CKestrovaUSBDevice* page = window.Devices().FirstPageOfKind(kind)) {
+                if (CDeviceOptionUI* tab = page->GetDeviceTab()) {
+                    window.Devices().ShowTab(tab, true);
+                }
             }
             QTimer::singleShot(400, &window, [request, &window] { SaveAndQuit(request, window); });
         } else if (request.scene == u"message") {

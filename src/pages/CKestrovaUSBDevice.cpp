@@ -114,6 +114,16 @@ void CKestrovaUSBDevice::DetachSecondary() {
     }
 }
 
+void CKestrovaUSBDevice::SetLightSync(bool on) {
+    if (m_driver) {
+        m_driver->Primary().SetLightSync(on);
+    }
+}
+
+bool CKestrovaUSBDevice::IsLightSync() const {
+    return m_driver && m_driver->Primary().LightSync();
+}
+
 bool CKestrovaUSBDevice::IsPrimaryConnected() const {
     return m_driver && m_driver->IsConnected();
 }

@@ -71,6 +71,13 @@ public:
     // The consumer-control interface of the same device.
     virtual bool AttachSecondary(const std::string& path);
     virtual void DetachSecondary();
+    // Whether two or more device tabs show; light sync is offered only then.
+    virtual void SetMultiDevice(bool multi) { m_multiDevice = multi; }
+    bool IsMultiDevice() const { return m_multiDevice; }
+    // Set while the window's light sync drives the device. It lives on the primary channel,
+    // where the light sync thread reads it.
+    void SetLightSync(bool on);
+    bool IsLightSync() const;
 
     // --- virtual operations, in slot order ---
     virtual void InitPage();
@@ -237,6 +244,7 @@ private:
     bool m_streamEnabled = true;
     bool m_previewEnabled = true;
     bool m_foreground = false;
+    bool m_multiDevice = false;
     int m_powerMode = 0;
     DeviceInterfaceEntry m_record;
     int m_pageStyle = 0;

@@ -1,8 +1,12 @@
 #include "shell/CMainWnd.h"
 
 #include "device/CatalogueTables.h"
+#include "pages/CKestrovaKeyboardDevice.h"
+#include "pages/CKestrovaMouseDevice.h"
+#include "panels/devicetab/CDeviceOptionUI.h"
 #include "platform/Trace.h"
 #include "shell/CSkinFrame.h"
+#include "shell/DiscoveryLink.h"
 #include "ui/MainMessages.h"
 #include "ui/RegisteredMessages.h"
 #include "ui/toolkit/CContainerUI.h"
@@ -26,37 +30,47 @@ const QString kMacroActionMenuFile = QStringLiteral("XML/Menus/macro_action_menu
 const QString kLightOnText = QStringLiteral("控制灯光");
 const QString kLightOffText = QStringLiteral("不控制灯光");
 
-// Tags of the main window's layouts and the registered classes (or fragments) they become.
+template <class T>
+CControlUI* Make() {
+    return new T;
+}
+
+// Tags of the main window's layouts and what they become: a class of the control registry, a
+// class only the main window makes (the keyboard and mouse pages), or a layout fragment.
 struct OwnControl {
     const char* tag;
-    const char* registered;  // registry class name, or null for a fragment
+    const char* registered;
+    CControlUI* (*make)();
     const char* fragment;
 };
 constexpr OwnControl kOwnControls[] = {
-    {"CircleProgress", "CCircleProgressUI", nullptr},
-    {"SelectPanel", "CSelectPanelUI", nullptr},
-    {"DeviceKeyButton", "CDeviceKeyButtonUI", nullptr},
-    {"HandImgButton", "CHandImgButtonUI", nullptr},
-    {"HandImgSelectButton", "CHandImgSelectButtonUI", nullptr},
-    {"RedioMacroButton", "CRedioMacroButtonUI", nullptr},
-    {"ComboEditContainerElement", "CComboEditContainerElementUI", nullptr},
-    {"KestrovaMousePadDevice", "CKestrovaMousePadDevice", nullptr},
-    {"KestrovaHS6533Device", "CKestrovaHS6533Device", nullptr},
-    {"KestrovaMouseDevice", "CKestrovaMouseDevice", nullptr},
-    {"KestrovaKeyboardDevice", "CKestrovaKeyboardDevice", nullptr},
-    {"DeviceProfile", "CDeviceProfileUI", nullptr},
-    {"LightControl", "CLightControlUI", nullptr},
-    {"MagicControl", "CMagicControlUI", nullptr},
-    {"Voice6533Control", "CVoice6533ControlUI", nullptr},
-    {"KeySetControl", "CKeySetControlUI", nullptr},
-    {"ShootControl", "CShootControlUI", nullptr},
-    {"DeviceProfileUI", nullptr, "XML/CustomControlXML/DeviceProfile.xml"},
-    {"LightSetControlUI", nullptr, "XML/CustomControlXML/LightControl.xml"},
-    {"Voice6533SetControlUI", nullptr, "XML/CustomControlXML/Voice6533Control.xml"},
-    {"MagicSetControlUI", nullptr, "XML/CustomControlXML/MagicControl.xml"},
-    {"KeySetControlUI", nullptr, "XML/CustomControlXML/KeySetControl.xml"},
-    {"MacroSetControlUI", nullptr, "XML/CustomControlXML/MacroControl.xml"},
-    {"ShootKeySetControlUI", nullptr, "XML/CustomControlXML/ShootControl.xml"},
+    {"CircleProgress", "CCircleProgressUI", nullptr, nullptr},
+    {"SelectPanel", "CSelectPanelUI", nullptr, nullptr},
+    {"DeviceKeyButton", "CDeviceKeyButtonUI", nullptr, nullptr},
+    {"HandImgButton", "CHandImgButtonUI", nullptr, nullptr},
+    {"HandImgSelectButton", "CHandImgSelectButtonUI", nullptr, nullptr},
+    {"RedioMacroButton", "CRedioMacroButtonUI", nullptr, nullptr},
+    {"ComboEditContainerElement", "CComboEditContainerElementUI", nullptr, nullptr},
+    {"KestrovaMousePadDevice", "CKestrovaMousePadDevice", nullptr, nullptr},
+    {"KestrovaHS6533Device", "CKestrovaHS6533Device", nullptr, nullptr},
+    {"KestrovaMouseDevice", nullptr, &Make<CKestrovaMouseDevice>, nullptr},
+    {"KestrovaKeyboardDevice", nullptr, &Make<CKestrovaKeyboardDevice>, nullptr},
+    {"DeviceProfile", "CDeviceProfileUI", nullptr, nullptr},
+    {"LightControl", "CLightControlUI", nullptr, nullptr},
+    {"MagicControl", "CMagicControlUI", nullptr, nullptr},
+    {"Voice6533Control", "CVoice6533ControlUI", nullptr, nullptr},
+    {"KeySetControl", "CKeySetControlUI", nullptr, nullptr},
+    {"ShootControl", "CShootControlUI", nullptr, nullptr},
+    // The device tab and power widget fragments' own tags.
+    {"DeviceOption", "CDeviceOptionUI", nullptr, nullptr},
+    {"MpDevicePower", "CMpDevicePowerUI", nullptr, nullptr},
+    {"DeviceProfileUI", nullptr, nullptr, "XML/CustomControlXML/DeviceProfile.xml"},
+    {"LightSetControlUI", nullptr, nullptr, "XML/CustomControlXML/LightControl.xml"},
+    {"Voice6533SetControlUI", nullptr, nullptr, "XML/CustomControlXML/Voice6533Control.xml"},
+    {"MagicSetControlUI", nullptr, nullptr, "XML/CustomControlXML/MagicControl.xml"},
+    {"KeySetControlUI", nullptr, nullptr, "XML/CustomControlXML/KeySetControl.xml"},
+    {"MacroSetControlUI", nullptr, nullptr, "XML/CustomControlXML/MacroControl.xml"},
+    {"ShootKeySetControlUI", nullptr, nullptr, "XML/CustomControlXML/ShootControl.xml"},
 };
 
 bool NameIs(const CControlUI* control, const char* name) {
@@ -74,9 +88,22 @@ CMainWnd::CMainWnd(CResourceManager& resources, Services services)
       m_instanceMessage(RegisterWindowMessage(registered::kInstanceMessage)),
       m_updateProgressMessage(RegisterWindowMessage(registered::kUpdateProgress)),
       m_lightAnnounceMessage(RegisterWindowMessage(registered::kLightAnnounce)),
-      m_lightRequestMessage(RegisterWindowMessage(registered::kLightRequest)) {}
+      m_lightRequestMessage(RegisterWindowMessage(registered::kLightRequest)),
+      m_devices(DevicePageSet::Host{
+          .findControl = [this](const QString& name) { return FindControl(name); },
+          .builder = this,
+          .resources = &resources,
+          .owner = GetHWND(),
+          .backend = m_services.backend,
+          .dataHome = m_services.dataHome,
+          .configFileStem = QStringLiteral("main"),
+          .selectedTabLeaving = [this] { CloseForTabChange(); },
+      }) {}
 
 CMainWnd::~CMainWnd() {
+    if (m_discovery) {
+        m_discovery->Stop();
+    }
     // Workers still running (the window went without the exit sequence) end before their owner.
     for (auto& worker : m_workers) {
         if (worker) {
@@ -155,6 +182,8 @@ void CMainWnd::Notify(TNotifyUI& msg) {
         }
     } else if (msg.sType == notify::kClick) {
         OnClick(msg);
+    } else if (msg.sType == notify::kSelectChanged) {
+        OnSelectChanged(msg);
     } else if (msg.sType == notify::kItemActivate) {
         if (NameIs(msg.pSender, "macro_action")) {
             if (m_macroActionMenu) {
@@ -176,9 +205,7 @@ void CMainWnd::OnWindowInit() {
         m_services.broadcast(registered::kLightAnnounce, 1, 1);
     }
     ApplyLanguage(m_languages.ReadStoredLanguage());
-    m_slotTable.assign(kInterfaceCatalogue.begin(), kInterfaceCatalogue.end());
-    // The hidden device pages of the kDeviceTypes rows are created here once the device pages
-    // exist; until then "device_switch" holds only its empty first page.
+    m_devices.CreatePages();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         m_screenWidth = screen->size().width();
         m_screenHeight = screen->size().height();
@@ -188,8 +215,74 @@ void CMainWnd::OnWindowInit() {
     if (m_services.trayAvailable) {
         HideToTray();
     }
+    StartDiscovery();
     SetTimer(mainmsg::kTimerRelayout, 100);
     m_initialised = true;
+}
+
+void CMainWnd::StartDiscovery() {
+    if (!m_services.backend || m_discovery) {
+        return;
+    }
+    m_discovery = std::make_unique<DiscoveryLink>(GetHWND(), m_instanceMessage, m_services.backend,
+                                                  m_services.discovery);
+    m_discovery->Start();
+}
+
+std::vector<DeviceInterfaceEntry> CMainWnd::SlotTable() const {
+    if (m_discovery) {
+        return m_discovery->Slots().Snapshot();
+    }
+    return {kInterfaceCatalogue.begin(), kInterfaceCatalogue.end()};
+}
+
+void CMainWnd::OnDeviceMessage(unsigned message, WPARAM slot) {
+    // Discovery stops before the window goes; a notice it queued meanwhile is dropped.
+    if (!m_discovery || m_exiting) {
+        return;
+    }
+    const std::optional<DeviceInterfaceEntry> entry =
+        m_discovery->Slots().Slot(static_cast<int>(slot));
+    if (!entry) {
+        return;
+    }
+    if (message == mainmsg::kDeviceArrival) {
+        // The slot may have been freed again since the notice was sent; its path then is empty
+        // and the page would open nothing.
+        if (entry->connected == 0) {
+            return;
+        }
+        m_devices.Arrival(*entry);
+        OnInstanceMessage(m_instanceMessage, 0, 0);
+    } else {
+        // The removed interface's path is gone from the slot; the page matches by interface.
+        m_devices.Removal(*entry);
+    }
+}
+
+void CMainWnd::CloseForTabChange() {
+    if (m_macroActionMenu) {
+        m_macroActionMenu->close();
+    }
+    if (m_trayMenu) {
+        m_trayMenu->close();
+    }
+    if (m_keyCapture) {
+        SendMessage(mainmsg::kKeyCapture, 0, 0);
+        SetEditState(false, m_idle);
+    }
+}
+
+void CMainWnd::OnSelectChanged(TNotifyUI& msg) {
+    if (NameIs(msg.pSender, "device_select")) {
+        for (QWidget* widget = msg.pSender->GetWidget(); widget != nullptr;
+             widget = widget->parentWidget()) {
+            if (auto* tab = dynamic_cast<CDeviceOptionUI*>(AsControl(widget))) {
+                m_devices.TabChosen(tab);
+                return;
+            }
+        }
+    }
 }
 
 void CMainWnd::HideToTray() {
@@ -242,39 +335,23 @@ void CMainWnd::SetLightControl(int flag) {
 }
 
 void CMainWnd::CopyLightControlIntoPages(int flag) {
-    for (auto* list : {&m_keyboards, &m_mice, &m_mousePads}) {
-        for (IDevicePage* page : *list) {
+    for (const auto* list : {&Keyboards(), &Mice(), &MousePads()}) {
+        for (CKestrovaUSBDevice* page : *list) {
             page->SetLightControl(flag);
         }
     }
 }
 
 void CMainWnd::CopyForegroundIntoPages() {
-    for (auto* list : {&m_keyboards, &m_mice, &m_mousePads}) {
-        for (IDevicePage* page : *list) {
+    for (const auto* list : {&Keyboards(), &Mice(), &MousePads()}) {
+        for (CKestrovaUSBDevice* page : *list) {
             page->SetForeground(m_foreground);
         }
     }
 }
 
 int CMainWnd::DeviceTabCount(int* first) const {
-    if (first != nullptr) {
-        *first = -1;
-    }
-    auto* tabs = FindControlAs<CContainerUI>(QStringLiteral("device_select_layout"));
-    if (tabs == nullptr) {
-        return 0;
-    }
-    int count = 0;
-    for (int i = 0; i < tabs->GetCount(); ++i) {
-        if (tabs->GetItemAt(i)->IsVisible()) {
-            if (count == 0 && first != nullptr) {
-                *first = i;
-            }
-            ++count;
-        }
-    }
-    return count;
+    return m_devices.ShownTabCount(first);
 }
 
 void CMainWnd::UpdateNoDeviceOverlay() {
@@ -384,8 +461,12 @@ CControlUI* CMainWnd::CreateControl(const QString& className) {
         if (own.registered != nullptr) {
             return CControlFactory::GetInstance().CreateControl(QLatin1String(own.registered));
         }
+        if (own.make != nullptr) {
+            return own.make();
+        }
         CDialogBuilder builder;
-        return builder.Create(QLatin1String(own.fragment), Resources());
+        // The fragment's own tags (its root among them) are the window's classes too.
+        return builder.Create(QLatin1String(own.fragment), Resources(), this);
     }
     return nullptr;
 }
@@ -479,7 +560,12 @@ LRESULT CMainWnd::HandleCustomMessage(unsigned message, WPARAM wParam, LPARAM lP
             OnTray(lParam);
             break;
         case mainmsg::kKeyCapture:
+            m_keyCapture = wParam == 1;
             Trace(wParam == 1 ? "key capture on" : "key capture off");
+            break;
+        case mainmsg::kDeviceArrival:
+        case mainmsg::kDeviceRemoval:
+            OnDeviceMessage(message, wParam);
             break;
         case kMenuCommandMessage:
             OnMenuCommand(wParam);
@@ -495,8 +581,8 @@ LRESULT CMainWnd::HandleCustomMessage(unsigned message, WPARAM wParam, LPARAM lP
             break;
         case mainmsg::kApplyLanguage:
             ApplyLanguage(static_cast<int>(wParam));
-            for (auto* list : {&m_mice, &m_keyboards}) {
-                for (IDevicePage* page : *list) {
+            for (const auto* list : {&Mice(), &Keyboards()}) {
+                for (CKestrovaUSBDevice* page : *list) {
                     page->RefreshKeyAssignmentList();
                 }
             }
@@ -585,6 +671,9 @@ void CMainWnd::OnDestroy() {
         if (worker) {
             worker->Signal();
         }
+    }
+    if (m_discovery) {
+        m_discovery->Stop();
     }
     for (auto& worker : m_workers) {
         if (worker) {

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "device/CatalogueEntries.h"
-#include "pages/IDevicePage.h"
+#include "device/Discovery.h"
 #include "platform/WorkerThread.h"
 #include "shell/CTrayIcon.h"
+#include "shell/DevicePageSet.h"
 #include "ui/Language.h"
 #include "ui/SkinChange.h"
 #include "ui/toolkit/WindowImplBase.h"
@@ -15,12 +16,16 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace quaro {
 
 class CButtonUI;
+class CKestrovaUSBDevice;
+class DiscoveryLink;
+class HidBackend;
 
 // The application's one top-level window: title bar, tray icon and menus, the device tab strip
 // and page area, and the switchboard every notification and window message of the application
@@ -37,6 +42,11 @@ public:
         bool trayAvailable = true;
         // The session's locale; it picks the language on a first start.
         std::string sessionLocale;
+        // Where devices are found; without one the window runs no discovery.
+        std::shared_ptr<HidBackend> backend;
+        DiscoveryOptions discovery = DefaultDiscoveryOptions();
+        // Where the device pages keep their profiles; empty: the user's data folder.
+        std::filesystem::path dataHome;
     };
     using SettingsWindowFactory = std::function<WindowImplBase*(CMainWnd& owner)>;
 
@@ -75,12 +85,16 @@ public:
     bool HasTrayIcon() const { return m_tray.IsCreated(); }
     QMenu* GetTrayMenu() const { return m_tray.GetContextMenu(); }
 
-    // Device pages by kind, filled as devices arrive.
-    std::vector<IDevicePage*>& Mice() { return m_mice; }
-    std::vector<IDevicePage*>& Keyboards() { return m_keyboards; }
-    std::vector<IDevicePage*>& MousePads() { return m_mousePads; }
-    std::vector<IDevicePage*>& Headsets() { return m_headsets; }
-    std::vector<DeviceInterfaceEntry>& SlotTable() { return m_slotTable; }
+    // Device pages by kind, made at "windowinit" and kept for the window's life.
+    const std::vector<CKestrovaUSBDevice*>& Mice() const { return m_devices.Mice(); }
+    const std::vector<CKestrovaUSBDevice*>& Keyboards() const { return m_devices.Keyboards(); }
+    const std::vector<CKestrovaUSBDevice*>& MousePads() const { return m_devices.MousePads(); }
+    const std::vector<CKestrovaUSBDevice*>& Headsets() const { return m_devices.Headsets(); }
+    DevicePageSet& Devices() { return m_devices; }
+    // The page of the first selected device tab; null when no device shows.
+    CKestrovaUSBDevice* CurrentPage() const { return m_devices.CurrentPage(); }
+    // A copy of discovery's slot table; the catalogue's rows before discovery runs.
+    std::vector<DeviceInterfaceEntry> SlotTable() const;
 
     // Starts a worker in one of the window's thread slots; the window stops it on exit.
     void StartWorker(int slot, WorkerThread::Body body);
@@ -100,6 +114,10 @@ private:
     void OnMenuCommand(WPARAM commandRecord);
     void OnDestroy();
     void OnInstanceMessage(unsigned message, WPARAM wParam, LPARAM lParam);
+    void OnDeviceMessage(unsigned message, WPARAM slot);
+    void OnSelectChanged(TNotifyUI& msg);
+    void StartDiscovery();
+    void CloseForTabChange();
     void SetLightControl(int flag);
     void UpdateNoDeviceOverlay();
     void CopyLightControlIntoPages(int flag);
@@ -128,17 +146,15 @@ private:
     QPointer<QMenu> m_macroActionMenu;
     QPointer<WindowImplBase> m_settingsWindow;
 
-    std::vector<IDevicePage*> m_mice;
-    std::vector<IDevicePage*> m_keyboards;
-    std::vector<IDevicePage*> m_mousePads;
-    std::vector<IDevicePage*> m_headsets;
-    std::vector<DeviceInterfaceEntry> m_slotTable;
     std::array<std::unique_ptr<WorkerThread>, kThreadSlots> m_workers;
 
     unsigned m_instanceMessage;
     unsigned m_updateProgressMessage;
     unsigned m_lightAnnounceMessage;
     unsigned m_lightRequestMessage;
+
+    DevicePageSet m_devices;
+    std::unique_ptr<DiscoveryLink> m_discovery;  // thread slot 0
 
     int m_languageIndex = -1;
     int m_lightControl = 1;
@@ -149,6 +165,7 @@ private:
     bool m_idle = true;
     bool m_displayChanged = false;
     bool m_exiting = false;
+    bool m_keyCapture = false;
     int m_screenWidth = 0;
     int m_screenHeight = 0;
 };

@@ -1,8 +1,11 @@
 // The application's windows: the message box, the skin picker, the language choice and the
 // main window's messages, routes and states.
 
+#include "RegisteredControls.h"
 #include "TempDir.h"
 #include "TraceCapture.h"
+#include "pages/CKestrovaUSBDevice.h"
+#include "panels/devicetab/CDeviceOptionUI.h"
 #include "shell/CMainWnd.h"
 #include "shell/CSkinFrame.h"
 #include "support/QtTestApp.h"
@@ -44,6 +47,7 @@ void ClickLater(const char* control) {
 class SkinWindows : public ::testing::Test {
 protected:
     SkinWindows() {
+        test::RegisterApplicationControls();
         m_resources.SetResourcePath(test::SourceSkinPath());
         m_resources.LoadResource(QStringLiteral("res.xml"));
         m_resources.LoadLanguage(QStringLiteral("lan_en.xml"));
@@ -314,6 +318,7 @@ protected:
             m_broadcasts.emplace_back(name, w, l);
         };
         services.trayAvailable = tray;
+        services.dataHome = m_dir / "data";
         m_window = std::make_unique<CMainWnd>(m_resources, services);
         m_window->Create(QStringLiteral("main"), Qt::Window | Qt::FramelessWindowHint);
         m_window->show();
@@ -393,45 +398,28 @@ TEST_F(MainWindow, LightRequestFromOutsideSetsTheFlagAndStatus) {
     EXPECT_EQ(Control("control_light_status")->GetText(), u"控制灯光");
 }
 
-// A page that remembers what the window copied into it.
-class FakePage : public IDevicePage {
-public:
-    explicit FakePage(int kind) : m_kind(kind) {}
-    int GetDeviceKind() const override { return m_kind; }
-    void SetLightControl(int flag) override { m_lightControl = flag; }
-    void SetForeground(int flag) override { m_foreground = flag; }
-    void RefreshKeyAssignmentList() override { ++m_refreshes; }
-    int m_kind;
-    int m_lightControl = -1;
-    int m_foreground = -1;
-    int m_refreshes = 0;
-};
-
 TEST_F(MainWindow, FlagsAreCopiedIntoThePagesThatUseThem) {
     Make(true);
-    FakePage keyboard(1);
-    FakePage headset(7);
-    m_window->Keyboards().push_back(&keyboard);
-    m_window->Headsets().push_back(&headset);
+    ASSERT_FALSE(m_window->Keyboards().empty());
+    ASSERT_FALSE(m_window->Headsets().empty());
+    CKestrovaUSBDevice* keyboard = m_window->Keyboards().front();
+    CKestrovaUSBDevice* headset = m_window->Headsets().front();
     Send(RegisterWindowMessage(registered::kLightRequest), 1, 0);
-    EXPECT_EQ(keyboard.m_lightControl, 0);
-    EXPECT_EQ(headset.m_lightControl, -1);  // the headset's light is not the window's to copy
+    EXPECT_FALSE(keyboard->IsStreamEnabled());
+    EXPECT_TRUE(headset->IsStreamEnabled());  // the headset's light is not the window's to copy
     Send(msg::kWmActivate, 1, 0);
-    EXPECT_EQ(keyboard.m_foreground, 1);
+    EXPECT_TRUE(keyboard->IsForeground());
     Send(msg::kWmActivate, msg::kWaInactive, 0);
     Send(msg::kWmMouseHover, 0, 0);  // inactive: the pointer decides
-    EXPECT_EQ(keyboard.m_foreground, 1);
+    EXPECT_TRUE(keyboard->IsForeground());
     Send(msg::kWmMouseLeave, 0, 0);
-    EXPECT_EQ(keyboard.m_foreground, 0);
-    Send(msg::kWmPowerBroadcast, msg::kPbtApmSuspend, 0);
-    EXPECT_EQ(keyboard.m_lightControl, 0);
+    EXPECT_FALSE(keyboard->IsForeground());
     Send(RegisterWindowMessage(registered::kLightRequest), 1, 1);
+    EXPECT_TRUE(keyboard->IsStreamEnabled());
+    Send(msg::kWmPowerBroadcast, msg::kPbtApmSuspend, 0);
+    EXPECT_FALSE(keyboard->IsStreamEnabled());
     Send(msg::kWmPowerBroadcast, msg::kPbtApmResumeAutomatic, 0);
-    EXPECT_EQ(keyboard.m_lightControl, 1);
-    Send(mainmsg::kApplyLanguage, 1, 0);
-    EXPECT_EQ(keyboard.m_refreshes, 1);
-    m_window->Keyboards().clear();
-    m_window->Headsets().clear();
+    EXPECT_TRUE(keyboard->IsStreamEnabled());
 }
 
 TEST_F(MainWindow, LightStatusClickTogglesAndAnnounces) {
@@ -450,9 +438,12 @@ TEST_F(MainWindow, InstanceMessageBringsTheWindowBackAndShowsTheOverlayOnlyWitho
     EXPECT_TRUE(m_window->isVisible());
     EXPECT_TRUE(Control("No_device_Link")->IsVisible());
 
-    auto* tabs = dynamic_cast<CContainerUI*>(Control("device_select_layout"));
-    tabs->Add(new CLabelUI);
-    EXPECT_EQ(m_window->DeviceTabCount(), 1);
+    // A device tab shows as an arrival shows it, without the window being raised.
+    CDeviceOptionUI* tab = m_window->MousePads().front()->GetDeviceTab();
+    tab->SetVisible(true);
+    int first = -1;
+    EXPECT_EQ(m_window->DeviceTabCount(&first), 1);
+    EXPECT_EQ(first, 2);  // mouse, keyboard, then the pad
     Send(RegisterWindowMessage(registered::kInstanceMessage), 0, 0);
     EXPECT_FALSE(Control("No_device_Link")->IsVisible());
 }

@@ -1,5 +1,7 @@
 #include "ui/toolkit/CWindowWnd.h"
 
+#include "platform/StopEvent.h"
+
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -9,6 +11,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <set>
 
@@ -60,6 +63,8 @@ public:
     std::shared_ptr<SendCompletion> m_completion;
 };
 
+constexpr std::chrono::milliseconds kStopPollInterval{2};
+
 // Senders waiting on a window, so that destroying it releases them even while their messages
 // are still queued.
 std::mutex g_waitingMutex;
@@ -82,6 +87,15 @@ bool MessagePort::Post(unsigned message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT MessagePort::Send(unsigned message, WPARAM wParam, LPARAM lParam) {
+    return SendAndWait(message, wParam, lParam, nullptr);
+}
+
+LRESULT MessagePort::Send(unsigned message, WPARAM wParam, LPARAM lParam, const StopEvent& stop) {
+    return SendAndWait(message, wParam, lParam, &stop);
+}
+
+LRESULT MessagePort::SendAndWait(unsigned message, WPARAM wParam, LPARAM lParam,
+                                 const StopEvent* stop) {
     std::unique_lock lock(m_mutex);
     if (m_window == nullptr) {
         return 0;
@@ -90,6 +104,9 @@ LRESULT MessagePort::Send(unsigned message, WPARAM wParam, LPARAM lParam) {
         CWindowWnd* window = m_window;
         lock.unlock();
         return window->SendMessage(message, wParam, lParam);
+    }
+    if (stop != nullptr && stop->IsSignalled()) {
+        return 0;
     }
     auto completion = std::make_shared<SendCompletion>();
     {
@@ -100,8 +117,19 @@ LRESULT MessagePort::Send(unsigned message, WPARAM wParam, LPARAM lParam) {
     lock.unlock();
 
     std::unique_lock wait(completion->mutex);
-    completion->finished.wait(wait, [&] { return completion->done; });
-    const LRESULT result = completion->result;
+    if (stop == nullptr) {
+        completion->finished.wait(wait, [&] { return completion->done; });
+    } else {
+        // The stop event has its own condition variable, so the two are polled together in
+        // short slices; this only runs while a worker's message is in flight.
+        while (!completion->finished.wait_for(wait, kStopPollInterval,
+                                              [&] { return completion->done; })) {
+            if (stop->IsSignalled()) {
+                break;
+            }
+        }
+    }
+    const LRESULT result = completion->done ? completion->result : 0;
     wait.unlock();
     std::lock_guard waitingLock(g_waitingMutex);
     for (auto [it, end] = g_waiting.equal_range(this); it != end; ++it) {

@@ -8,6 +8,7 @@
 namespace quaro {
 
 class CWindowWnd;
+class StopEvent;
 
 // What worker threads hold instead of a window: a port that delivers numbered messages to the
 // window's handler on the UI thread for as long as the window exists, and refuses them after.
@@ -18,9 +19,14 @@ public:
     bool IsWindow() const;
     bool Post(unsigned message, WPARAM wParam = 0, LPARAM lParam = 0);
     LRESULT Send(unsigned message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // A worker's Send: also returns (with 0) once the worker's stop event is signalled, so a
+    // window that joins its workers while one waits here cannot deadlock with it. The message
+    // may still be handled later; handlers must not rely on the sender still waiting.
+    LRESULT Send(unsigned message, WPARAM wParam, LPARAM lParam, const StopEvent& stop);
 
 private:
     friend class CWindowWnd;
+    LRESULT SendAndWait(unsigned message, WPARAM wParam, LPARAM lParam, const StopEvent* stop);
     explicit MessagePort(CWindowWnd* window) : m_window(window) {}
     void Detach();
 

@@ -1,0 +1,237 @@
+// The main window with discovery on a simulated bus: devices arriving and leaving show and hide
+// their tabs under the selection rules, a device pulled in the middle of its traffic takes its
+// tab with it, and the window can always exit while discovery waits for it.
+
+#include "RegisteredControls.h"
+#include "TempDir.h"
+#include "TraceCapture.h"
+#include "device/CatalogueTables.h"
+#include "device/SimHidBackend.h"
+#include "pages/CKestrovaUSBDevice.h"
+#include "panels/devicetab/CDeviceOptionUI.h"
+#include "shell/CMainWnd.h"
+#include "sim/DeviceEmulator.h"
+#include "sim/EmulatorModels.h"
+#include "support/QtTestApp.h"
+#include "ui/toolkit/CResourceManager.h"
+#include "ui/toolkit/CTabLayoutUI.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+namespace quaro {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kWaitMs = 8000;
+
+class DevicesInWindow : public ::testing::Test {
+protected:
+    DevicesInWindow() {
+        test::RegisterApplicationControls();
+        m_resources.SetResourcePath(test::SourceSkinPath());
+        m_resources.LoadResource(QStringLiteral("res.xml"));
+        m_resources.LoadLanguage(QStringLiteral("lan_en.xml"));
+    }
+    ~DevicesInWindow() override {
+        m_window.reset();
+        m_emulators.clear();
+    }
+
+    void Make() {
+        CMainWnd::Services services;
+        services.settingsFolder = m_dir / "config";
+        services.defaultDataFolder = test::SourceDefaultDataFolder();
+        services.trayAvailable = true;
+        services.backend = std::make_shared<SimHidBackend>(m_bus.Path());
+        services.discovery.watchHidraw = false;
+        services.discovery.simBusFolder = m_bus.Path();
+        services.dataHome = m_dir / "data";
+        m_window = std::make_unique<CMainWnd>(m_resources, services);
+        m_window->Create(QStringLiteral("main"), Qt::Window | Qt::FramelessWindowHint);
+        m_window->show();
+        ASSERT_TRUE(test::WaitFor([&] { return m_window->IsInitialised(); }));
+    }
+
+    DeviceEmulator& Plug(EmulatorModel model) {
+        m_emulators.push_back(std::make_unique<DeviceEmulator>(std::move(model), m_bus.Path()));
+        EXPECT_TRUE(m_emulators.back()->Plug());
+        return *m_emulators.back();
+    }
+
+    CKestrovaUSBDevice* Page(int kind) const { return m_window->Devices().FirstPageOfKind(kind); }
+    CDeviceOptionUI* Tab(int kind) const { return Page(kind)->GetDeviceTab(); }
+    bool Shown(int kind) const { return Tab(kind)->IsShown(); }
+    bool Selected(int kind) const { return Shown(kind) && Tab(kind)->IsDeviceSelected(); }
+    CControlUI* Control(const char* name) const {
+        return m_window->FindControl(QLatin1String(name));
+    }
+    bool NoDeviceShown() const { return Control("No_device_Link")->IsVisible(); }
+    bool WaitShown(int kind, bool shown) {
+        return test::WaitFor([&] { return Shown(kind) == shown; }, kWaitMs);
+    }
+
+    test::TempDir m_dir;
+    test::TempDir m_bus;
+    CResourceManager m_resources;
+    std::unique_ptr<CMainWnd> m_window;
+    std::vector<std::unique_ptr<DeviceEmulator>> m_emulators;
+};
+
+TEST_F(DevicesInWindow, EveryDeviceTypeHasAHiddenPageTabAndPowerWidgetFromTheStart) {
+    Make();
+    for (int kind : {kKindMouse, kKindKeyboard, kKindMousePad, kKindHeadset}) {
+        SCOPED_TRACE(kind);
+        CKestrovaUSBDevice* page = Page(kind);
+        ASSERT_NE(page, nullptr);
+        ASSERT_NE(page->GetDeviceTab(), nullptr);
+        EXPECT_FALSE(page->GetDeviceTab()->IsShown());
+        EXPECT_NE(page->GetPowerWidget(), nullptr);
+        EXPECT_FALSE(page->IsPrimaryConnected());
+    }
+    EXPECT_EQ(m_window->Devices().PowerWidgets().size(), kDeviceTypes.size());
+    EXPECT_EQ(m_window->CurrentPage(), nullptr);
+    // After the first scan the window comes up from the tray, telling that nothing is there.
+    ASSERT_TRUE(test::WaitFor([&] { return m_window->isVisible(); }, kWaitMs));
+    EXPECT_TRUE(NoDeviceShown());
+}
+
+TEST_F(DevicesInWindow, ArrivalsAndRemovalsFollowTheSelectionRules) {
+    Make();
+    test::TraceCapture trace;
+    DeviceEmulator& keyboard = Plug(KeyboardModel());
+    ASSERT_TRUE(WaitShown(kKindKeyboard, true));
+    // Both of its interfaces belong to the one page; the only tab is selected.
+    ASSERT_TRUE(test::WaitFor([&] { return Page(kKindKeyboard)->Driver()->IsSecondaryAttached(); },
+                              kWaitMs));
+    EXPECT_TRUE(Page(kKindKeyboard)->IsPrimaryConnected());
+    EXPECT_TRUE(Selected(kKindKeyboard));
+    EXPECT_EQ(m_window->CurrentPage(), Page(kKindKeyboard));
+    EXPECT_FALSE(NoDeviceShown());
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_TRUE(trace.Contains("添加一个键盘设备"));
+    EXPECT_FALSE(Page(kKindKeyboard)->IsMultiDevice());
+
+    // A second device shows its tab; the first stays selected; light sync becomes possible.
+    DeviceEmulator& pad = Plug(MousePadModel());
+    ASSERT_TRUE(WaitShown(kKindMousePad, true));
+    EXPECT_TRUE(Selected(kKindKeyboard));
+    EXPECT_FALSE(Tab(kKindMousePad)->IsDeviceSelected());
+    EXPECT_TRUE(Page(kKindKeyboard)->IsMultiDevice());
+    Page(kKindMousePad)->SetLightSync(true);
+
+    // The selected device goes: the other one is selected, and with one device left light
+    // sync ends.
+    keyboard.Unplug();
+    ASSERT_TRUE(WaitShown(kKindKeyboard, false));
+    EXPECT_TRUE(trace.Contains("删除一个键盘设备"));
+    EXPECT_FALSE(Page(kKindKeyboard)->IsPrimaryConnected());
+    EXPECT_TRUE(test::WaitFor(
+        [&] { return !Page(kKindKeyboard)->Driver()->IsSecondaryAttached(); }, kWaitMs));
+    EXPECT_TRUE(Selected(kKindMousePad));
+    EXPECT_EQ(m_window->CurrentPage(), Page(kKindMousePad));
+    EXPECT_FALSE(Page(kKindMousePad)->IsMultiDevice());
+    EXPECT_FALSE(Page(kKindMousePad)->IsLightSync());
+
+    // The same device plugged in again gets its page back.
+    ASSERT_TRUE(keyboard.Plug());
+    ASSERT_TRUE(WaitShown(kKindKeyboard, true));
+    EXPECT_TRUE(Page(kKindKeyboard)->IsPrimaryConnected());
+    EXPECT_TRUE(Selected(kKindMousePad));
+
+    keyboard.Unplug();
+    pad.Unplug();
+    ASSERT_TRUE(WaitShown(kKindMousePad, false));
+    ASSERT_TRUE(WaitShown(kKindKeyboard, false));
+    EXPECT_TRUE(NoDeviceShown());
+    EXPECT_EQ(m_window->CurrentPage(), nullptr);
+    EXPECT_EQ(m_window->FindControlAs<CTabLayoutUI>(QStringLiteral("device_switch"))->GetCurSel(),
+              0);
+    EXPECT_EQ(
+        m_window->FindControlAs<CTabLayoutUI>(QStringLiteral("device_power_switch"))->GetCurSel(),
+        0);
+}
+
+// Tabs shown and hidden directly, as arrivals and removals do; each row is one step and the
+// tab that must be selected afterwards (0: none shows).
+TEST_F(DevicesInWindow, SelectionRulesTable) {
+    Make();
+    struct Step {
+        int kind;
+        bool show;
+        int selectedAfter;      // 0: no tab shows
+        int synchronisedAfter;  // shown tabs whose light-sync option is selected afterwards
+    };
+    const Step steps[] = {
+        {kKindHeadset, true, kKindHeadset, 0},    // the first tab is selected
+        {kKindKeyboard, true, kKindHeadset, 0},   // later ones are not
+        {kKindMousePad, true, kKindHeadset, 3},   // (all three then join light sync)
+        {kKindKeyboard, false, kKindHeadset, 2},  // an unselected tab goes: selection stays
+        {kKindHeadset, false, kKindMousePad, 0},  // the selected one goes: the next is taken,
+                                                  // and a single synchronised tab is no sync
+        {kKindMousePad, false, 0, 0},
+    };
+    DevicePageSet& devices = m_window->Devices();
+    for (const Step& step : steps) {
+        SCOPED_TRACE(testing::Message() << "kind " << step.kind << " show " << step.show);
+        if (step.show) {
+            devices.ShowTab(Tab(step.kind), devices.ShownTabCount() == 0);
+        } else {
+            devices.HideTab(Tab(step.kind));
+        }
+        if (step.synchronisedAfter == 3) {
+            for (int kind : {kKindHeadset, kKindKeyboard, kKindMousePad}) {
+                Tab(kind)->SetSynchroSelected(true);
+            }
+        }
+        if (step.selectedAfter == 0) {
+            EXPECT_EQ(devices.CurrentPage(), nullptr);
+            EXPECT_TRUE(NoDeviceShown());
+        } else {
+            EXPECT_EQ(devices.CurrentPage(), Page(step.selectedAfter));
+            EXPECT_FALSE(NoDeviceShown());
+        }
+        int synchronised = 0;
+        for (int kind : {kKindHeadset, kKindKeyboard, kKindMousePad}) {
+            synchronised += Shown(kind) && Tab(kind)->IsSynchroSelected() ? 1 : 0;
+        }
+        EXPECT_EQ(synchronised, step.synchronisedAfter);
+    }
+}
+
+// The pad pulled at the first, second, ... packet after it arrived: whatever its page was
+// doing, the tab goes, and the pad comes back when plugged in again.
+TEST_F(DevicesInWindow, DevicePulledAtAnyPacketTakesItsTabWithIt) {
+    Make();
+    DeviceEmulator& pad = Plug(MousePadModel());
+    for (uint32_t packet = 1; packet <= 4; ++packet) {
+        SCOPED_TRACE(packet);
+        ASSERT_TRUE(WaitShown(kKindMousePad, true));
+        pad.ScheduleFault(FaultKind::kUnplug, packet);
+        ASSERT_TRUE(WaitShown(kKindMousePad, false));
+        EXPECT_FALSE(Page(kKindMousePad)->IsPrimaryConnected());
+        EXPECT_TRUE(NoDeviceShown());
+        ASSERT_TRUE(pad.Plug());
+    }
+}
+
+TEST_F(DevicesInWindow, ExitWhileDiscoveryWaitsForTheWindowReturnsPromptly) {
+    Make();
+    // The UI thread does not look at its messages, so discovery's arrival notice waits.
+    Plug(KeyboardModel());
+    std::this_thread::sleep_for(300ms);
+    const auto start = std::chrono::steady_clock::now();
+    m_window->Exit();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    // The notice delivered after the exit changes nothing.
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(Page(kKindKeyboard)->IsPrimaryConnected());
+}
+
+}  // namespace
+}  // namespace quaro
