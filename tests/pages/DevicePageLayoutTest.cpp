@@ -77,6 +77,10 @@ struct PageRow {
     std::size_t row;  // of the page table
 };
 
+void PrintTo(const PageRow& row, std::ostream* out) {
+    *out << row.tag;
+}
+
 class DevicePageLayouts : public ::testing::TestWithParam<PageRow> {
 protected:
     DevicePageLayouts() {
