@@ -3,6 +3,7 @@
 // drawn from gradients and geometry.
 
 #include "DevicePictures.h"
+#include "PainterKit.h"
 
 #include <QConicalGradient>
 #include <QLinearGradient>
@@ -15,16 +16,18 @@
 namespace quaro::pictures {
 namespace {
 
-const QColor kCyan(24, 216, 255);
-const QColor kViolet(122, 92, 255);
 const QColor kMagenta(255, 46, 136);
 const QColor kAmber(255, 170, 40);
+
+}  // namespace
 
 QImage Canvas(QSize size) {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     return image;
 }
+
+namespace {
 
 // The RGB edge light: a colour wheel running round the outline's centre.
 QConicalGradient EdgeWheel(QPointF centre, int alpha) {
@@ -37,6 +40,8 @@ QConicalGradient EdgeWheel(QPointF centre, int alpha) {
     }
     return wheel;
 }
+
+}  // namespace
 
 // A soft glow of the edge light round a shape, then the crisp lit edge on it.
 void EdgeLight(QPainter& p, const QPainterPath& outline) {
@@ -98,6 +103,8 @@ QPainterPath Rounded(const QRectF& r, double radius) {
     path.addRoundedRect(r, radius, radius);
     return path;
 }
+
+namespace {
 
 // A keycap in its well: a dark recess, the cap's skirt and its lighter, dished top.
 void Keycap(QPainter& p, const QRectF& r) {

@@ -207,7 +207,7 @@ DeviceLayout Headset() {
 }  // namespace
 
 std::vector<DeviceLayout> DeviceLayouts() {
-    return {Keyboard(), MousePad(), Headset()};
+    return {Keyboard(), MousePad(), Headset(), MouseLayout()};
 }
 
 }  // namespace quaro::pictures

@@ -32,12 +32,20 @@ QByteArray LayoutText(const DeviceLayout& layout) {
             Attribute("height", QString::number(layout.size.height())) +
             Attribute("bkimage", layout.bodyFile) + QStringLiteral(">\n");
     for (const PictureButton& button : layout.buttons) {
-        text += QStringLiteral("  <DeviceKeyButton") + Attribute("name", button.name) +
-                Attribute("userdata", button.userData) +
-                Attribute("float", QStringLiteral("true")) + Attribute("pos", Pos(button.rect)) +
-                Attribute("lightimage", button.round ? kLedLightImage : kKeyLightImage);
-        if (!button.round) {
-            text += Attribute("hotimage", kKeyHotImage) + Attribute("pushedimage", kKeyHotImage);
+        text += QStringLiteral("  <DeviceKeyButton") + Attribute("name", button.name);
+        if (!button.userData.isEmpty()) {
+            text += Attribute("userdata", button.userData);
+        }
+        text += Attribute("float", QStringLiteral("true")) + Attribute("pos", Pos(button.rect));
+        if (!button.hotImage.isEmpty()) {
+            text +=
+                Attribute("hotimage", button.hotImage) + Attribute("pushedimage", button.hotImage);
+        } else {
+            text += Attribute("lightimage", button.round ? kLedLightImage : kKeyLightImage);
+            if (!button.round) {
+                text +=
+                    Attribute("hotimage", kKeyHotImage) + Attribute("pushedimage", kKeyHotImage);
+            }
         }
         if (!button.shown) {
             text += Attribute("visible", QStringLiteral("false"));
@@ -59,6 +67,12 @@ std::vector<GeneratedFile> GenerateDevicePictures() {
     files.push_back({layouts[0].bodyFile, {}, PaintKeyboardBody(layouts[0])});
     files.push_back({layouts[1].bodyFile, {}, PaintMousePadBody(layouts[1])});
     files.push_back({layouts[2].bodyFile, {}, PaintHeadsetBody(layouts[2])});
+    files.push_back({layouts[3].bodyFile, {}, PaintMouseBody(layouts[3])});
+    for (const PictureButton& button : layouts[3].buttons) {
+        if (!button.hotImage.isEmpty()) {
+            files.push_back({button.hotImage, {}, PaintMouseKeyHot(button)});
+        }
+    }
     files.push_back({kKeyLightImage, {}, PaintKeyLight()});
     files.push_back({kKeyHotImage, {}, PaintKeyHot()});
     files.push_back({kLedLightImage, {}, PaintLedLight()});

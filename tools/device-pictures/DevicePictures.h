@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QImage>
+#include <QPainterPath>
 #include <QRect>
 #include <QString>
 
@@ -15,10 +16,13 @@ namespace quaro::pictures {
 // One button of a device picture: a key (bound by its name) or an LED (bound by its user data).
 struct PictureButton {
     QString name;
-    QString userData;
-    QRect rect;  // in picture coordinates
+    QString userData;  // empty for a key that carries no light
+    QRect rect;        // in picture coordinates
     bool shown = true;
     bool round = false;  // an LED spot rather than a keycap
+    // A key of its own shape (the mouse's buttons): the hover picture drawn for exactly this
+    // button. Empty for a keycap, which takes the shared keycap pictures.
+    QString hotImage = {};
 };
 
 // A device picture: the buttons over its painted body.
@@ -30,7 +34,9 @@ struct DeviceLayout {
     std::vector<PictureButton> buttons;
 };
 
+// Keyboard, mouse pad, headset, mouse.
 std::vector<DeviceLayout> DeviceLayouts();
+DeviceLayout MouseLayout();
 
 // The row of the device page table for a kind name ("keyboard", "MousePad", "HD").
 const DevicePageEntry& PageOf(std::string_view kindName);
@@ -50,9 +56,19 @@ bool WriteDevicePictures(const QDir& skin);
 QImage PaintKeyboardBody(const DeviceLayout& layout);
 QImage PaintMousePadBody(const DeviceLayout& layout);
 QImage PaintHeadsetBody(const DeviceLayout& layout);
+QImage PaintMouseBody(const DeviceLayout& layout);
+// The hover picture of one of the mouse's buttons, the size of its rectangle.
+QImage PaintMouseKeyHot(const PictureButton& button);
 QImage PaintKeyLight();
 QImage PaintKeyHot();
 QImage PaintLedLight();
+
+// The mouse's shapes in picture coordinates (MousePicture.cpp), shared by its layout and its
+// painter: the shell's outline, the shape of button k, the lit strip round its rear.
+QPainterPath MouseOutline();
+QPainterPath MouseButtonShape(int key);
+QPainterPath MouseLightStrip();
+QPointF MouseLogoCentre();
 
 // Where the files live in the skin.
 inline const QString kKeyLightImage = QStringLiteral("devices/key_light.png");

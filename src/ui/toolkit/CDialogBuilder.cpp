@@ -17,6 +17,7 @@
 
 #include <QDomDocument>
 #include <QFile>
+#include <QFileInfo>
 
 namespace quaro {
 namespace {
@@ -104,7 +105,14 @@ CControlUI* CDialogBuilder::Create(const QString& xml, CResourceManager& resourc
         m_problems.append(QStringLiteral("load:") + xml);
         return nullptr;
     }
-    const QDomElement top = document.documentElement();
+    m_includeChain.append(QFileInfo(file).canonicalFilePath());
+    CControlUI* root = BuildTop(document.documentElement(), resources, callback);
+    m_includeChain.removeLast();
+    return root;
+}
+
+CControlUI* CDialogBuilder::BuildTop(const QDomElement& top, CResourceManager& resources,
+                                     IDialogBuilderCallback* callback) {
     if (top.tagName().compare(u"Window", Qt::CaseInsensitive) != 0) {
         return Build(top, resources, callback);
     }
@@ -149,16 +157,7 @@ CControlUI* CDialogBuilder::Build(const QDomElement& element, CResourceManager& 
                                   IDialogBuilderCallback* callback) {
     const QString tag = element.tagName();
     if (tag.compare(u"Include", Qt::CaseInsensitive) == 0) {
-        if (m_depth >= kMaxIncludeDepth) {
-            m_problems.append(QStringLiteral("Include:too deep"));
-            return nullptr;
-        }
-        CDialogBuilder nested;
-        nested.m_depth = m_depth + 1;
-        CControlUI* included =
-            nested.Create(element.attribute(QStringLiteral("source")), resources, callback);
-        m_problems.append(nested.m_problems);
-        return included;
+        return BuildInclude(element, resources, callback);
     }
     CControlUI* control = CreateByTag(tag, callback);
     if (control == nullptr) {
@@ -191,6 +190,35 @@ CControlUI* CDialogBuilder::Build(const QDomElement& element, CResourceManager& 
     }
     AddChildren(control, element, resources, callback);
     return control;
+}
+
+CControlUI* CDialogBuilder::BuildInclude(const QDomElement& element, CResourceManager& resources,
+                                         IDialogBuilderCallback* callback) {
+    const QString source = element.attribute(QStringLiteral("source"));
+    const QByteArray shown = source.toUtf8();
+    if (source.isEmpty()) {
+        Trace("CDialogBuilder: include without a source refused");
+        m_problems.append(QStringLiteral("Include:no source"));
+        return nullptr;
+    }
+    if (m_depth >= kMaxIncludeDepth) {
+        TraceFormat("CDialogBuilder: include of %s refused, more than %d files deep",
+                    shown.constData(), kMaxIncludeDepth);
+        m_problems.append(QStringLiteral("Include:too deep ") + source);
+        return nullptr;
+    }
+    const QString target = QFileInfo(resources.GetXmlPath(source)).canonicalFilePath();
+    if (!target.isEmpty() && m_includeChain.contains(target)) {
+        TraceFormat("CDialogBuilder: include of %s refused, it includes itself", shown.constData());
+        m_problems.append(QStringLiteral("Include:cycle ") + source);
+        return nullptr;
+    }
+    CDialogBuilder nested;
+    nested.m_depth = m_depth + 1;
+    nested.m_includeChain = m_includeChain;
+    CControlUI* included = nested.Create(source, resources, callback);
+    m_problems.append(nested.m_problems);
+    return included;
 }
 
 void CDialogBuilder::AddChildren(CControlUI* parent, const QDomElement& element,

@@ -24,6 +24,9 @@ class CDialogBuilder {
 public:
     // The root control, not yet parented, or null when the file does not load or holds no
     // control. xml is a catalogue name ("XML_MAIN") or a path relative to the skin folder.
+    // An <Include source="..."/> element is replaced by the root of the named layout (a path
+    // relative to the skin folder); its other attributes are ignored. An include that would
+    // enter a file already being built, or nest deeper than eight files, is refused and traced.
     CControlUI* Create(const QString& xml, CResourceManager& resources,
                        IDialogBuilderCallback* callback = nullptr);
 
@@ -34,16 +37,22 @@ public:
     QStringList Problems() const { return m_problems; }
 
 private:
+    CControlUI* BuildTop(const QDomElement& top, CResourceManager& resources,
+                         IDialogBuilderCallback* callback);
     CControlUI* Build(const QDomElement& element, CResourceManager& resources,
                       IDialogBuilderCallback* callback);
     CControlUI* CreateByTag(const QString& tag, IDialogBuilderCallback* callback);
     void AddChildren(CControlUI* parent, const QDomElement& element, CResourceManager& resources,
                      IDialogBuilderCallback* callback);
+    CControlUI* BuildInclude(const QDomElement& element, CResourceManager& resources,
+                             IDialogBuilderCallback* callback);
 
     QSize m_windowSize;
     int m_captionHeight = 0;
     QStringList m_problems;
     int m_depth = 0;
+    // The files being built, outermost first: an include of one of them would never end.
+    QStringList m_includeChain;
 };
 
 // Runs every control's DoInit below (and including) root, children first.
