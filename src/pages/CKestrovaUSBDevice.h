@@ -188,8 +188,8 @@ public:
     // The current profile's document; empty until the bar named one.
     const std::filesystem::path& CurrentProfilePath() const { return m_profilePath; }
     // Another profile became current: the page takes its document, reloads and refreshes, then
-    // writes its settings, macros and key assignments. The kinds add what is theirs (the key
-    // panel, macro messages) around this sequence.
+    // writes its settings, macros and key assignments (the kinds hand those writes to their
+    // worker). The kinds add what is theirs, such as their key panel, around this sequence.
     virtual void TakeProfile(const std::filesystem::path& profilePath);
     // The current document now holds the defaults: reload, refresh and write as above; the
     // macro write's answer goes to the bar, which shows what the user must know.
