@@ -2,14 +2,21 @@
 
 #include "devices/light/LedLightFrame.h"
 #include "pages/ControlNameNumber.h"
+#include "pages/PageProfileLink.h"
 #include "panels/controls/CDeviceKeyButtonUI.h"
 #include "panels/controls/CSelectPanelUI.h"
 #include "panels/devicetab/CMpDevicePowerUI.h"
+#include "panels/profile/CDeviceProfileUI.h"
+#include "panels/profile/IProfileFileChooser.h"
+#include "panels/profile/ProfileBarRoutes.h"
 #include "platform/Paths.h"
+#include "platform/Trace.h"
 #include "ui/MainMessages.h"
 #include "ui/toolkit/CTabLayoutUI.h"
 
+#include <QGuiApplication>
 #include <QMetaObject>
+#include <QScreen>
 
 #include <algorithm>
 #include <span>
@@ -182,6 +189,7 @@ CDeviceKeyButtonUI* CKestrovaUSBDevice::GetLightButton(int index) const {
 // --- the picture ---
 
 void CKestrovaUSBDevice::InitPage() {
+    SetUpProfileBar();
     if (m_pageLayout.isEmpty()) {
         SetKeyCount(0);
         SetLightCount(0);
@@ -438,7 +446,9 @@ void CKestrovaUSBDevice::SetAuxiliaryList(std::vector<CControlUI*> list) {
 // --- data folders ---
 
 std::filesystem::path CKestrovaUSBDevice::DefaultDataFile() const {
-    return DefaultDataFolder(ExecutableDirectory()) / (m_kindName.toStdString() + ".Json");
+    const std::filesystem::path folder =
+        m_applicationFolder.empty() ? ExecutableDirectory() : m_applicationFolder;
+    return DefaultDataFolder(folder) / (m_kindName.toStdString() + ".Json");
 }
 
 std::filesystem::path CKestrovaUSBDevice::UserDataFolder() const {
@@ -451,6 +461,74 @@ std::filesystem::path CKestrovaUSBDevice::UserDataFolder() const {
         folder = dataHome / kProductFolderName / kind;
     }
     return folder;
+}
+
+// --- the profile bar ---
+
+void CKestrovaUSBDevice::SetUpProfileBar() {
+    // A second set-up starts over: the old routes must not outlive a bar they no longer show.
+    m_profileRoutes.reset();
+    m_profileBar = nullptr;
+    CDeviceProfileUI* bar = nullptr;
+    for (QWidget* widget : findChildren<QWidget*>(QStringLiteral("DeviceProfileItem"))) {
+        bar = dynamic_cast<CDeviceProfileUI*>(AsControl(widget));
+        if (bar != nullptr) {
+            break;
+        }
+    }
+    if (bar == nullptr) {
+        return;
+    }
+    if (!m_profileLink) {
+        m_profileLink = std::make_unique<PageProfileLink>(*this);
+    }
+    if (!m_profileFiles) {
+        m_profileFiles = std::make_unique<ProfileFileDialogs>();
+    }
+    CResourceManager* resources = m_resources != nullptr ? m_resources : bar->GetResourceManager();
+    ProfileBarRoutes::Presenter presenter;
+    if (resources != nullptr) {
+        presenter = ProfileBarRoutes::MessageBoxes(*resources, *bar);
+    } else {
+        Trace("profile bar without skin resources: its failures cannot be shown");
+    }
+    m_profileBar = bar;
+    m_profileRoutes =
+        std::make_unique<ProfileBarRoutes>(*bar, *m_profileLink, *m_profileFiles, presenter);
+    m_profileRoutes->SetUp();
+    // Only the document is taken here; the device gets it when the page starts on arrival.
+    m_profilePath = bar->GetCurrentProfilePath();
+}
+
+ProfileBarRoutes* CKestrovaUSBDevice::ProfileRoutes() const {
+    return m_profileBar ? m_profileRoutes.get() : nullptr;
+}
+
+void CKestrovaUSBDevice::WriteProfileSettings() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize size = screen != nullptr ? screen->size() : QSize();
+    WriteSettingsRecord(0, 0, 1, size.width(), size.height());
+}
+
+void CKestrovaUSBDevice::TakeProfile(const std::filesystem::path& profilePath) {
+    m_profilePath = profilePath;
+    LoadProfile();
+    ValidateMacroAssignments();
+    RefreshPanels();
+    WriteProfileSettings();
+    DownloadMacros();
+    SaveKeyAssignments(0);
+}
+
+void CKestrovaUSBDevice::ReloadResetProfile() {
+    LoadProfile();
+    RefreshPanels();
+    WriteProfileSettings();
+    const int macroResult = DownloadMacros();
+    if (ProfileBarRoutes* routes = ProfileRoutes()) {
+        routes->ReportResetMacroWrite(macroResult);
+    }
+    SaveKeyAssignments(0);
 }
 
 }  // namespace quaro

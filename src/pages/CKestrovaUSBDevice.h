@@ -30,7 +30,12 @@
 
 namespace quaro {
 
+class CDeviceProfileUI;
+class CResourceManager;
 class HidBackend;
+class IProfileFileChooser;
+class PageProfileLink;
+class ProfileBarRoutes;
 
 // The common base of the device pages: a horizontal layout holding the device picture and the
 // configuration panels of one device, and the owner of the driver that talks to it. The page
@@ -177,6 +182,25 @@ public:
     std::filesystem::path UserDataFolder() const;
     // Where the user's data folder is; the environment's by default (tests use a temporary one).
     void SetDataHome(std::filesystem::path dataHome) { m_dataHome = std::move(dataHome); }
+    // Where "DefaultData" is; beside the executable by default (tests use a temporary one).
+    void SetApplicationFolder(std::filesystem::path folder) {
+        m_applicationFolder = std::move(folder);
+    }
+
+    // --- the profile bar ("DeviceProfileItem", set up by InitPage) ---
+    // The skin's texts for the bar's messages; without it the bar's own resources are used.
+    void SetResources(CResourceManager& resources) { m_resources = &resources; }
+    // The routes the main window hands this page's notifications to; null without a bar.
+    ProfileBarRoutes* ProfileRoutes() const;
+    // The current profile's document; empty until the bar named one.
+    const std::filesystem::path& CurrentProfilePath() const { return m_profilePath; }
+    // Another profile became current: the page takes its document, reloads and refreshes, then
+    // writes its settings, macros and key assignments (the kinds hand those writes to their
+    // worker). The kinds add what is theirs, such as their key panel, around this sequence.
+    virtual void TakeProfile(const std::filesystem::path& profilePath);
+    // The current document now holds the defaults: reload, refresh and write as above; the
+    // macro write's answer goes to the bar, which shows what the user must know.
+    virtual void ReloadResetProfile();
 
 protected:
     // A flow asked for through the driver has ended; on the UI thread. The kinds' flows take
@@ -205,6 +229,9 @@ private:
     void OnFlowDone(uint32_t flowId, int32_t result) override;
     void OnStatusRead(const StatusBytes& status) override;
     CTabLayoutUI* FindTabLayout(QPointer<CTabLayoutUI>& cache, const QString& name);
+    void SetUpProfileBar();
+    // The settings write of the profile flows: record 0, value 0, flag 1 and the screen size.
+    void WriteProfileSettings();
 
     std::unique_ptr<DeviceDriver> m_driver;
 
@@ -249,6 +276,16 @@ private:
     DeviceInterfaceEntry m_record;
     int m_pageStyle = 0;
     std::filesystem::path m_dataHome;
+    std::filesystem::path m_applicationFolder;
+
+    // The profile bar's routes hold references to the link, the chooser and the bar: they go
+    // first, and are never used once the bar is gone.
+    CResourceManager* m_resources = nullptr;
+    std::filesystem::path m_profilePath;
+    QPointer<CDeviceProfileUI> m_profileBar;
+    std::unique_ptr<PageProfileLink> m_profileLink;
+    std::unique_ptr<IProfileFileChooser> m_profileFiles;
+    std::unique_ptr<ProfileBarRoutes> m_profileRoutes;
 };
 
 }  // namespace quaro
