@@ -4,6 +4,7 @@
 #include "pages/CKestrovaKeyboardDevice.h"
 #include "pages/CKestrovaMouseDevice.h"
 #include "panels/devicetab/CDeviceOptionUI.h"
+#include "panels/profile/ProfileBarRoutes.h"
 #include "platform/Trace.h"
 #include "shell/CSkinFrame.h"
 #include "shell/DiscoveryLink.h"
@@ -172,6 +173,14 @@ void CMainWnd::Notify(TNotifyUI& msg) {
     const QString senderName = msg.pSender != nullptr ? msg.pSender->GetName() : QString();
     if (msg.sType != notify::kTimer) {
         TraceFormat("%s %s", msg.sType.toUtf8().constData(), senderName.toUtf8().constData());
+    }
+    // The current page's profile bar takes its own controls' notifications.
+    if (CKestrovaUSBDevice* page = CurrentPage()) {
+        if (ProfileBarRoutes* routes = page->ProfileRoutes(); routes != nullptr) {
+            if (routes->Dispatch(msg)) {
+                return;
+            }
+        }
     }
     if (msg.sType == notify::kWindowInit) {
         OnWindowInit();

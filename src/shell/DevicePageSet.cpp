@@ -10,6 +10,9 @@
 #include "ui/toolkit/CDialogBuilder.h"
 #include "ui/toolkit/CTabLayoutUI.h"
 
+#include <QStyle>
+#include <QWidget>
+
 #include <cerrno>
 
 namespace quaro {
@@ -153,6 +156,7 @@ void DevicePageSet::CreatePage(int slot, const DeviceInterfaceEntry& entry) {
     if (!m_host.dataHome.empty()) {
         page->SetDataHome(m_host.dataHome);
     }
+    page->SetResources(*m_host.resources);
     if (m_host.backend) {
         page->CreateDriver(m_host.backend);
     }
@@ -376,11 +380,29 @@ void DevicePageSet::TabChosen(CDeviceOptionUI* tab) {
     }
 }
 
+void DevicePageSet::ShowConnectionStatus(bool connected) {
+    if (!m_host.findControl) {
+        return;
+    }
+    if (CControlUI* text = m_host.findControl(QStringLiteral("status_text"))) {
+        text->SetResourceText(true);
+        text->SetText(connected ? QStringLiteral("status_connected")
+                                : QStringLiteral("status_waiting"));
+    }
+    if (CControlUI* dot = m_host.findControl(QStringLiteral("status_dot"))) {
+        QWidget* widget = dot->GetWidget();
+        widget->setProperty("connected", connected);
+        widget->style()->unpolish(widget);
+        widget->style()->polish(widget);
+    }
+}
+
 void DevicePageSet::AfterTabChange() {
     const int shown = ShownTabCount();
     if (CControlUI* overlay = m_host.findControl ? m_host.findControl(kNoDevice) : nullptr) {
         overlay->SetVisible(shown == 0);
     }
+    ShowConnectionStatus(shown > 0);
     if (shown == 0) {
         if (auto* powerSwitch = Find<CTabLayoutUI>("device_power_switch")) {
             powerSwitch->SelectItem(0);

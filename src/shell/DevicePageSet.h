@@ -82,6 +82,7 @@ private:
     const std::vector<CKestrovaUSBDevice*>* ListForKind(int kind) const;
     std::vector<CDeviceOptionUI*> Tabs() const;
     void AfterTabChange();
+    void ShowConnectionStatus(bool connected);
     void SelectPowerIndex(CDeviceOptionUI* tab);
     template <class T>
     T* Find(const char* name) const;

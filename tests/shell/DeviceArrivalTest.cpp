@@ -13,6 +13,7 @@
 #include "sim/DeviceEmulator.h"
 #include "sim/EmulatorModels.h"
 #include "support/QtTestApp.h"
+#include "ui/toolkit/CButtonUI.h"
 #include "ui/toolkit/CResourceManager.h"
 #include "ui/toolkit/CTabLayoutUI.h"
 
@@ -20,6 +21,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <thread>
 
@@ -29,6 +32,11 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr int kWaitMs = 8000;
+
+std::string ReadWhole(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 class DevicesInWindow : public ::testing::Test {
 protected:
@@ -131,8 +139,8 @@ TEST_F(DevicesInWindow, ArrivalsAndRemovalsFollowTheSelectionRules) {
     ASSERT_TRUE(WaitShown(kKindKeyboard, false));
     EXPECT_TRUE(trace.Contains("删除一个键盘设备"));
     EXPECT_FALSE(Page(kKindKeyboard)->IsPrimaryConnected());
-    EXPECT_TRUE(test::WaitFor(
-        [&] { return !Page(kKindKeyboard)->Driver()->IsSecondaryAttached(); }, kWaitMs));
+    EXPECT_TRUE(test::WaitFor([&] { return !Page(kKindKeyboard)->Driver()->IsSecondaryAttached(); },
+                              kWaitMs));
     EXPECT_TRUE(Selected(kKindMousePad));
     EXPECT_EQ(m_window->CurrentPage(), Page(kKindMousePad));
     EXPECT_FALSE(Page(kKindMousePad)->IsMultiDevice());
@@ -218,6 +226,29 @@ TEST_F(DevicesInWindow, DevicePulledAtAnyPacketTakesItsTabWithIt) {
         EXPECT_TRUE(NoDeviceShown());
         ASSERT_TRUE(pad.Plug());
     }
+}
+
+// The add button of the pad's bar, clicked while the pad's page is current, adds a profile to
+// the pad's list and to no other; the same name in a hidden page's bar does nothing there.
+TEST_F(DevicesInWindow, ProfileBarClicksReachTheCurrentPagesListOnly) {
+    Make();
+    CKestrovaUSBDevice* pad = Page(kKindMousePad);
+    m_window->Devices().ShowTab(Tab(kKindMousePad), true);
+    ASSERT_EQ(m_window->CurrentPage(), pad);
+    const auto addButtonOf = [](CKestrovaUSBDevice* page) {
+        return dynamic_cast<CButtonUI*>(
+            AsControl(page->GetWidget()->findChild<QWidget*>(QStringLiteral("device_add_btn"))));
+    };
+    const auto listOf = [&](CKestrovaUSBDevice* page) {
+        return ReadWhole(page->UserDataFolder() / "ProfileList.ini");
+    };
+    ASSERT_NE(addButtonOf(pad), nullptr);
+    const std::string keyboardList = listOf(Page(kKindKeyboard));
+    addButtonOf(Page(kKindKeyboard))->click();
+    EXPECT_EQ(listOf(pad).find("profile2"), std::string::npos);
+    addButtonOf(pad)->click();
+    EXPECT_NE(listOf(pad).find("\"profile2\""), std::string::npos);
+    EXPECT_EQ(listOf(Page(kKindKeyboard)), keyboardList);
 }
 
 TEST_F(DevicesInWindow, ExitWhileDiscoveryWaitsForTheWindowReturnsPromptly) {

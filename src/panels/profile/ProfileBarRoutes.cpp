@@ -65,6 +65,12 @@ bool ProfileBarRoutes::Dispatch(const TNotifyUI& msg) {
     if (msg.pSender == nullptr) {
         return false;
     }
+    // Every page has a bar with the same control names; only this bar's controls are ours.
+    QWidget* sender = msg.pSender->GetWidget();
+    QWidget* bar = m_bar.GetWidget();
+    if (sender != bar && !bar->isAncestorOf(sender)) {
+        return false;
+    }
     const QString name = msg.pSender->GetName();
     for (const Route& route : kRoutes) {
         if (msg.sType == route.type &&
