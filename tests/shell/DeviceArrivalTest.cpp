@@ -20,6 +20,8 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -38,6 +40,27 @@ std::string ReadWhole(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The simulated bus as a user without the udev rule sees it: interfaces can be probed, but an
+// open for writing is refused.
+class ReadOnlyBackend : public HidBackend {
+public:
+    explicit ReadOnlyBackend(std::shared_ptr<HidBackend> inner) : m_inner(std::move(inner)) {}
+    bool Enumerate(std::vector<std::string>& paths) override { return m_inner->Enumerate(paths); }
+    bool Handles(const std::string& path) const override { return m_inner->Handles(path); }
+    std::optional<HidOpenedInterface> Open(const std::string& path,
+                                           const HidOpenMode& mode) override {
+        if (mode.wantWrite) {
+            errno = EACCES;
+            return std::nullopt;
+        }
+        return m_inner->Open(path, mode);
+    }
+    std::string Identity(const std::string& path) override { return m_inner->Identity(path); }
+
+private:
+    std::shared_ptr<HidBackend> m_inner;
+};
+
 class DevicesInWindow : public ::testing::Test {
 protected:
     DevicesInWindow() {
@@ -51,12 +74,15 @@ protected:
         m_emulators.clear();
     }
 
-    void Make() {
+    void Make(bool writable = true) {
         CMainWnd::Services services;
         services.settingsFolder = m_dir / "config";
         services.defaultDataFolder = test::SourceDefaultDataFolder();
         services.trayAvailable = true;
         services.backend = std::make_shared<SimHidBackend>(m_bus.Path());
+        if (!writable) {
+            services.backend = std::make_shared<ReadOnlyBackend>(services.backend);
+        }
         services.discovery.watchHidraw = false;
         services.discovery.simBusFolder = m_bus.Path();
         services.dataHome = m_dir / "data";
@@ -210,6 +236,21 @@ TEST_F(DevicesInWindow, SelectionRulesTable) {
         }
         EXPECT_EQ(synchronised, step.synchronisedAfter);
     }
+}
+
+// A device the user may not open for writing still shows its tab, so the user sees it is
+// there, and the trace names the missing rule; its page stays disconnected.
+TEST_F(DevicesInWindow, RefusedOpenShowsTheTabDisconnectedAndNamesTheUdevRule) {
+    test::TraceCapture trace;
+    Make(false);
+    Plug(MousePadModel());
+    ASSERT_TRUE(WaitShown(kKindMousePad, true));
+    EXPECT_FALSE(Page(kKindMousePad)->IsPrimaryConnected());
+    const std::vector<std::string> lines = trace.Lines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("permission denied") != std::string::npos &&
+               line.find("packaging/udev/70-quaro.rules") != std::string::npos;
+    }));
 }
 
 // The pad pulled at the first, second, ... packet after it arrived: whatever its page was
