@@ -211,30 +211,33 @@ CKestrovaUSBDevice* DevicePageSet::FirstPageOfKind(int kind) const {
 
 // --- arrival and removal ---
 
+CKestrovaUSBDevice* DevicePageSet::PageForSlot(const DeviceInterfaceEntry& slot) const {
+    for (CKestrovaUSBDevice* page : *ListForKind(slot.kind)) {
+        const DeviceInterfaceEntry record = page->GetDeviceRecord();
+        // The secondary interface belongs to the page of the same device; the primary one to
+        // the page bound to exactly that interface.
+        if (slot.role == kRoleSecondary ? SameDevice(record, slot) : record.SameInterface(slot)) {
+            return page;
+        }
+    }
+    return nullptr;
+}
+
 void DevicePageSet::Arrival(const DeviceInterfaceEntry& slot) {
     if (const char* text = ArrivalText(slot.kind)) {
         Trace(text);
     }
-    const auto& pages = *ListForKind(slot.kind);
+    CKestrovaUSBDevice* page = PageForSlot(slot);
+    if (page == nullptr) {
+        return;
+    }
     if (slot.role == kRoleSecondary) {
-        for (CKestrovaUSBDevice* page : pages) {
-            if (SameDevice(page->GetDeviceRecord(), slot)) {
-                if (!page->AttachSecondary(slot.devicePath)) {
-                    TraceFormat("secondary interface %s not attached\n", slot.devicePath.c_str());
-                }
-                return;
-            }
+        if (!page->AttachSecondary(slot.devicePath)) {
+            TraceFormat("secondary interface %s not attached\n", slot.devicePath.c_str());
         }
         return;
     }
-    CKestrovaUSBDevice* page = nullptr;
-    for (CKestrovaUSBDevice* candidate : pages) {
-        if (candidate->GetDeviceRecord().SameInterface(slot)) {
-            page = candidate;
-            break;
-        }
-    }
-    if (page == nullptr || page->IsPrimaryConnected()) {
+    if (page->IsPrimaryConnected()) {
         return;
     }
     // A failed open keeps the slot bound and the tab shown, so the user sees the device; its
@@ -264,24 +267,17 @@ void DevicePageSet::Removal(const DeviceInterfaceEntry& slot) {
     if (const char* text = RemovalText(slot.kind)) {
         Trace(text);
     }
-    const auto& pages = *ListForKind(slot.kind);
-    if (slot.role == kRoleSecondary) {
-        for (CKestrovaUSBDevice* page : pages) {
-            if (SameDevice(page->GetDeviceRecord(), slot)) {
-                page->DetachSecondary();
-                return;
-            }
-        }
+    CKestrovaUSBDevice* page = PageForSlot(slot);
+    if (page == nullptr) {
         return;
     }
-    for (CKestrovaUSBDevice* page : pages) {
-        if (page->GetDeviceRecord().SameInterface(slot)) {
-            page->DisconnectDevice();
-            if (CDeviceOptionUI* tab = page->GetDeviceTab()) {
-                HideTab(tab);
-            }
-            return;
-        }
+    if (slot.role == kRoleSecondary) {
+        page->DetachSecondary();
+        return;
+    }
+    page->DisconnectDevice();
+    if (CDeviceOptionUI* tab = page->GetDeviceTab()) {
+        HideTab(tab);
     }
 }
 

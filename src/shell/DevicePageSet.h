@@ -78,6 +78,7 @@ public:
 
 private:
     void CreatePage(int slot, const DeviceInterfaceEntry& entry);
+    CKestrovaUSBDevice* PageForSlot(const DeviceInterfaceEntry& slot) const;
     std::vector<CKestrovaUSBDevice*>* ListForKind(int kind);
     const std::vector<CKestrovaUSBDevice*>* ListForKind(int kind) const;
     std::vector<CDeviceOptionUI*> Tabs() const;
