@@ -225,6 +225,7 @@ void CMainWnd::OnWindowInit() {
         HideToTray();
     }
     StartDiscovery();
+    StartWorker(kLightSyncSlot, [this](StopEvent& stop) { m_lightSync.Run(stop); });
     SetTimer(mainmsg::kTimerRelayout, 100);
     m_initialised = true;
 }

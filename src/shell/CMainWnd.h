@@ -5,6 +5,7 @@
 #include "platform/WorkerThread.h"
 #include "shell/CTrayIcon.h"
 #include "shell/DevicePageSet.h"
+#include "shell/LightSyncRunner.h"
 #include "ui/Language.h"
 #include "ui/SkinChange.h"
 #include "ui/toolkit/WindowImplBase.h"
@@ -51,6 +52,7 @@ public:
     using SettingsWindowFactory = std::function<WindowImplBase*(CMainWnd& owner)>;
 
     static constexpr int kThreadSlots = 20;
+    static constexpr int kLightSyncSlot = 8;
     static constexpr const char* kProductTitle = "MV5521LUX gaming keyboard";
 
     CMainWnd(CResourceManager& resources, Services services);
@@ -91,6 +93,7 @@ public:
     const std::vector<CKestrovaUSBDevice*>& MousePads() const { return m_devices.MousePads(); }
     const std::vector<CKestrovaUSBDevice*>& Headsets() const { return m_devices.Headsets(); }
     DevicePageSet& Devices() { return m_devices; }
+    LightSyncRunner& LightSync() { return m_lightSync; }
     // The page of the first selected device tab; null when no device shows.
     CKestrovaUSBDevice* CurrentPage() const { return m_devices.CurrentPage(); }
     // A copy of discovery's slot table; the catalogue's rows before discovery runs.
@@ -155,6 +158,7 @@ private:
 
     DevicePageSet m_devices;
     std::unique_ptr<DiscoveryLink> m_discovery;  // thread slot 0
+    LightSyncRunner m_lightSync{m_devices};      // runs on thread slot 8
 
     int m_languageIndex = -1;
     int m_lightControl = 1;

@@ -7,6 +7,7 @@
 #include "TraceCapture.h"
 #include "device/CatalogueTables.h"
 #include "device/SimHidBackend.h"
+#include "devices/light/LightSync.h"
 #include "pages/CKestrovaUSBDevice.h"
 #include "panels/devicetab/CDeviceOptionUI.h"
 #include "shell/CMainWnd.h"
@@ -290,6 +291,40 @@ TEST_F(DevicesInWindow, ProfileBarClicksReachTheCurrentPagesListOnly) {
     addButtonOf(pad)->click();
     EXPECT_NE(listOf(pad).find("\"profile2\""), std::string::npos);
     EXPECT_EQ(listOf(Page(kKindKeyboard)), keyboardList);
+}
+
+// The sync thread colours every synchronised, connected page alike and leaves the others alone.
+TEST_F(DevicesInWindow, LightSyncColoursOnlyTheSynchronisedPages) {
+    Make();
+    Plug(KeyboardModel());
+    Plug(MousePadModel());
+    ASSERT_TRUE(WaitShown(kKindKeyboard, true));
+    ASSERT_TRUE(WaitShown(kKindMousePad, true));
+    CKestrovaUSBDevice* keyboard = Page(kKindKeyboard);
+    CKestrovaUSBDevice* pad = Page(kKindMousePad);
+    LightSetting setting;
+    setting.brightness = 5;
+    setting.red = 0x10;
+    setting.green = 0x20;
+    setting.blue = 0x30;
+    m_window->LightSync().Configure(SyncEffect::kSteady, setting);
+    pad->SetLightSync(true);
+    const uint32_t steady = PackSyncColor(0x10, 0x20, 0x30, 255);
+    ASSERT_TRUE(test::WaitFor(
+        [&] {
+            for (int light = 0; light < pad->GetLightCount(); ++light) {
+                if (pad->GetLightColour(light) != steady) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        kWaitMs));
+    EXPECT_NE(keyboard->GetLightColour(0), steady);
+    keyboard->SetLightSync(true);
+    EXPECT_TRUE(test::WaitFor(
+        [&] { return keyboard->GetLightColour(keyboard->GetLightCount() - 1) == steady; },
+        kWaitMs));
 }
 
 TEST_F(DevicesInWindow, ExitWhileDiscoveryWaitsForTheWindowReturnsPromptly) {
