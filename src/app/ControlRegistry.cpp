@@ -15,6 +15,7 @@
 #include "panels/controls/CWndUI.h"
 #include "panels/devicetab/CDeviceOptionUI.h"
 #include "panels/devicetab/CMpDevicePowerUI.h"
+#include "panels/light/CLightControlUI.h"
 #include "panels/profile/CDeviceProfileUI.h"
 #include "ui/toolkit/CControlFactory.h"
 
@@ -46,7 +47,7 @@ constexpr RegistryRow kRegistry[] = {
     {"CHandImgButtonUI", &Make<CHandImgButtonUI>},
     {"CHandImgSelectButtonUI", &Make<CHandImgSelectButtonUI>},
     {"CRedioMacroButtonUI", &Make<CRedioMacroButtonUI>},
-    {"CLightControlUI", nullptr},
+    {"CLightControlUI", &Make<CLightControlUI>},
     {"CMacroControlUI", nullptr},
     {"CKeySetControlUI", nullptr},
     {"CDeviceProfileUI", &Make<CDeviceProfileUI>},

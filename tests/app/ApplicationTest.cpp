@@ -40,7 +40,8 @@ TEST(ControlRegistry, RegistersTheBuiltClassesInTableOrder) {
     for (const char* name :
          {"CCircleProgressUI", "CChartViewUI", "CWndUI", "CSelectPanelUI", "CDeviceKeyButtonUI",
           "CCloudShareListItemUI", "CComboEditContainerElementUI", "CHandImgButtonUI",
-          "CHandImgSelectButtonUI", "CRedioMacroButtonUI", "CDeviceOptionUI", "CMpDevicePowerUI"}) {
+          "CHandImgSelectButtonUI", "CRedioMacroButtonUI", "CDeviceOptionUI", "CMpDevicePowerUI",
+          "CLightControlUI"}) {
         std::unique_ptr<CControlUI> control(factory.CreateControl(QLatin1String(name)));
         EXPECT_NE(control, nullptr) << name;
     }

@@ -9,6 +9,7 @@
 #include "pages/CKestrovaMousePadDevice.h"
 #include "panels/controls/CDeviceKeyButtonUI.h"
 #include "panels/controls/CSelectPanelUI.h"
+#include "panels/light/CLightControlUI.h"
 #include "panels/profile/CDeviceProfileUI.h"
 #include "support/QtTestApp.h"
 #include "ui/toolkit/CDialogBuilder.h"
@@ -28,7 +29,8 @@ namespace {
 using ::testing::IsEmpty;
 
 // The main window's control factory as far as the device pages need it: the page classes, the
-// picture's controls, and the profile bar fragment standing in for "DeviceProfileUI".
+// picture's controls, and the profile bar and lighting panel fragments standing in for
+// "DeviceProfileUI" and "LightSetControlUI".
 class PageControls : public IDialogBuilderCallback {
 public:
     explicit PageControls(CResourceManager& resources) : m_resources(resources) {}
@@ -62,6 +64,16 @@ public:
                 QStringLiteral("XML/CustomControlXML/DeviceProfile.xml"), m_resources, this);
             m_problems.append(fragment.Problems());
             return bar;
+        }
+        if (name == u"lightcontrol") {
+            return new CLightControlUI;
+        }
+        if (name == u"lightsetcontrolui") {
+            CDialogBuilder fragment;
+            CControlUI* panel = fragment.Create(
+                QStringLiteral("XML/CustomControlXML/LightControl.xml"), m_resources, this);
+            m_problems.append(fragment.Problems());
+            return panel;
         }
         return nullptr;
     }
@@ -145,6 +157,7 @@ TEST_P(DevicePageLayouts, HoldsTheProfileBarAndTheFunctionTabsItSwitches) {
     std::unique_ptr<CKestrovaUSBDevice> page = BuildPage();
     ASSERT_TRUE(page);
     EXPECT_NE(Find<CDeviceProfileUI>(page.get(), "DeviceProfileItem"), nullptr);
+    EXPECT_NE(Find<CLightControlUI>(page.get(), "light_control_panel"), nullptr);
     auto* functions = Find<CTabLayoutUI>(page.get(), "device_function_switch");
     auto* keyFunctions = Find<CTabLayoutUI>(page.get(), "device_key_function_switch");
     ASSERT_NE(functions, nullptr);

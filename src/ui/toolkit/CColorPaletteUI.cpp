@@ -17,6 +17,9 @@ CColorPaletteUI::CColorPaletteUI(QWidget* parent) : CControlOn<QWidget>(parent) 
 }
 
 uint32_t CColorPaletteUI::GetSelectColor() const {
+    if (m_exact.has_value()) {
+        return *m_exact;
+    }
     return QColor::fromHsv(m_hue, m_saturation, m_value).rgba();
 }
 
@@ -25,6 +28,9 @@ void CColorPaletteUI::SetSelectColor(uint32_t argb) {
     m_hue = std::max(color.hsvHue(), 0);
     m_saturation = color.hsvSaturation();
     m_value = color.value();
+    // Whole-degree hues cannot hold every colour, so the colour handed in is kept as given
+    // until the user picks another.
+    m_exact = argb | 0xFF000000u;
     update();
 }
 
@@ -83,6 +89,7 @@ void CColorPaletteUI::paintEvent(QPaintEvent* event) {
 }
 
 void CColorPaletteUI::PickAt(const QPoint& point, bool notify) {
+    m_exact.reset();
     if (m_drag == Drag::Field) {
         const QRect field = FieldRect();
         const int x = std::clamp(point.x() - field.left(), 0, std::max(1, field.width()));

@@ -2,6 +2,8 @@
 
 #include "ui/toolkit/CControlUI.h"
 
+#include <optional>
+
 namespace quaro {
 
 // A colour picker: a hue and saturation field above a brightness bar. A choice by the user
@@ -31,6 +33,7 @@ private:
     int m_hue = 0;           // 0..359
     int m_saturation = 255;  // 0..255
     int m_value = 255;       // 0..255
+    std::optional<uint32_t> m_exact;
     int m_barHeight = 14;
     enum class Drag { None, Field, Bar } m_drag = Drag::None;
 };

@@ -1,6 +1,8 @@
 #include "ui/toolkit/CComboUI.h"
 
+#include <QListView>
 #include <QSignalBlocker>
+#include <QStandardItemModel>
 
 namespace quaro {
 
@@ -66,6 +68,28 @@ void CComboUI::RefreshItemTexts() {
     for (int i = 0; i < static_cast<int>(m_elements.size()) && i < count(); ++i) {
         setItemText(i, m_elements[i]->GetShownText());
     }
+}
+
+void CComboUI::SetItemVisible(int index, bool visible) {
+    if (index < 0 || index >= count()) {
+        return;
+    }
+    if (auto* list = qobject_cast<QListView*>(view())) {
+        list->setRowHidden(index, !visible);
+    }
+    if (auto* rows = qobject_cast<QStandardItemModel*>(model())) {
+        if (QStandardItem* row = rows->item(index)) {
+            row->setEnabled(visible);
+        }
+    }
+}
+
+bool CComboUI::IsItemVisible(int index) const {
+    if (index < 0 || index >= count()) {
+        return false;
+    }
+    const auto* list = qobject_cast<const QListView*>(view());
+    return list == nullptr || !list->isRowHidden(index);
 }
 
 bool CComboUI::SetAttribute(const QString& name, const QString& value) {

@@ -27,8 +27,19 @@ public:
     }
     // Takes the rows' current texts again (after a language switch).
     void RefreshItemTexts();
+    // A hidden row keeps its index but is neither shown in the drop-down nor reachable by
+    // wheel or keys.
+    void SetItemVisible(int index, bool visible);
+    bool IsItemVisible(int index) const;
 
     bool SetAttribute(const QString& name, const QString& value) override;
+
+protected:
+    // A language switch reloads every control's text; the rows follow their elements.
+    void ApplyText(const QString& shown) override {
+        (void)shown;
+        RefreshItemTexts();
+    }
 
 private:
     std::vector<CControlUI*> m_elements;
