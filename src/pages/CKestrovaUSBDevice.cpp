@@ -6,6 +6,7 @@
 #include "panels/controls/CDeviceKeyButtonUI.h"
 #include "panels/controls/CSelectPanelUI.h"
 #include "panels/devicetab/CMpDevicePowerUI.h"
+#include "panels/light/CLightControlUI.h"
 #include "panels/profile/CDeviceProfileUI.h"
 #include "panels/profile/IProfileFileChooser.h"
 #include "panels/profile/ProfileBarRoutes.h"
@@ -190,6 +191,12 @@ CDeviceKeyButtonUI* CKestrovaUSBDevice::GetLightButton(int index) const {
 
 void CKestrovaUSBDevice::InitPage() {
     SetUpProfileBar();
+    m_lightPanel =
+        dynamic_cast<CLightControlUI*>(FindFirstOfClass(this, QStringLiteral("LightControl")));
+    if (m_lightPanel) {
+        m_lightPanel->SetDeviceKind(m_kind);
+        m_lightPanel->SetMultiDevice(m_multiDevice);
+    }
     if (m_pageLayout.isEmpty()) {
         SetKeyCount(0);
         SetLightCount(0);
@@ -288,6 +295,22 @@ void CKestrovaUSBDevice::SetLightSetting(uint32_t effectWord, uint32_t colourWor
     const LightSetting setting = LightSettingFromWords(effectWord, colourWord, extraWord);
     std::lock_guard lock(m_lightLock);
     m_lightSetting = setting;
+}
+
+void CKestrovaUSBDevice::ApplyLightRecord(const LightSetting& setting, int screenWidth,
+                                          int screenHeight) {
+    const LightWords words = LightSettingToWords(setting);
+    SetLightSetting(words.first, words.second, words.third);
+    SaveProfile();
+    RefreshLightDisplay();
+    WriteSettingsRecord(0, 0, 1, screenWidth, screenHeight);
+}
+
+void CKestrovaUSBDevice::SetMultiDevice(bool multi) {
+    m_multiDevice = multi;
+    if (m_lightPanel) {
+        m_lightPanel->SetMultiDevice(multi);
+    }
 }
 
 LightSetting CKestrovaUSBDevice::GetLightSetting() const {

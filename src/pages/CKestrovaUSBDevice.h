@@ -11,6 +11,7 @@
 #include "panels/devicetab/CDeviceOptionUI.h"
 #include "panels/devicetab/CMpDevicePowerUI.h"
 #include "panels/devicetab/IDeviceTabPage.h"
+#include "panels/light/CLightControlUI.h"
 #include "profiles/ProfileRecords.h"
 #include "ui/toolkit/CContainerUI.h"
 #include "ui/toolkit/CTabLayoutUI.h"
@@ -77,7 +78,7 @@ public:
     virtual bool AttachSecondary(const std::string& path);
     virtual void DetachSecondary();
     // Whether two or more device tabs show; light sync is offered only then.
-    virtual void SetMultiDevice(bool multi) { m_multiDevice = multi; }
+    virtual void SetMultiDevice(bool multi);
     bool IsMultiDevice() const { return m_multiDevice; }
     // Set while the window's light sync drives the device. It lives on the primary channel,
     // where the light sync thread reads it.
@@ -127,6 +128,14 @@ public:
     // effectWord: effect, brightness, speed, direction from the low byte up; colourWord:
     // multicolour, red, green, blue; extraWord: the 16-bit extra, then the 8-bit extra.
     virtual void SetLightSetting(uint32_t effectWord, uint32_t colourWord, uint32_t extraWord);
+    // The device plays the page's light setting anew (the kinds' light threads take it).
+    virtual void RefreshLightDisplay() {}
+    // A light change as the window's routes make it: the light record takes the setting, the
+    // profile stores it, the display follows and the settings go to the device (screenWidth and
+    // screenHeight are the window's, taken at start).
+    void ApplyLightRecord(const LightSetting& setting, int screenWidth, int screenHeight);
+    // The page's lighting panel, or null when its layout has none.
+    CLightControlUI* GetLightPanel() const { return m_lightPanel; }
     virtual void SelectKeyListItem(int index) { m_selectedKey = index; }
 
     // --- IDevicePage ---
@@ -236,6 +245,7 @@ private:
     std::unique_ptr<DeviceDriver> m_driver;
 
     QPointer<CSelectPanelUI> m_selectPanel;
+    QPointer<CLightControlUI> m_lightPanel;
     QPointer<CDeviceOptionUI> m_deviceTab;
     QPointer<CMpDevicePowerUI> m_powerWidget;
     QPointer<CTabLayoutUI> m_functionSwitch;

@@ -48,6 +48,22 @@ constexpr LightSetting LightSettingFromWords(std::uint32_t first, std::uint32_t 
             .extraByte = byteOf(third, 2)};
 }
 
+// The three words of a setting, as LightSettingFromWords reads them.
+struct LightWords {
+    std::uint32_t first = 0;
+    std::uint32_t second = 0;
+    std::uint32_t third = 0;
+};
+constexpr LightWords LightSettingToWords(const LightSetting& setting) {
+    const auto word = [](std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3) {
+        return std::uint32_t{b0} | (std::uint32_t{b1} << 8) | (std::uint32_t{b2} << 16) |
+               (std::uint32_t{b3} << 24);
+    };
+    return {word(setting.effect, setting.brightness, setting.speed, setting.direction),
+            word(setting.multiColor, setting.red, setting.green, setting.blue),
+            std::uint32_t{setting.extraWord} | (std::uint32_t{setting.extraByte} << 16)};
+}
+
 // One key of a key list; both indexes equal the entry's position.
 struct KeyAssignmentEntry {
     std::uint16_t keyIndex = 0;

@@ -182,6 +182,9 @@ void CMainWnd::Notify(TNotifyUI& msg) {
             }
         }
     }
+    if (m_lightRoutes.Dispatch(msg)) {
+        return;
+    }
     if (msg.sType == notify::kWindowInit) {
         OnWindowInit();
     } else if (msg.sType == notify::kWindowSize) {

@@ -5,6 +5,7 @@
 #include "platform/WorkerThread.h"
 #include "shell/CTrayIcon.h"
 #include "shell/DevicePageSet.h"
+#include "shell/LightRoutes.h"
 #include "shell/LightSyncRunner.h"
 #include "ui/Language.h"
 #include "ui/SkinChange.h"
@@ -159,6 +160,8 @@ private:
     DevicePageSet m_devices;
     std::unique_ptr<DiscoveryLink> m_discovery;  // thread slot 0
     LightSyncRunner m_lightSync{m_devices};      // runs on thread slot 8
+    LightRoutes m_lightRoutes{m_devices, m_lightSync,
+                              [this] { return QSize(m_screenWidth, m_screenHeight); }};
 
     int m_languageIndex = -1;
     int m_lightControl = 1;

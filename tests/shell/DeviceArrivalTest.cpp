@@ -10,6 +10,7 @@
 #include "devices/light/LightSync.h"
 #include "pages/CKestrovaUSBDevice.h"
 #include "panels/devicetab/CDeviceOptionUI.h"
+#include "panels/light/CLightControlUI.h"
 #include "shell/CMainWnd.h"
 #include "sim/DeviceEmulator.h"
 #include "sim/EmulatorModels.h"
@@ -325,6 +326,59 @@ TEST_F(DevicesInWindow, LightSyncColoursOnlyTheSynchronisedPages) {
     EXPECT_TRUE(test::WaitFor(
         [&] { return keyboard->GetLightColour(keyboard->GetLightCount() - 1) == steady; },
         kWaitMs));
+}
+
+// The lighting routes of the current page: "deng_same_mode" takes every connected device into
+// the sync with its own matching mode; a light change on one device takes that one out again;
+// the same control of a hidden page does nothing.
+TEST_F(DevicesInWindow, LightRoutesChangeTheCurrentPageAndSameModeSynchronisesTheOthers) {
+    Make();
+    Plug(KeyboardModel());
+    Plug(MousePadModel());
+    ASSERT_TRUE(WaitShown(kKindKeyboard, true));
+    ASSERT_TRUE(WaitShown(kKindMousePad, true));
+    CKestrovaUSBDevice* keyboard = Page(kKindKeyboard);
+    CKestrovaUSBDevice* pad = Page(kKindMousePad);
+    m_window->Devices().ShowTab(Tab(kKindMousePad), true);
+    ASSERT_EQ(m_window->CurrentPage(), pad);
+    ASSERT_NE(pad->GetLightPanel(), nullptr);
+    const auto notify = [&](CKestrovaUSBDevice* page, const char* name, const QString& type) {
+        TNotifyUI msg;
+        msg.sType = type;
+        msg.pSender = AsControl(page->GetWidget()->findChild<QWidget*>(QLatin1String(name)));
+        ASSERT_NE(msg.pSender, nullptr) << name;
+        m_window->Notify(msg);
+    };
+
+    const std::vector<std::string> effects(9, "effect");
+    for (CKestrovaUSBDevice* page : {keyboard, pad}) {
+        page->GetLightPanel()->FillEffects(effects, std::vector<bool>(effects.size(), true), 5, 5);
+    }
+    pad->GetLightPanel()->SelectEffect(2);
+    notify(pad, "light_combo_modeSelect", notify::kItemSelect);
+    EXPECT_EQ(pad->GetLightSetting().effect, 2);
+    notify(pad, "deng_same_mode", notify::kClick);
+    EXPECT_TRUE(pad->IsLightSync());
+    EXPECT_TRUE(keyboard->IsLightSync());
+    EXPECT_EQ(keyboard->GetLightSetting().effect, 4);  // breathing, in the keyboard's numbers
+    EXPECT_EQ(pad->GetLightSetting().effect, 2);
+
+    // The keyboard's own panel is not the current page's: its brightness change does nothing.
+    const uint8_t brightness = keyboard->GetLightSetting().brightness;
+    keyboard->GetLightPanel()->SetBrightness(1);
+    notify(keyboard, "deng_light_slider", notify::kValueChanged);
+    EXPECT_EQ(keyboard->GetLightSetting().brightness, brightness);
+    EXPECT_TRUE(keyboard->IsLightSync());
+
+    // A colour typed in leaves the range, is shown as the value used, and takes the pad out of
+    // the sync.
+    pad->GetLightPanel()->SetRed(QStringLiteral("300"));
+    notify(pad, "deng_edit_R", notify::kKillFocus);
+    EXPECT_EQ(pad->GetLightSetting().red, 255);
+    EXPECT_EQ(pad->GetLightPanel()->GetRed(), u"255");
+    EXPECT_EQ(pad->GetLightSetting().multiColor, 0);
+    EXPECT_FALSE(pad->IsLightSync());
+    EXPECT_TRUE(keyboard->IsLightSync());
 }
 
 TEST_F(DevicesInWindow, ExitWhileDiscoveryWaitsForTheWindowReturnsPromptly) {
