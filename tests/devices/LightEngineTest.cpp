@@ -9,6 +9,7 @@
 #include <atomic>
 #include <set>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace quaro {
@@ -451,6 +452,73 @@ TEST(CustomEffectPlayer, PlaysStepsForTheirTimeAndNothingWithoutSteps) {
     player.Play(leds, 0);
     // The phase carries over from the static step (three passes) and moves one hue a pass.
     EXPECT_EQ(leds[0], WheelLed(4, 255));
+}
+
+}  // namespace
+}  // namespace quaro
+
+namespace quaro {
+namespace {
+
+TEST(LedLightEngine, MouseGroupsKeepTheirFirstLedsColourWhileTheDirectionsFlagIsSet) {
+    TestClock clock;
+    const LedColor held{1, 2, 3, 0};
+    for (const auto& [direction, forwardFlag, backwardFlag, keeps] :
+         {std::tuple{1, true, false, true}, std::tuple{0, true, false, false},
+          std::tuple{0, false, true, true}, std::tuple{1, false, false, false}}) {
+        SCOPED_TRACE(::testing::Message()
+                     << "direction " << direction << " flags " << forwardFlag << backwardFlag);
+        LedLightEngine mouse(LedDeviceKind::kMouse, 27, clock.Get());
+        mouse.SetGroupColorFlags(forwardFlag, backwardFlag);
+        mouse.SetAllColors(held);
+        for (int step = 0; step < 3; ++step) {  // the third step marks the first group
+            mouse.Step(5, Setting(static_cast<std::uint8_t>(direction)));
+        }
+        const std::vector<LedColor> colors = mouse.SnapshotColors();
+        const LedLightState state = mouse.SnapshotState();
+        for (int led = 0; led < 27; led += 4) {
+            const int group = led / 3;
+            const std::uint8_t intensity = Scale(255, state.level[group]);
+            const auto hue = static_cast<std::uint8_t>((state.phase + 12 * group) % 192);
+            const LedColor expected =
+                keeps ? LedColor{1, 2, 3, intensity} : WheelLed(hue, intensity);
+            EXPECT_EQ(colors[led], expected) << "LED " << led;
+        }
+    }
+    // Without multicolour the single colour wins over the flag.
+    LedLightEngine single(LedDeviceKind::kMouse, 27, clock.Get());
+    single.SetGroupColorFlags(true, true);
+    single.SetAllColors(held);
+    single.Step(5, Setting(1, 0));
+    EXPECT_EQ(single.SnapshotColors()[0].red, 200);
+}
+
+TEST(LedLightEngine, ColoursSetAndReadWhileTheLightThreadSteps) {
+    std::atomic<std::uint32_t> now{0};
+    LedLightEngine engine(LedDeviceKind::kPad, 15, [&now] { return now.load(); });
+    LightListComposer list([&now] { return now.load(); });
+    list.Load({LightSetting{.effect = 3, .brightness = 5, .speed = 5, .extraByte = 1}});
+    std::atomic<bool> done{false};
+    std::thread light([&] {
+        for (std::uint8_t mode = 0; !done; mode = static_cast<std::uint8_t>((mode + 1) % 10)) {
+            now += 5;
+            engine.Step(mode, Setting(1));
+            engine.Compose(list);
+        }
+    });
+    const std::vector<LedColor> synced(15, LedColor{9, 9, 9, 9});
+    for (int i = 0; i < 3000; ++i) {
+        engine.SetColors(synced);
+        const std::vector<LedColor> colors = engine.SnapshotColors();
+        ASSERT_EQ(colors.size(), 15u);
+        // A snapshot is one step or one setter's colours, never half of each: LEDs 0-14 of the
+        // pad are either all the sync colour (LED 0 aside, which the list recolours) or none.
+        const auto fromSync = std::count(colors.begin() + 1, colors.end(), synced[0]);
+        EXPECT_TRUE(fromSync == 0 || fromSync == 14) << fromSync;
+        engine.SnapshotState();
+    }
+    done = true;
+    light.join();
 }
 
 }  // namespace
