@@ -30,7 +30,8 @@ struct PadRecordRead {
 // thread, like DriverEventSink; the page hands it on to its own thread.
 class PadDriverSink : public DriverEventSink {
 public:
-    // Every read of the record ends here, successful or not, just before its OnFlowDone. The
+    // Every read of the record that ran ends here, successful or not, just before its
+    // OnFlowDone (a read that never ran, the pad being away, only gets OnFlowDone with 0). The
     // re-reads the device asks for come here too, with flow ids the page never saw.
     virtual void OnPadRecordRead(const PadRecordRead& read) = 0;
 };
