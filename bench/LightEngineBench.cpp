@@ -67,7 +67,8 @@ void KeyboardStep(benchmark::State& state) {
         }
         g_now += 5;
         engine.Step(mode, kSetting);
-        benchmark::DoNotOptimize(engine.Colors().data());
+        const auto colors = engine.SnapshotColors();
+        benchmark::DoNotOptimize(colors.data());
     }
 }
 BENCHMARK(KeyboardStep)->DenseRange(0, 27);
@@ -109,8 +110,9 @@ void StepComposeFrame(benchmark::State& state) {
     std::array<std::uint8_t, 512> frame{};
     for (auto _ : state) {
         g_now += 5;
-        engine.Step(mode, kSetting, &composer);
-        benchmark::DoNotOptimize(ComposeKeyLightFrame(engine.Colors(), maps, frame));
+        engine.Step(mode, kSetting);
+        engine.Compose(composer);
+        benchmark::DoNotOptimize(ComposeKeyLightFrame(engine.SnapshotColors(), maps, frame));
     }
 }
 BENCHMARK(StepComposeFrame)->Arg(2)->Arg(7)->Arg(9)->Arg(13)->Arg(15)->Arg(22);

@@ -78,6 +78,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         now += body[i] * 37u;
     }
     std::array<std::uint8_t, 512> frame{};
-    ComposeKeyLightFrame(engine.Colors(), maps, frame);
+    ComposeKeyLightFrame(engine.SnapshotColors(), maps, frame);
     return 0;
 }

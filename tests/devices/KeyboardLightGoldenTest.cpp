@@ -82,8 +82,9 @@ std::string Record(const GoldenCase& golden) {
             engine.React(golden.mode, it->second.first, it->second.second);
         }
         engine.Step(golden.mode, setting);
-        for (std::size_t k = 0; k < engine.Colors().size(); ++k) {
-            const LedColor& c = engine.Colors()[k];
+        const auto colors = engine.SnapshotColors();
+        for (std::size_t k = 0; k < colors.size(); ++k) {
+            const LedColor& c = colors[k];
             char entry[16];
             std::snprintf(entry, sizeof entry, "%s%02X%02X%02X%02X", k == 0 ? "" : " ", c.red,
                           c.green, c.blue, c.intensity);

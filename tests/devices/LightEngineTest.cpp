@@ -9,6 +9,7 @@
 #include <atomic>
 #include <set>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace quaro {
@@ -171,23 +172,23 @@ TEST(KeyboardLightEngine, StartStepsSeedTheirState) {
     TestClock clock;
     KeyboardLightEngine engine(clock.Get(), SeededRandomSource(1));
     engine.Start(0);
-    EXPECT_EQ(engine.State().hue[0], 33);
-    EXPECT_EQ(engine.State().hue[1], 66);
-    EXPECT_EQ(engine.State().hue[4], 165);  // 132 + 33
-    EXPECT_EQ(engine.State().hue[5], 6);    // 165 + 97 in 8 bits
+    EXPECT_EQ(engine.SnapshotState().hue[0], 33);
+    EXPECT_EQ(engine.SnapshotState().hue[1], 66);
+    EXPECT_EQ(engine.SnapshotState().hue[4], 165);  // 132 + 33
+    EXPECT_EQ(engine.SnapshotState().hue[5], 6);    // 165 + 97 in 8 bits
     engine.Start(12);
-    EXPECT_EQ(engine.State().planes[2][9], 0x40);
+    EXPECT_EQ(engine.SnapshotState().planes[2][9], 0x40);
     engine.Start(15);
-    EXPECT_EQ(engine.State().planes[0][1], 0x01);
-    EXPECT_EQ(engine.State().planes[0][9], 0);
+    EXPECT_EQ(engine.SnapshotState().planes[0][1], 0x01);
+    EXPECT_EQ(engine.SnapshotState().planes[0][9], 0);
     engine.Start(14);
-    EXPECT_EQ(engine.State().level[105], 72);  // column 0, row 6
-    EXPECT_EQ(engine.State().hue[125], 140);   // column 20
+    EXPECT_EQ(engine.SnapshotState().level[105], 72);  // column 0, row 6
+    EXPECT_EQ(engine.SnapshotState().hue[125], 140);   // column 20
     engine.Start(20);
     // Column 0 falls by 35 per row and wraps by 98 once it would leave 0-191.
-    EXPECT_EQ(engine.State().pulse[105], 140);
-    EXPECT_EQ(engine.State().pulse[0], 106);  // column 2, row 1: 176 - 35 - 35
-    EXPECT_EQ(engine.State().hue[0], 14);
+    EXPECT_EQ(engine.SnapshotState().pulse[105], 140);
+    EXPECT_EQ(engine.SnapshotState().pulse[0], 106);  // column 2, row 1: 176 - 35 - 35
+    EXPECT_EQ(engine.SnapshotState().hue[0], 14);
 }
 
 TEST(KeyboardLightEngine, ColumnWaveDirectionsMirrorEachOther) {
@@ -201,20 +202,22 @@ TEST(KeyboardLightEngine, ColumnWaveDirectionsMirrorEachOther) {
         forward.Step(0, Setting(1, multi));
         backward.Step(0, Setting(0, multi));
         // Keys 22, 23 and 24 sit in columns 2, 3 and 4 of the same row.
-        const std::array<LedColor, 3> forwardBefore = {forward.Colors()[22], forward.Colors()[23],
-                                                       forward.Colors()[24]};
-        const std::array<LedColor, 3> backwardBefore = {
-            backward.Colors()[22], backward.Colors()[23], backward.Colors()[24]};
+        const std::array<LedColor, 3> forwardBefore = {forward.SnapshotColors()[22],
+                                                       forward.SnapshotColors()[23],
+                                                       forward.SnapshotColors()[24]};
+        const std::array<LedColor, 3> backwardBefore = {backward.SnapshotColors()[22],
+                                                        backward.SnapshotColors()[23],
+                                                        backward.SnapshotColors()[24]};
         EXPECT_NE(forwardBefore[0], forwardBefore[1]);
         // Seven steps move the wave by one column: towards column 0 forward, away backward.
         for (int step = 0; step < 7; ++step) {
             forward.Step(0, Setting(1, multi));
             backward.Step(0, Setting(0, multi));
         }
-        EXPECT_EQ(forward.Colors()[22], forwardBefore[1]);
-        EXPECT_EQ(forward.Colors()[23], forwardBefore[2]);
-        EXPECT_EQ(backward.Colors()[23], backwardBefore[0]);
-        EXPECT_EQ(backward.Colors()[24], backwardBefore[1]);
+        EXPECT_EQ(forward.SnapshotColors()[22], forwardBefore[1]);
+        EXPECT_EQ(forward.SnapshotColors()[23], forwardBefore[2]);
+        EXPECT_EQ(backward.SnapshotColors()[23], backwardBefore[0]);
+        EXPECT_EQ(backward.SnapshotColors()[24], backwardBefore[1]);
     }
 }
 
@@ -225,31 +228,31 @@ TEST(KeyboardLightEngine, SpreadingReactionHoldsKeysNearAnotherHeldKey) {
     // D (66) sits at column 4, row 3 and G (68) at column 6, row 3: F (67) between them is a
     // nearest neighbour of both.
     engine.React(23, 66, 1);
-    EXPECT_EQ(engine.State().level[66], 255);
-    EXPECT_EQ(engine.State().level[67], 150);  // same row, next column
-    EXPECT_EQ(engine.State().level[45], 150);  // row above (E)
-    EXPECT_EQ(engine.State().level[46], 90);   // diagonal (R)
-    EXPECT_EQ(engine.State().level[68], 60);   // two columns away (G)
+    EXPECT_EQ(engine.SnapshotState().level[66], 255);
+    EXPECT_EQ(engine.SnapshotState().level[67], 150);  // same row, next column
+    EXPECT_EQ(engine.SnapshotState().level[45], 150);  // row above (E)
+    EXPECT_EQ(engine.SnapshotState().level[46], 90);   // diagonal (R)
+    EXPECT_EQ(engine.SnapshotState().level[68], 60);   // two columns away (G)
     engine.React(23, 68, 1);
-    EXPECT_EQ(engine.State().level[67], 255);  // raised by both, capped
+    EXPECT_EQ(engine.SnapshotState().level[67], 255);  // raised by both, capped
     engine.React(23, 66, 2);
     // F has G held beside it and stays; E (column 4, row 2) has no held key near it and falls.
-    EXPECT_EQ(engine.State().level[67], 255);
-    EXPECT_EQ(engine.State().reaction[67], KeyReaction::kRising);
-    EXPECT_EQ(engine.State().level[45], 135);
-    EXPECT_EQ(engine.State().reaction[45], KeyReaction::kFalling);
+    EXPECT_EQ(engine.SnapshotState().level[67], 255);
+    EXPECT_EQ(engine.SnapshotState().reaction[67], KeyReaction::kRising);
+    EXPECT_EQ(engine.SnapshotState().level[45], 135);
+    EXPECT_EQ(engine.SnapshotState().reaction[45], KeyReaction::kFalling);
     // D itself is two columns from G, so it is held up too.
-    EXPECT_EQ(engine.State().reaction[66], KeyReaction::kRising);
-    EXPECT_EQ(engine.State().pressed[66], 0);
+    EXPECT_EQ(engine.SnapshotState().reaction[66], KeyReaction::kRising);
+    EXPECT_EQ(engine.SnapshotState().pressed[66], 0);
     engine.React(23, 68, 2);
-    EXPECT_EQ(engine.State().reaction[66], KeyReaction::kFalling);
-    EXPECT_EQ(engine.State().reaction[67], KeyReaction::kFalling);
+    EXPECT_EQ(engine.SnapshotState().reaction[66], KeyReaction::kFalling);
+    EXPECT_EQ(engine.SnapshotState().reaction[67], KeyReaction::kFalling);
     // Keys outside the matrix and unknown events change nothing.
-    const KeyboardLightState before = engine.State();
+    const KeyboardLightState before = engine.SnapshotState();
     engine.React(23, 18, 1);
     engine.React(23, 500, 1);
     engine.React(23, 30, 3);
-    EXPECT_EQ(engine.State().level, before.level);
+    EXPECT_EQ(engine.SnapshotState().level, before.level);
 }
 
 TEST(KeyboardLightEngine, HeldKeyStaysLitAndFadesAfterRelease) {
@@ -260,14 +263,14 @@ TEST(KeyboardLightEngine, HeldKeyStaysLitAndFadesAfterRelease) {
     for (int i = 0; i < 5; ++i) {
         engine.Step(6, Setting(1, 0));
     }
-    EXPECT_EQ(engine.Colors()[30], (LedColor{200, 100, 50, 254}));
+    EXPECT_EQ(engine.SnapshotColors()[30], (LedColor{200, 100, 50, 254}));
     engine.React(6, 30, 2);
     engine.Step(6, Setting(1, 0));
-    EXPECT_EQ(engine.State().level[30], 250);
+    EXPECT_EQ(engine.SnapshotState().level[30], 250);
     for (int i = 0; i < 60; ++i) {
         engine.Step(6, Setting(1, 0));
     }
-    EXPECT_EQ(engine.State().level[30], 0);
+    EXPECT_EQ(engine.SnapshotState().level[30], 0);
 }
 
 TEST(KeyboardLightEngine, PathFillCannotRunPastItsTable) {
@@ -276,7 +279,7 @@ TEST(KeyboardLightEngine, PathFillCannotRunPastItsTable) {
     engine.Start(27);
     for (int step = 0; step < 400; ++step) {
         engine.Step(27, Setting(step < 200 ? 1 : 0));
-        ASSERT_LE(engine.State().phase, 126);
+        ASSERT_LE(engine.SnapshotState().phase, 126);
     }
 }
 
@@ -294,7 +297,7 @@ TEST(LightEngines, BrightnessZeroIsDarkInEveryModeOfEveryDevice) {
             keyboard.React(static_cast<std::uint8_t>(mode), 30 + step % 20, 1 + step % 2);
             keyboard.Step(static_cast<std::uint8_t>(mode), Setting(step % 2, step % 3 != 0, 0, 5));
             clock.now += 700;
-            ASSERT_TRUE(AllDark(keyboard.Colors())) << step;
+            ASSERT_TRUE(AllDark(keyboard.SnapshotColors())) << step;
         }
         for (const auto& [kind, count] :
              {std::pair{LedDeviceKind::kMouse, 7}, std::pair{LedDeviceKind::kPad, 15},
@@ -304,7 +307,7 @@ TEST(LightEngines, BrightnessZeroIsDarkInEveryModeOfEveryDevice) {
             for (int step = 0; step < 60; ++step) {
                 leds.Step(static_cast<std::uint8_t>(mode), Setting(step % 2, step % 3 != 0, 0, 5));
                 clock.now += 700;
-                ASSERT_TRUE(AllDark(leds.Colors())) << step;
+                ASSERT_TRUE(AllDark(leds.SnapshotColors())) << step;
             }
         }
     }
@@ -343,12 +346,12 @@ TEST(LedLightEngine, WavesSpaceTheirLedsByDevice) {
     LedLightEngine headset(LedDeviceKind::kHeadset, 13, clock.Get());
     pad.Step(0, Setting(1));
     headset.Step(0, Setting(1));
-    EXPECT_EQ(pad.Colors()[2], WheelLed(1 + 1 + 14, 255));
-    EXPECT_EQ(headset.Colors()[2], WheelLed(1 + 1 + 32, 255));
+    EXPECT_EQ(pad.SnapshotColors()[2], WheelLed(1 + 1 + 14, 255));
+    EXPECT_EQ(headset.SnapshotColors()[2], WheelLed(1 + 1 + 32, 255));
     LedLightEngine single(LedDeviceKind::kHeadset, 13, clock.Get());
     single.Step(0, Setting(1, 0));  // the single-colour wave moves three places a step
-    EXPECT_EQ(single.State().phase, 3);
-    EXPECT_EQ(single.Colors()[1], (LedColor{200, 100, 50, Scale(255, kWaveCurve[13])}));
+    EXPECT_EQ(single.SnapshotState().phase, 3);
+    EXPECT_EQ(single.SnapshotColors()[1], (LedColor{200, 100, 50, Scale(255, kWaveCurve[13])}));
 }
 
 TEST(LedLightEngine, ChasesMoveALitMarkAroundTheDevice) {
@@ -359,7 +362,7 @@ TEST(LedLightEngine, ChasesMoveALitMarkAroundTheDevice) {
         std::vector<int> brightest;
         for (int step = 0; step < 40; ++step) {
             pad.Step(mode, Setting(1, 0));
-            const auto leds = pad.Colors();
+            const auto leds = pad.SnapshotColors();
             const auto top = std::max_element(leds.begin(), leds.end(), [](auto& a, auto& b) {
                 return a.intensity < b.intensity;
             });
@@ -381,7 +384,7 @@ TEST(LedLightEngine, ChaseOverTheMostLedsKeepsBothMarksOfItsRing) {
         LedLightEngine leds(kind, kMaxLedCount, clock.Get());
         for (int step = 0; step < 300; ++step) {
             leds.Step(6, Setting(static_cast<std::uint8_t>(direction)));
-            const auto& ring = leds.State().ring;
+            const LightRing ring = leds.SnapshotState().ring;
             ASSERT_TRUE(std::all_of(ring.begin(), ring.end(), [](auto b) { return b <= 1; }));
             ASSERT_EQ(std::count(ring.begin(), ring.end(), 1), 2) << "step " << step;
         }
@@ -396,13 +399,13 @@ TEST(LedLightEngine, ModesWithoutAStepPlayTheCustomEffect) {
         LedLightEngine leds(kind, 13, clock.Get());
         leds.CustomEffect().SetSteps({{1, 5, 5, 0, 0, 10, 20, 30, 1000, 0}});
         leds.Step(static_cast<std::uint8_t>(mode), Setting(1));
-        EXPECT_EQ(leds.Colors()[12], (LedColor{10, 20, 30, 255}));
+        EXPECT_EQ(leds.SnapshotColors()[12], (LedColor{10, 20, 30, 255}));
     }
     // The mouse plays its own group chase in mode 5.
     LedLightEngine mouse(LedDeviceKind::kMouse, 7, clock.Get());
     mouse.CustomEffect().SetSteps({{1, 5, 5, 0, 0, 10, 20, 30, 1000, 0}});
     mouse.Step(5, Setting(1));
-    EXPECT_NE(mouse.Colors()[0], (LedColor{10, 20, 30, 255}));
+    EXPECT_NE(mouse.SnapshotColors()[0], (LedColor{10, 20, 30, 255}));
 }
 
 TEST(LightListComposer, EntriesOverrideWhatTheEffectDrew) {
@@ -449,6 +452,73 @@ TEST(CustomEffectPlayer, PlaysStepsForTheirTimeAndNothingWithoutSteps) {
     player.Play(leds, 0);
     // The phase carries over from the static step (three passes) and moves one hue a pass.
     EXPECT_EQ(leds[0], WheelLed(4, 255));
+}
+
+}  // namespace
+}  // namespace quaro
+
+namespace quaro {
+namespace {
+
+TEST(LedLightEngine, MouseGroupsKeepTheirFirstLedsColourWhileTheDirectionsFlagIsSet) {
+    TestClock clock;
+    const LedColor held{1, 2, 3, 0};
+    for (const auto& [direction, forwardFlag, backwardFlag, keeps] :
+         {std::tuple{1, true, false, true}, std::tuple{0, true, false, false},
+          std::tuple{0, false, true, true}, std::tuple{1, false, false, false}}) {
+        SCOPED_TRACE(::testing::Message()
+                     << "direction " << direction << " flags " << forwardFlag << backwardFlag);
+        LedLightEngine mouse(LedDeviceKind::kMouse, 27, clock.Get());
+        mouse.SetGroupColorFlags(forwardFlag, backwardFlag);
+        mouse.SetAllColors(held);
+        for (int step = 0; step < 3; ++step) {  // the third step marks the first group
+            mouse.Step(5, Setting(static_cast<std::uint8_t>(direction)));
+        }
+        const std::vector<LedColor> colors = mouse.SnapshotColors();
+        const LedLightState state = mouse.SnapshotState();
+        for (int led = 0; led < 27; led += 4) {
+            const int group = led / 3;
+            const std::uint8_t intensity = Scale(255, state.level[group]);
+            const auto hue = static_cast<std::uint8_t>((state.phase + 12 * group) % 192);
+            const LedColor expected =
+                keeps ? LedColor{1, 2, 3, intensity} : WheelLed(hue, intensity);
+            EXPECT_EQ(colors[led], expected) << "LED " << led;
+        }
+    }
+    // Without multicolour the single colour wins over the flag.
+    LedLightEngine single(LedDeviceKind::kMouse, 27, clock.Get());
+    single.SetGroupColorFlags(true, true);
+    single.SetAllColors(held);
+    single.Step(5, Setting(1, 0));
+    EXPECT_EQ(single.SnapshotColors()[0].red, 200);
+}
+
+TEST(LedLightEngine, ColoursSetAndReadWhileTheLightThreadSteps) {
+    std::atomic<std::uint32_t> now{0};
+    LedLightEngine engine(LedDeviceKind::kPad, 15, [&now] { return now.load(); });
+    LightListComposer list([&now] { return now.load(); });
+    list.Load({LightSetting{.effect = 3, .brightness = 5, .speed = 5, .extraByte = 1}});
+    std::atomic<bool> done{false};
+    std::thread light([&] {
+        for (std::uint8_t mode = 0; !done; mode = static_cast<std::uint8_t>((mode + 1) % 10)) {
+            now += 5;
+            engine.Step(mode, Setting(1));
+            engine.Compose(list);
+        }
+    });
+    const std::vector<LedColor> synced(15, LedColor{9, 9, 9, 9});
+    for (int i = 0; i < 3000; ++i) {
+        engine.SetColors(synced);
+        const std::vector<LedColor> colors = engine.SnapshotColors();
+        ASSERT_EQ(colors.size(), 15u);
+        // A snapshot is one step or one setter's colours, never half of each: LEDs 0-14 of the
+        // pad are either all the sync colour (LED 0 aside, which the list recolours) or none.
+        const auto fromSync = std::count(colors.begin() + 1, colors.end(), synced[0]);
+        EXPECT_TRUE(fromSync == 0 || fromSync == 14) << fromSync;
+        engine.SnapshotState();
+    }
+    done = true;
+    light.join();
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
 namespace quaro {
@@ -86,6 +88,44 @@ TEST(LightSync, TicksCountTurnsOfTwoMillisecondsOrMore) {
     EXPECT_TRUE(sync.Tick(now + 5).has_value());
     EXPECT_FALSE(sync.Tick(now + 6).has_value());
     EXPECT_TRUE(sync.Tick(now + 10).has_value());
+}
+
+TEST(LightSync, ATickThatWentBackwardsIsNotATurn) {
+    LightSync sync;
+    sync.Configure(SyncEffect::kSpectrum, SyncSetting(5, 0, 1, 1));  // period 28
+    sync.Reset(5000);
+    // Twenty-eight ticks that each went back by 2 ms or more: none of them is a turn, so the
+    // effect must not step however many there are.
+    for (std::uint32_t t = 4998; t > 4998 - 28 * 3; t -= 3) {
+        EXPECT_FALSE(sync.Tick(t).has_value()) << t;
+    }
+    // Counting starts again from the last tick seen: 28 forward turns make one step.
+    std::uint32_t now = 4998 - 28 * 3 + 3;
+    int turns = 0;
+    while (!sync.Tick(now += 2).has_value() && turns < 100) {
+        ++turns;
+    }
+    EXPECT_EQ(turns + 1, 28);
+}
+
+TEST(LightSync, ConfiguredWhileTheSyncThreadTicks) {
+    LightSync sync;
+    sync.Configure(SyncEffect::kSpectrum, SyncSetting(5, 5, 1, 1));
+    sync.Reset(0);
+    std::atomic<bool> done{false};
+    std::thread ticker([&] {
+        for (std::uint32_t t = 2; !done; t += 2) {
+            sync.Tick(t);
+        }
+    });
+    for (int i = 0; i < 2000; ++i) {
+        const auto effect = static_cast<SyncEffect>(i % 5);
+        sync.Configure(effect, SyncSetting(static_cast<std::uint8_t>(i % 6), 5, 1, 1));
+        EXPECT_EQ(sync.Effect(), effect);
+    }
+    done = true;
+    ticker.join();
+    EXPECT_EQ(sync.Period(), 0);  // speed 5
 }
 
 TEST(LightSync, BrightnessZeroAndOffAreDark) {

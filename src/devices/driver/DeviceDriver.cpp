@@ -209,7 +209,9 @@ void DeviceDriver::Work(StopEvent& /*stop*/) {
 }
 
 void DeviceDriver::RunJob(Job& job) {
+    m_currentFlow = job.id;
     const int32_t result = job.flow && m_primary.IsConnected() ? job.flow(*this) : kResultFailed;
+    m_currentFlow = 0;
     if (m_sink != nullptr) {
         m_sink->OnFlowDone(job.id, result);
     }

@@ -93,6 +93,9 @@ public:
     CommandChannel& Primary() { return m_primary; }
     CommandChannel& Secondary() { return m_secondary; }
 
+    // For flows: the id of the flow running on the worker (0 outside a flow).
+    uint32_t CurrentFlowId() const { return m_currentFlow; }
+
 protected:
     // Hooks of the kinds. A class that overrides any of them must call Stop and DetachSecondary
     // in its own destructor: the base destructor can no longer reach the overrides.
@@ -135,6 +138,8 @@ private:
     uint32_t m_nextId = 1;
     FrameSlot m_frames;
     bool m_stopping = false;
+
+    uint32_t m_currentFlow = 0;  // the worker's own
 
     WorkerThread m_worker;  // last: stopped before anything it uses goes
 };

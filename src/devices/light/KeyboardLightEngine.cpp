@@ -145,18 +145,34 @@ void KeyboardLightEngine::Start(std::uint8_t mode, std::span<const CustomLightCo
     }
 }
 
-void KeyboardLightEngine::Step(std::uint8_t mode, const LightSetting& setting,
-                               LightListComposer* overlay) {
+void KeyboardLightEngine::Step(std::uint8_t mode, const LightSetting& setting) {
     std::lock_guard lock(m_lock);
     RunStep(mode, setting);
-    if (overlay != nullptr) {
-        overlay->Compose(m_colors);
-    }
+}
+
+void KeyboardLightEngine::Compose(LightListComposer& list) {
+    std::lock_guard lock(m_lock);
+    list.Compose(m_colors);
 }
 
 void KeyboardLightEngine::SnapshotColors(std::span<LedColor> out) const {
     std::lock_guard lock(m_lock);
     std::copy_n(m_colors.begin(), std::min(out.size(), m_colors.size()), out.begin());
+}
+
+std::array<LedColor, kLogicalKeyCount> KeyboardLightEngine::SnapshotColors() const {
+    std::lock_guard lock(m_lock);
+    return m_colors;
+}
+
+KeyboardLightState KeyboardLightEngine::SnapshotState() const {
+    std::lock_guard lock(m_lock);
+    return m_state;
+}
+
+void KeyboardLightEngine::SetColors(std::span<const LedColor> colors) {
+    std::lock_guard lock(m_lock);
+    std::copy_n(colors.begin(), std::min(colors.size(), m_colors.size()), m_colors.begin());
 }
 
 void KeyboardLightEngine::RunStep(std::uint8_t mode, const LightSetting& setting) {

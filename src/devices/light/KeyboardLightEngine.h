@@ -52,19 +52,26 @@ public:
     void Start(std::uint8_t mode, std::span<const CustomLightColor> customColors = {});
 
     // One step of the mode: the setting's effect is ignored in favour of mode, its speed is the
-    // effective speed. The per-LED settings of overlay, when given, are laid over the result.
-    void Step(std::uint8_t mode, const LightSetting& setting, LightListComposer* overlay = nullptr);
+    // effective speed.
+    void Step(std::uint8_t mode, const LightSetting& setting);
+
+    // Lays the per-LED settings over the key colours. The light thread calls it after every
+    // pass, stepped or not: the settings' own cycles count passes.
+    void Compose(LightListComposer& list);
 
     // A key event from the keyboard: event 1 pressed, 2 released.
     void React(std::uint8_t mode, int key, int event);
 
-    // A consistent copy of the key colours, for another thread than the light thread.
+    // Consistent copies of the key colours and the effect state, for any thread.
     void SnapshotColors(std::span<LedColor> out) const;
+    std::array<LedColor, kLogicalKeyCount> SnapshotColors() const;
+    KeyboardLightState SnapshotState() const;
 
-    // Direct views for the thread that steps the engine (and for tests).
-    std::span<LedColor> Colors() { return m_colors; }
-    std::span<const LedColor> Colors() const { return m_colors; }
-    const KeyboardLightState& State() const { return m_state; }
+    // Sets the key colours from another thread (the light sync drives them so): as many keys
+    // as colours are given.
+    void SetColors(std::span<const LedColor> colors);
+
+    // The player has its own lock.
     CustomEffectPlayer& CustomEffect() { return m_custom; }
 
 private:

@@ -29,18 +29,45 @@ void LedLightEngine::Start() {
     ClearFades(m_state.level, m_state.ring);
 }
 
-void LedLightEngine::Step(std::uint8_t mode, const LightSetting& setting,
-                          LightListComposer* overlay) {
+void LedLightEngine::Step(std::uint8_t mode, const LightSetting& setting) {
     std::lock_guard lock(m_lock);
     RunStep(mode, setting);
-    if (overlay != nullptr) {
-        overlay->Compose(m_colors);
-    }
+}
+
+void LedLightEngine::Compose(LightListComposer& list) {
+    std::lock_guard lock(m_lock);
+    list.Compose(m_colors);
+}
+
+void LedLightEngine::SetGroupColorFlags(bool forward, bool backward) {
+    std::lock_guard lock(m_lock);
+    m_groupFlagForward = forward;
+    m_groupFlagBackward = backward;
 }
 
 void LedLightEngine::SnapshotColors(std::span<LedColor> out) const {
     std::lock_guard lock(m_lock);
     std::copy_n(m_colors.begin(), std::min(out.size(), m_colors.size()), out.begin());
+}
+
+std::vector<LedColor> LedLightEngine::SnapshotColors() const {
+    std::lock_guard lock(m_lock);
+    return m_colors;
+}
+
+LedLightState LedLightEngine::SnapshotState() const {
+    std::lock_guard lock(m_lock);
+    return m_state;
+}
+
+void LedLightEngine::SetColors(std::span<const LedColor> colors) {
+    std::lock_guard lock(m_lock);
+    std::copy_n(colors.begin(), std::min(colors.size(), m_colors.size()), m_colors.begin());
+}
+
+void LedLightEngine::SetAllColors(const LedColor& color) {
+    std::lock_guard lock(m_lock);
+    std::fill(m_colors.begin(), m_colors.end(), color);
 }
 
 void LedLightEngine::RunStep(std::uint8_t mode, const LightSetting& setting) {
@@ -134,14 +161,22 @@ void LedLightEngine::Chase(const LightSetting& setting, int groupSize, int group
     }
     ++m_state.counter;
     const std::uint8_t brightness = BrightnessLevel(setting.brightness);
+    const bool keepFirst = mouse && (forward ? m_groupFlagForward : m_groupFlagBackward);
     for (int g = 0; g < groupCount; ++g) {
         std::uint8_t& level = m_state.level[mouse ? g : g + 1];
         level = FadeStep(level);
         const std::uint8_t hue = static_cast<std::uint8_t>((m_state.phase + 12 * g) % 192);
         const std::uint8_t intensity = Scale(brightness, level);
-        const LedColor color =
-            setting.multiColor != 0 ? WheelLed(hue, intensity) : SettingLed(setting, intensity);
         const std::size_t first = static_cast<std::size_t>(g) * groupSize;
+        LedColor color{};
+        if (setting.multiColor == 0) {
+            color = SettingLed(setting, intensity);
+        } else if (keepFirst && first < m_colors.size()) {
+            const LedColor& held = m_colors[first];
+            color = {held.red, held.green, held.blue, intensity};
+        } else {
+            color = WheelLed(hue, intensity);
+        }
         std::size_t last = first + groupSize;
         if (g == groupCount - 1 && groupSize > 1) {
             last = std::max(last, m_colors.size());

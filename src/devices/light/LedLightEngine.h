@@ -44,17 +44,31 @@ public:
     // Clears the chase levels and ring and places the chase's first marks.
     void Start();
 
-    // One step of the device's mode; the setting's speed is the effective speed. The per-LED
-    // settings of overlay, when given, are laid over the result.
-    void Step(std::uint8_t mode, const LightSetting& setting, LightListComposer* overlay = nullptr);
+    // One step of the device's mode; the setting's speed is the effective speed.
+    void Step(std::uint8_t mode, const LightSetting& setting);
 
-    // A consistent copy of the LED colours, for another thread than the light thread.
+    // Lays the per-LED settings over the LED colours. The light thread calls it after every
+    // pass, stepped or not: the settings' own cycles count passes.
+    void Compose(LightListComposer& list);
+
+    // The page flags of the mouse's group chase (mode 5), one per direction: while the flag of
+    // the current direction is set, a group keeps the colour of its first LED instead of taking
+    // its place on the wheel.
+    void SetGroupColorFlags(bool forward, bool backward);
+
+    // Consistent copies of the LED colours and the effect state, for any thread.
     void SnapshotColors(std::span<LedColor> out) const;
+    std::vector<LedColor> SnapshotColors() const;
+    LedLightState SnapshotState() const;
 
-    // Direct views for the thread that steps the engine (and for tests).
-    std::span<LedColor> Colors() { return m_colors; }
-    std::span<const LedColor> Colors() const { return m_colors; }
-    const LedLightState& State() const { return m_state; }
+    // Sets the LED colours from another thread (the light sync drives them so): as many LEDs as
+    // colours are given.
+    void SetColors(std::span<const LedColor> colors);
+    void SetAllColors(const LedColor& color);
+
+    int LedCount() const { return static_cast<int>(m_colors.size()); }
+
+    // The player has its own lock.
     CustomEffectPlayer& CustomEffect() { return m_custom; }
 
 private:
@@ -67,6 +81,8 @@ private:
     MillisecondClock m_clock;
     mutable std::mutex m_lock;
     LedLightState m_state;
+    bool m_groupFlagForward = false;
+    bool m_groupFlagBackward = false;
     std::vector<LedColor> m_colors;
     CustomEffectPlayer m_custom;
 };

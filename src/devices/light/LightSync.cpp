@@ -47,30 +47,60 @@ std::uint8_t DeviceModeForSyncEffect(SyncDeviceKind kind, SyncEffect effect) {
 }
 
 void LightSync::Configure(SyncEffect effect, const LightSetting& setting) {
+    std::lock_guard lock(m_mutex);
     m_effect = effect;
     m_setting = setting;
 }
 
+SyncEffect LightSync::Effect() const {
+    std::lock_guard lock(m_mutex);
+    return m_effect;
+}
+
 std::uint8_t LightSync::Period() const {
+    std::lock_guard lock(m_mutex);
+    return PeriodLocked();
+}
+
+std::uint8_t LightSync::PeriodLocked() const {
     return kSyncPeriods[std::min<std::size_t>(m_setting.speed, kSyncPeriods.size() - 1)];
 }
 
+void LightSync::Reset(std::uint32_t now) {
+    std::lock_guard lock(m_mutex);
+    m_lastTick = now;
+    m_turns = 0;
+}
+
 std::optional<std::uint32_t> LightSync::Tick(std::uint32_t now) {
+    std::lock_guard lock(m_mutex);
+    // The distance is read as signed so that a tick behind the mark (a clock set back, or the
+    // 49-day wrap seen from the wrong side) is not taken for a huge step forward.
+    const auto moved = static_cast<std::int32_t>(now - m_lastTick);
+    if (moved < 0) {
+        m_lastTick = now;
+        return std::nullopt;
+    }
     // Only a turn that counted can step, so that period 0 steps on every counted turn rather
     // than on every wake of the thread.
-    if (now - m_lastTick == 0 || now - m_lastTick == 1) {
+    if (moved < 2) {
         return std::nullopt;
     }
     ++m_turns;
     m_lastTick = now;
-    if (m_turns < Period()) {
+    if (m_turns < PeriodLocked()) {
         return std::nullopt;
     }
     m_turns = 0;
-    return Step(now);
+    return StepLocked(now);
 }
 
 std::uint32_t LightSync::Step(std::uint32_t now) {
+    std::lock_guard lock(m_mutex);
+    return StepLocked(now);
+}
+
+std::uint32_t LightSync::StepLocked(std::uint32_t now) {
     const std::uint8_t level = BrightnessLevel(m_setting.brightness);
     const bool multi = m_setting.multiColor != 0;
     const std::uint32_t own = PackSyncColor(m_setting.red, m_setting.green, m_setting.blue, 0);

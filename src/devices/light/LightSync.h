@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 
 namespace quaro {
@@ -45,29 +46,32 @@ std::uint8_t DeviceModeForSyncEffect(SyncDeviceKind kind, SyncEffect effect);
 
 // The light sync's effect state and steps. The main window's sync thread owns one, feeds it the
 // millisecond tick on every loop turn and hands each colour it returns to the synchronised pages.
+// The UI thread configures it while the sync thread ticks it, so every call takes its lock.
 class LightSync {
 public:
     // Takes the effect, brightness, speed, direction, multicolour flag and colour of the page the
     // sync started from; the running counters carry on.
     void Configure(SyncEffect effect, const LightSetting& setting);
 
-    SyncEffect Effect() const { return m_effect; }
+    SyncEffect Effect() const;
     std::uint8_t Period() const;
 
     // The sync thread's start: turns are counted from this tick.
-    void Reset(std::uint32_t now) {
-        m_lastTick = now;
-        m_turns = 0;
-    }
+    void Reset(std::uint32_t now);
 
-    // One loop turn of the sync thread at tick now: counts the turn when the tick moved by 2 ms or
-    // more and, once the count reaches the period, runs a step and returns its packed colour.
+    // One loop turn of the sync thread at tick now: counts the turn when the tick moved forward
+    // by 2 ms or more and, once the count reaches the period, runs a step and returns its packed
+    // colour. A tick that went backwards counts nothing and becomes the new mark.
     std::optional<std::uint32_t> Tick(std::uint32_t now);
 
     // One step of the effect at tick now.
     std::uint32_t Step(std::uint32_t now);
 
 private:
+    std::uint8_t PeriodLocked() const;
+    std::uint32_t StepLocked(std::uint32_t now);
+
+    mutable std::mutex m_mutex;  // everything below
     SyncEffect m_effect = SyncEffect::kBreathing;
     LightSetting m_setting;
     std::uint8_t m_breathStep = 0;

@@ -1,0 +1,231 @@
+#include "devices/pad/PadDriver.h"
+
+#include "device/HidReportData.h"
+#include "platform/Trace.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace quaro {
+
+namespace {
+
+constexpr uint16_t kSettingsChangedEvent = 0x0401;
+// The reader waits this long for a report before it looks at the stop event and the re-read.
+constexpr uint32_t kReaderPollMs = 50;
+
+bool IsDeviceAnswer(int32_t result) {
+    return result == kResultRejected || result == kResultSecondError;
+}
+
+// Runs body between Begin and End. A failure stops the flow at once, so a silent device costs
+// one reply time-out; a device that refused the body still gets its End, as it is listening.
+template <typename Body>
+int32_t Bracketed(CommandChannel& channel, Body body) {
+    const int32_t begun = channel.Begin();
+    if (begun != kResultSuccess) {
+        return begun;
+    }
+    const int32_t result = body();
+    if (result == kResultSuccess) {
+        return channel.End();
+    }
+    if (IsDeviceAnswer(result)) {
+        channel.End();
+    }
+    return result;
+}
+
+}  // namespace
+
+PadDriver::PadDriver(std::shared_ptr<HidBackend> backend, PadDriverSink* sink, Clock clock,
+                     MillisecondClock lightClock)
+    : DeviceDriver(std::move(backend), sink, std::move(clock)),
+      m_sink(sink),
+      m_light(Primary(), std::move(lightClock)) {}
+
+PadDriver::~PadDriver() {
+    m_light.Stop();
+    Stop();
+    DetachSecondary();
+    Disconnect();
+}
+
+uint32_t PadDriver::RequestStart() {
+    return RunFlow(&PadDriver::StartFlow);
+}
+
+int32_t PadDriver::StartFlow(DeviceDriver& driver) {
+    return Bracketed(driver.Primary(), [&driver] { return driver.ReadInfoRecord(); });
+}
+
+uint32_t PadDriver::RequestRead() {
+    return QueueRead(PadReadCause::kRequested);
+}
+
+uint32_t PadDriver::QueueRead(PadReadCause cause) {
+    return RunFlow([this, cause](DeviceDriver&) { return ReadFlow(cause); });
+}
+
+int32_t PadDriver::ReadFlow(PadReadCause cause) {
+    // The user (or the device) has spoken for this pad: the light sync no longer drives it.
+    Primary().SetLightSync(false);
+    PadRecordRead read;
+    read.flowId = CurrentFlowId();
+    read.cause = cause;
+    {
+        std::lock_guard lock(m_recordMutex);
+        read.previous = m_record;
+    }
+    std::array<uint8_t, 1> number{};
+    std::array<uint8_t, kPadSettingsReadSize> bytes{};
+    read.result = Primary().ReadMemory(number, 0);
+    if (read.result == kResultSuccess) {
+        const auto address = static_cast<uint16_t>(number[0] * kPadSettingsReadStride);
+        read.result = Primary().ReadMemory(bytes, address);
+    }
+    {
+        std::lock_guard lock(m_recordMutex);
+        // Only a whole read replaces the record: a pad unplugged between the two reads must not
+        // leave zeros where the user's light setting was.
+        if (read.result == kResultSuccess) {
+            m_previous = m_record;
+            m_record.TakeFromDevice(bytes);
+        }
+        read.record = m_record;
+    }
+    if (read.result == kResultSuccess) {
+        PlayRecord(read.record);
+    } else {
+        TraceFormat("pad light record not read (%d); the kept record stays", read.result);
+    }
+    if (m_sink != nullptr) {
+        m_sink->OnPadRecordRead(read);
+    }
+    return read.result;
+}
+
+uint32_t PadDriver::RequestWrite(std::uint8_t recordNumber) {
+    const PadSettingsBytes bytes = Record().ComposeForDevice();
+    const auto address = static_cast<uint16_t>(recordNumber * kPadSettingsWriteStride);
+    return RunFlow([this, bytes, address](DeviceDriver&) { return WriteFlow(bytes, address); });
+}
+
+int32_t PadDriver::WriteFlow(const PadSettingsBytes& bytes, uint16_t address) {
+    return Bracketed(Primary(), [&] { return Primary().WriteMemory(bytes, address); });
+}
+
+PadSettingsRecord PadDriver::Record() const {
+    std::lock_guard lock(m_recordMutex);
+    return m_record;
+}
+
+PadSettingsRecord PadDriver::PreviousRecord() const {
+    std::lock_guard lock(m_recordMutex);
+    return m_previous;
+}
+
+void PadDriver::ApplyLight(const LightSetting& light) {
+    PadSettingsRecord record;
+    {
+        std::lock_guard lock(m_recordMutex);
+        m_profileLight = light;
+        m_record.ApplyLight(light);
+        record = m_record;
+    }
+    PlayRecord(record);
+}
+
+void PadDriver::PlayRecord(const PadSettingsRecord& record) {
+    LightSetting setting;
+    {
+        std::lock_guard lock(m_recordMutex);
+        setting = m_profileLight;
+    }
+    const PadSettingsBytes& bytes = record.Bytes();
+    setting.effect = bytes[1];
+    setting.brightness = bytes[2];
+    setting.speed = bytes[3];
+    setting.multiColor = bytes[5];
+    setting.red = bytes[6];
+    setting.green = bytes[7];
+    setting.blue = bytes[8];
+    m_light.SetSetting(setting);
+}
+
+bool PadDriver::SubmitLightFrame() {
+    std::array<uint8_t, kPadFrameSize> frame{};
+    const std::size_t length = m_light.ComposeFrame(frame);
+    return SubmitFrame(std::span<const uint8_t>(frame.data(), length));
+}
+
+bool PadDriver::IsRereadPending() const {
+    std::lock_guard lock(m_rereadMutex);
+    return m_rereadDue;
+}
+
+void PadDriver::StartEventReader() {
+    m_readerStop.Reset();
+    m_reader = std::thread([this] { ReadEvents(); });
+}
+
+void PadDriver::StopEventReader() {
+    m_readerStop.Signal();
+    if (m_reader.joinable()) {
+        m_reader.join();
+    }
+    std::lock_guard lock(m_rereadMutex);
+    m_rereadDue = false;
+}
+
+void PadDriver::ReadEvents() {
+    using SteadyClock = std::chrono::steady_clock;
+    HidDevice& device = Secondary().Device();
+    std::array<uint8_t, 64> report{};
+    while (!m_readerStop.IsSignalled()) {
+        uint32_t waitMs = kReaderPollMs;
+        {
+            std::lock_guard lock(m_rereadMutex);
+            if (m_rereadDue) {
+                const auto left =
+                    std::chrono::ceil<std::chrono::milliseconds>(m_rereadAt - SteadyClock::now());
+                if (left.count() <= 0) {
+                    m_rereadDue = false;
+                    waitMs = 0;
+                } else {
+                    waitMs = std::min<uint32_t>(waitMs, static_cast<uint32_t>(left.count()));
+                }
+            }
+        }
+        if (waitMs == 0) {
+            QueueRead(PadReadCause::kSettingsChanged);
+            continue;
+        }
+        const auto started = SteadyClock::now();
+        uint32_t got = 0;
+        if (!device.ReadReport(report, waitMs, got) || got == 0) {
+            // A vanished interface fails at once: wait out the poll time instead of spinning.
+            if (SteadyClock::now() - started < std::chrono::milliseconds(waitMs) / 2) {
+                m_readerStop.Wait(waitMs);
+            }
+            continue;
+        }
+        if (!device.UnpackReport(HidReportType::kInput, std::span(report.data(), got))) {
+            continue;
+        }
+        const std::vector<HidData>& data = device.Data(HidReportType::kInput);
+        const auto button = std::find_if(data.begin(), data.end(), [](const HidData& d) {
+            return d.isButton && d.isSet && !d.usages.empty();
+        });
+        if (button == data.end() || button->usages[0] != kSettingsChangedEvent) {
+            continue;
+        }
+        std::lock_guard lock(m_rereadMutex);
+        m_rereadDue = true;
+        m_rereadAt = SteadyClock::now() + kRereadDelay;
+    }
+    Trace("MS设备同步线程设定退出");
+}
+
+}  // namespace quaro
