@@ -280,6 +280,12 @@ void CKestrovaUSBDevice::SetLightColour(int index, uint32_t entry) {
         static_cast<uint8_t>(entry >> 16), static_cast<uint8_t>(entry >> 24)};
 }
 
+void CKestrovaUSBDevice::SetLightColours(std::span<const LedColor> colours) {
+    std::lock_guard lock(m_lightLock);
+    const std::size_t count = std::min(colours.size(), m_lightColours.size());
+    std::copy_n(colours.begin(), count, m_lightColours.begin());
+}
+
 uint32_t CKestrovaUSBDevice::GetLightColour(int index) const {
     std::lock_guard lock(m_lightLock);
     if (index < 0 || index >= m_lightCount) {

@@ -26,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,10 @@ public:
     void CreateDriver(const DriverFactory& factory);
     // The plain driver of the kinds without transmission of their own.
     void CreateDriver(std::shared_ptr<HidBackend> backend);
+    // Page creation's choice: the kind's own driver over the backend (the plain one by default).
+    virtual void MakeDriver(std::shared_ptr<HidBackend> backend) {
+        CreateDriver(std::move(backend));
+    }
     DeviceDriver* Driver() const { return m_driver.get(); }
 
     // --- the device (arrival and removal, UI thread; nothing here waits for a reply) ---
@@ -153,6 +158,7 @@ public:
     void SetPageLayout(const QString& layout) { m_pageLayout = layout; }
     QString GetPageLayout() const { return m_pageLayout; }
     void SetOwnerWindow(HWND owner) { m_owner = std::move(owner); }
+    const HWND& GetOwnerWindow() const { return m_owner; }
     void SetConfigFileStem(const QString& stem) { m_configStem = stem; }
     QString GetConfigFileStem() const { return m_configStem; }
     void SetKindName(const QString& name) { m_kindName = name; }
@@ -233,10 +239,15 @@ protected:
     std::vector<CControlUI*> m_auxiliaryLists[3];
     std::vector<KeyAssignmentEntry> m_keyList;
 
-private:
-    // Worker thread: only posts to the UI thread.
+    // Worker thread: only posts to the UI thread. A kind whose driver reports to a sink of its
+    // own forwards the common news here.
     void OnFlowDone(uint32_t flowId, int32_t result) override;
     void OnStatusRead(const StatusBytes& status) override;
+
+    // The light colours at once, under one hold of the light lock.
+    void SetLightColours(std::span<const LedColor> colours);
+
+private:
     CTabLayoutUI* FindTabLayout(QPointer<CTabLayoutUI>& cache, const QString& name);
     void SetUpProfileBar();
     // The settings write of the profile flows: record 0, value 0, flag 1 and the screen size.

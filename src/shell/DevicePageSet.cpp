@@ -158,7 +158,7 @@ void DevicePageSet::CreatePage(int slot, const DeviceInterfaceEntry& entry) {
     }
     page->SetResources(*m_host.resources);
     if (m_host.backend) {
-        page->CreateDriver(m_host.backend);
+        page->MakeDriver(m_host.backend);
     }
     page->InitPage();
 
