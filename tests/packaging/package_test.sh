@@ -20,7 +20,10 @@ echo "Depends: $depends"
 for library in libjsoncpp libudev libcurl libqt6widgets6 qt6-qpa-plugins libqt6svg6; do
   grep -q "$library" <<<"$depends" || fail "the package does not depend on $library"
 done
-dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -qx './postinst' || fail "no postinst"
+control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t)
+grep -qx './postinst' <<<"$control" || fail "no postinst"
+[[ $(dpkg-deb -I "$deb" conffiles) == /etc/xdg/autostart/org.quaro.Quaro.desktop ]] ||
+  fail "the autostart entry is not a configuration file"
 
 for file in usr/lib/quaro/skin/res.xml usr/lib/quaro/DefaultData/keyboard.Json \
   usr/lib/udev/rules.d/70-quaro.rules usr/share/applications/org.quaro.Quaro.desktop \
