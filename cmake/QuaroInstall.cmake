@@ -68,8 +68,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "settings tool for gaming keyboards, mice, mouse pads and headsets")
 set(CPACK_PACKAGE_DESCRIPTION
     "quaro configures the lights, keys, macros, pointer and sound of USB gaming devices on the \
-Linux desktop and keeps them as named profiles. quaroctl does the same from the command line, \
-and a udev rule lets the user at the seat reach the devices without root.")
+Linux desktop and keeps them as named profiles. quaroctl lists the devices, reads what they hold \
+and selects profiles from the command line, and a udev rule lets the user at the seat reach the \
+devices without root.")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "quaro")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -17,7 +17,7 @@ dpkg-deb -x "$deb" "$root"
 version=$(dpkg-deb -f "$deb" Version)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for library in libjsoncpp libudev libcurl libqt6widgets6 qt6-qpa-plugins libqt6svg6; do
+for library in libjsoncpp libudev1 libqt6widgets6 qt6-qpa-plugins libqt6svg6; do
   grep -q "$library" <<<"$depends" || fail "the package does not depend on $library"
 done
 control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t)
