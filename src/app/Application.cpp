@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/CommandLine.h"
 #include "app/ControlRegistry.h"
 #include "app/ExitSignals.h"
 #include "app/Screenshot.h"
@@ -18,6 +19,9 @@
 #include <QApplication>
 #include <QLockFile>
 #include <QLoggingCategory>
+
+#include <cstdio>
+#include <cstdlib>
 
 Q_LOGGING_CATEGORY(lcQuaro, "quaro")
 
@@ -44,6 +48,15 @@ constexpr int kWakeTimeoutMs = 5000;
 }  // namespace
 
 int RunApplication(int& argc, char** argv) {
+    const AppCommandLine commandLine = ParseAppCommandLine(argc, argv);
+    if (!commandLine.error.empty()) {
+        std::fprintf(stderr, "quaro: %s\n%s", commandLine.error.c_str(), kAppUsage);
+        return 2;
+    }
+    if (commandLine.help || commandLine.version) {
+        std::fputs(commandLine.help ? kAppUsage : "quaro " QUARO_VERSION "\n", stdout);
+        return 0;
+    }
     RouteTraceToQtLog();
 
     const unsigned instanceMessage = RegisterWindowMessage(registered::kInstanceMessage);
@@ -60,6 +73,11 @@ int RunApplication(int& argc, char** argv) {
         MessageEndpoint::SendToRunning(socketPath, registered::kInstanceMessage, 0, 1,
                                        kWakeTimeoutMs, true);
         return 0;
+    }
+    if (const std::string reason = MissingDisplayReason(std::getenv, commandLine.platformGiven);
+        !reason.empty()) {
+        std::fprintf(stderr, "%s\n", reason.c_str());
+        return 1;
     }
     // From here a kill or the end of the session leaves through the normal exit.
     ExitSignals::Install();
@@ -102,7 +120,13 @@ int RunApplication(int& argc, char** argv) {
                    Qt::Window | Qt::FramelessWindowHint);
     window->resize(800, 572);
     window->CenterWindow();
-    window->show();
+    // With no tray yet the window stays hidden too: the tray watcher adds the icon once a panel
+    // offers one, and starting quaro again shows the window meanwhile.
+    if (!commandLine.tray || screenshot.IsRequested()) {
+        window->show();
+    } else {
+        Trace("started in the tray");
+    }
 
     endpoint.SetReceiver(
         [port = window->GetHWND()](const QString& name, WPARAM wParam, LPARAM lParam) {

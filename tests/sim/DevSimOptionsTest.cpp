@@ -44,6 +44,9 @@ TEST(DevSimOptionsTest, MistakesAreNamed) {
     const auto help = ParseDevSimOptions({"--help"}, error);
     ASSERT_TRUE(help.has_value());
     EXPECT_TRUE(help->help);
+    const auto version = ParseDevSimOptions({"--version"}, error);
+    ASSERT_TRUE(version.has_value());
+    EXPECT_TRUE(version->version);
 }
 
 }  // namespace

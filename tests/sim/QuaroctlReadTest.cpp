@@ -1,3 +1,4 @@
+#include "DeviceListing.h"
 #include "DeviceSession.h"
 #include "Quaroctl.h"
 #include "RecordReports.h"
@@ -10,6 +11,7 @@
 #include <json/reader.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <set>
 #include <sstream>
 
@@ -368,6 +370,37 @@ TEST_F(QuaroctlReadTest, ByPathAndUsageErrors) {
     EXPECT_EQ(Run({"read", "toaster", "settings"}).status, kExitUsage);
     EXPECT_EQ(Run({"read", "keyboard"}).status, kExitUsage);
     EXPECT_EQ(Commands().size(), 2u);  // only the read by path reached the device
+}
+
+TEST_F(QuaroctlReadTest, ListAndInfoSpeakJsonToo) {
+    Start(KeyboardModel());
+    const Json::Value list = RunJson({"list"});
+    ASSERT_EQ(list["interfaces"].size(), 2u);
+    std::set<int> roles;
+    for (const Json::Value& entry : list["interfaces"]) {
+        EXPECT_EQ(entry["kind"].asString(), "keyboard");
+        roles.insert(entry["role"].asInt());
+    }
+    EXPECT_EQ(roles, (std::set<int>{kRolePrimary, kRoleSecondary}));
+    EXPECT_TRUE(list["problems"].empty());
+
+    const Json::Value info = RunJson({"info", "keyboard"});
+    EXPECT_EQ(info["path"].asString(), m_device->PathOf(1, 4));
+    EXPECT_EQ(info["vendorId"].asString(), "0c45");
+    EXPECT_EQ(info["productId"].asString(), "7666");
+    EXPECT_EQ(info["firmwareVersion"].asString(), "1.05");
+    EXPECT_EQ(info["keyCount"].asInt(), 126);
+    EXPECT_EQ(info["macroCapacity"].asInt(), 4096);
+    EXPECT_FALSE(info.isMember("dpiStep"));  // only a mouse has DPI stages
+}
+
+TEST(QuaroctlOpenError, ARefusedNodeNamesTheDevicesUdevRule) {
+    const std::string text = OpenErrorText(EACCES, "/dev/hidraw3#vid_0d8c&pid_01da&mi_03");
+    EXPECT_NE(text.find("0d8c:01da"), std::string::npos) << text;
+    EXPECT_NE(text.find("70-quaro.rules"), std::string::npos) << text;
+    EXPECT_NE(OpenErrorText(EACCES).find("70-quaro.rules"), std::string::npos);
+    EXPECT_EQ(OpenErrorText(ENODEV, "/dev/hidraw3#vid_0d8c&pid_01da").find("udev"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -70,6 +70,20 @@ status=0
 "$ctl" --bus "$bus" read mousepad keys 2>/dev/null || status=$?
 [[ $status == 3 ]] || fail "the pad has no key image: exit 3, not $status"
 
+# Every command speaks JSON; the profile commands work on a private data home and start the
+# keyboard's list from the factory profile beside the executable.
+[[ $("$ctl" --bus "$bus" list --json | jq '.interfaces | length') == 5 ]] || fail "list --json"
+[[ $("$ctl" --bus "$bus" info keyboard --json | jq '.keyCount') == 126 ]] || fail "info --json"
+home=$(mktemp -d)
+[[ $(XDG_DATA_HOME="$home" "$ctl" profiles keyboard --json | jq -r '.selected') == profile1 ]] ||
+  fail "profiles --json"
+[[ $(XDG_DATA_HOME="$home" "$ctl" profiles keyboard select PROFILE1) == "keyboard: selected profile1" ]] ||
+  fail "profiles select"
+status=0
+XDG_DATA_HOME="$home" "$ctl" profiles keyboard select missing 2>/dev/null || status=$?
+rm -rf "$home"
+[[ $status == 4 ]] || fail "an unknown profile exits 4, not $status"
+
 # The simulator printed the begin packet it received and its reply, one line each.
 grep -q '^keyboard if1 <- 04 01 00 01 00' "$log" || fail "devsim packet log"
 grep -q '^keyboard if1 -> 04 01 00 01 00' "$log" || fail "devsim reply log"

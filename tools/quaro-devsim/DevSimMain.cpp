@@ -179,5 +179,9 @@ int main(int argc, char** argv) {
         std::fputs(quaro::kDevSimUsage, stdout);
         return 0;
     }
+    if (options->version) {
+        std::fputs("quaro-devsim " QUARO_VERSION "\n", stdout);
+        return 0;
+    }
     return quaro::Run(*options);
 }

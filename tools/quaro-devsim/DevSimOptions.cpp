@@ -19,6 +19,7 @@ const char* const kDevSimUsage =
     "                     status-fe, status-ff or unplug;\n"
     "                     DEVICE:KIND@N limits it to one device\n"
     "  --quiet            do not print the packets\n"
+    "  --version          print the version and exit\n"
     "  --help             show this text\n"
     "\n"
     "Every packet received and sent is printed in hex, one line per packet. Lines typed on\n"
@@ -102,6 +103,8 @@ std::optional<DevSimOptions> ParseDevSimOptions(const std::vector<std::string>& 
         const bool hasValue = i + 1 < args.size();
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--quiet" || arg == "-q") {
             options.quiet = true;
         } else if (arg == "--bus" && hasValue) {
@@ -130,7 +133,7 @@ std::optional<DevSimOptions> ParseDevSimOptions(const std::vector<std::string>& 
             return std::nullopt;
         }
     }
-    if (options.devices.empty() && !options.help) {
+    if (options.devices.empty() && !options.help && !options.version) {
         error = "name at least one device";
         return std::nullopt;
     }

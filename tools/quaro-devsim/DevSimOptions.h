@@ -21,6 +21,7 @@ struct DevSimOptions {
     uint32_t latencyMs = 0;
     bool quiet = false;
     bool help = false;
+    bool version = false;
     std::vector<std::string> devices;
     std::vector<DevSimFault> faults;
 };

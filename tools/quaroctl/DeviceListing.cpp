@@ -4,6 +4,7 @@
 #include "device/HidDevice.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace quaro {
@@ -61,12 +62,21 @@ std::optional<uint16_t> KindByName(std::string_view name) {
     return std::nullopt;
 }
 
-std::string OpenErrorText(int error) {
+std::string OpenErrorText(int error, std::string_view path) {
     switch (error) {
         case EACCES:
-        case EPERM:
-            return "permission denied (the hidraw node needs read and write access for this "
-                   "user, for example through a udev rule)";
+        case EPERM: {
+            if (path.empty()) {
+                return "permission denied (the hidraw node needs read and write access for "
+                       "this user: install the udev rules 70-quaro.rules)";
+            }
+            char ids[16];
+            std::snprintf(ids, sizeof ids, "%04x:%04x", PathVendorId(path), PathProductId(path));
+            return std::string("permission denied: the udev rule for ") + ids +
+                   " in 70-quaro.rules is not installed or not applied (install the rules into "
+                   "/etc/udev/rules.d/, run 'udevadm control --reload' and plug the device in "
+                   "again)";
+        }
         case EBUSY:
             return "device busy";
         case ENOENT:

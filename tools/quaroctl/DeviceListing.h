@@ -31,7 +31,8 @@ std::vector<ListedInterface> ListCataloguedInterfaces(const std::shared_ptr<HidB
 std::string_view KindName(uint16_t kind);
 std::optional<uint16_t> KindByName(std::string_view name);
 
-// One line saying why an interface could not be opened.
-std::string OpenErrorText(int error);
+// One line saying why an interface could not be opened; a refusal names the udev rule of the
+// device at path that is missing.
+std::string OpenErrorText(int error, std::string_view path = {});
 
 }  // namespace quaro

@@ -2,15 +2,18 @@
 
 #include "DeviceListing.h"
 #include "DeviceSession.h"
+#include "JsonOutput.h"
+#include "ProfilesCommand.h"
 #include "RecordReports.h"
 #include "device/Catalogue.h"
 #include "device/HidDevice.h"
 #include "device/HidrawBackend.h"
 #include "device/SimBusLayout.h"
 #include "device/SimHidBackend.h"
+#include "platform/Paths.h"
 #include "platform/Trace.h"
 
-#include <json/writer.h>
+#include <json/value.h>
 
 #include <cstdio>
 #include <optional>
@@ -34,16 +37,27 @@ constexpr const char* kUsage =
     "                     lights    the key light index table (keyboard)\n"
     "                     macros    the macro memory (keyboard, mouse; it cannot be read back)\n"
     "                     status    the power status record (all kinds)\n"
+    "  profiles KIND      list the profiles of a device kind; '*' marks the selected one\n"
+    "  profiles KIND select NAME\n"
+    "                     make profile NAME the selected one (letter case may differ)\n"
     "\n"
     "options:\n"
     "  --bus DIR          simulated HID bus folder (default $XDG_RUNTIME_DIR/quaro-hid-sim)\n"
-    "  --json             print what 'read' found as one JSON object\n"
+    "  --json             print the result as one JSON object (every command)\n"
     "  --trace            print the command packets exchanged\n"
+    "  --version          print the version and exit\n"
     "  --help             show this text\n"
     "\n"
-    "Devices are looked for on the kernel's hidraw nodes and on the simulated bus.\n"
-    "Exit status: 0 success, 1 device error, 2 usage error, 3 the device does not hold\n"
-    "what was asked for or cannot give it back.\n";
+    "Devices are looked for on the kernel's hidraw nodes and on the simulated bus. Profiles\n"
+    "are kept in $XDG_DATA_HOME/MV5521LUX gaming keyboard/<kind>/.\n"
+    "\n"
+    "exit status:\n"
+    "  0  success\n"
+    "  1  device error: no such device, no access to it, or a command failed\n"
+    "  2  usage error\n"
+    "  3  the device does not hold what was asked for, or cannot give it back\n"
+    "  4  no profile of that name\n"
+    "  5  the profile list cannot be read or written\n";
 
 enum class What { kSettings, kKeys, kLights, kMacros, kStatus };
 
@@ -111,18 +125,40 @@ int Fail(Context& context, const std::string& message, int status = kExitDeviceE
 
 void ReportProblems(Context& context, const std::vector<ListingProblem>& problems) {
     for (const ListingProblem& problem : problems) {
-        context.err << "quaroctl: " << problem.path << ": " << OpenErrorText(problem.error) << '\n';
+        context.err << "quaroctl: " << problem.path << ": "
+                    << OpenErrorText(problem.error, problem.path) << '\n';
     }
 }
 
-int List(Context& context) {
+int List(Context& context, bool json) {
     std::vector<ListingProblem> problems;
     const std::vector<ListedInterface> listed = ListCataloguedInterfaces(context.backend, problems);
-    for (const ListedInterface& item : listed) {
-        char line[64];
-        std::snprintf(line, sizeof line, "%-9s %3u  ",
-                      std::string(KindName(item.entry.kind)).c_str(), item.entry.role);
-        context.out << line << item.path << '\n';
+    if (json) {
+        Json::Value document(Json::objectValue);
+        Json::Value& interfaces = document["interfaces"] = Json::Value(Json::arrayValue);
+        for (const ListedInterface& item : listed) {
+            Json::Value entry(Json::objectValue);
+            entry["kind"] = std::string(KindName(item.entry.kind));
+            entry["role"] = item.entry.role;
+            entry["path"] = item.path;
+            interfaces.append(entry);
+        }
+        // A script learns of the nodes it may not open as a person does.
+        Json::Value& refused = document["problems"] = Json::Value(Json::arrayValue);
+        for (const ListingProblem& problem : problems) {
+            Json::Value entry(Json::objectValue);
+            entry["path"] = problem.path;
+            entry["error"] = OpenErrorText(problem.error, problem.path);
+            refused.append(entry);
+        }
+        WriteJson(document, context.out);
+    } else {
+        for (const ListedInterface& item : listed) {
+            char line[64];
+            std::snprintf(line, sizeof line, "%-9s %3u  ",
+                          std::string(KindName(item.entry.kind)).c_str(), item.entry.role);
+            context.out << line << item.path << '\n';
+        }
     }
     if (listed.empty() && problems.empty()) {
         context.err << "quaroctl: no supported device found\n";
@@ -147,7 +183,7 @@ int Resolve(Context& context, const std::string& target, Target& resolved) {
         DeviceInterfaceEntry entry = EntryFromPath(target);
         HidDevice device(context.backend);
         if (!device.Open(target, true, false, true, false)) {
-            return Fail(context, target + ": " + OpenErrorText(device.LastOpenError()));
+            return Fail(context, target + ": " + OpenErrorText(device.LastOpenError(), target));
         }
         entry.usagePage = device.Capabilities().usagePage;
         entry.usage = device.Capabilities().usage;
@@ -184,7 +220,19 @@ std::string Describe(const Target& target) {
     return std::string(KindName(target.kind)) + " " + target.path;
 }
 
-int Info(Context& context, const std::string& name) {
+std::string FirmwareText(uint16_t version) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%x.%02x", version >> 8, version & 0xFF);
+    return text;
+}
+
+std::string HexId(uint16_t id) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04x", id);
+    return text;
+}
+
+int Info(Context& context, const std::string& name, bool json) {
     Target target;
     if (const int status = Resolve(context, name, target); status != kExitSuccess) {
         return status;
@@ -199,14 +247,32 @@ int Info(Context& context, const std::string& name) {
         return Fail(context, target.path + ": " + session.Failure());
     }
     const DeviceInterfaceEntry entry = EntryFromPath(target.path);
+    if (json) {
+        Json::Value document(Json::objectValue);
+        document["kind"] = std::string(KindName(target.kind));
+        document["path"] = target.path;
+        document["vendorId"] = HexId(entry.vendorId);
+        document["productId"] = HexId(entry.productId);
+        document["interface"] = entry.interfaceNumber;
+        document["firmwareVersion"] = FirmwareText(info.firmwareVersion);
+        document["keyCount"] = info.keyCount;
+        document["macroCapacity"] = info.macroCapacity;
+        if (info.dpiStep != 0) {
+            document["dpiStep"] = info.dpiStep;
+            document["sliderMax"] = info.sliderMax;
+            document["maxDpi"] = info.sliderMax * info.dpiStep;
+            document["minDpi"] = info.minDpi;
+        }
+        WriteJson(document, context.out);
+        return kExitSuccess;
+    }
     char text[256];
     std::snprintf(text, sizeof text, "device:           %04x:%04x interface %u, ", entry.vendorId,
                   entry.productId, entry.interfaceNumber);
     context.out << text << target.path << '\n';
     std::snprintf(text, sizeof text,
-                  "firmware version: %x.%02x\nkey count:        %u\nmacro capacity:   %u bytes\n",
-                  info.firmwareVersion >> 8, info.firmwareVersion & 0xFF, info.keyCount,
-                  info.macroCapacity);
+                  "firmware version: %s\nkey count:        %u\nmacro capacity:   %u bytes\n",
+                  FirmwareText(info.firmwareVersion).c_str(), info.keyCount, info.macroCapacity);
     context.out << text;
     if (info.dpiStep != 0) {
         std::snprintf(text, sizeof text,
@@ -298,9 +364,7 @@ int Read(Context& context, const std::string& name, const std::string& whatName,
         document["kind"] = std::string(KindName(target.kind));
         document["path"] = target.path;
         document[report->Name()] = report->ToJson();
-        Json::StreamWriterBuilder builder;
-        builder["indentation"] = "  ";
-        context.out << Json::writeString(builder, document) << '\n';
+        WriteJson(document, context.out);
     } else {
         context.out << Describe(target) << ": " << report->Name() << '\n' << report->ToText();
     }
@@ -338,6 +402,10 @@ int RunQuaroctl(const std::vector<std::string>& args, std::ostream& out, std::os
             out << kUsage;
             return kExitSuccess;
         }
+        if (arg == "--version") {
+            out << "quaroctl " << QUARO_VERSION << '\n';
+            return kExitSuccess;
+        }
         if (arg == "--trace") {
             trace = true;
         } else if (arg == "--json") {
@@ -353,12 +421,17 @@ int RunQuaroctl(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     // The channel's packet lines are diagnostics; shown only when asked for.
     TraceSinkScope traceScope(trace ? StandardErrorTraceSink() : TraceSink{});
+    if (!words.empty() && words[0] == "profiles") {
+        const ProfileFolders folders{XdgRootsFromEnvironment().dataHome,
+                                     DefaultDataFolder(ExecutableDirectory())};
+        return RunProfiles({words.begin() + 1, words.end()}, json, folders, out, err);
+    }
     Context context{makeBackend(bus), out, err};
     if (words.size() == 1 && words[0] == "list") {
-        return List(context);
+        return List(context, json);
     }
     if (words.size() == 2 && words[0] == "info") {
-        return Info(context, words[1]);
+        return Info(context, words[1], json);
     }
     if (words.size() == 3 && words[0] == "read") {
         return Read(context, words[1], words[2], json);

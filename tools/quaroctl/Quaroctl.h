@@ -11,11 +11,13 @@
 
 namespace quaro {
 
-// Exit statuses.
+// Exit statuses. Scripts depend on them: a number, once given, keeps its meaning.
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitDeviceError = 1;  // absent, not permitted, or a command failed
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitNotHeld = 3;  // the device does not hold that, or cannot give it back
+inline constexpr int kExitNoSuchProfile = 4;
+inline constexpr int kExitStoreError = 5;  // a profile list that cannot be read or written
 
 // Builds the HID backend the commands look for devices on, given the simulated bus folder.
 using BackendFactory =
