@@ -51,9 +51,15 @@ bool IsHttpsUrl(std::string_view url) {
            EqualsIgnoringCase(url.substr(0, kScheme.size()), kScheme);
 }
 
+int CheckCancel(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+
 // What every transfer shares: time-outs, identity, and TLS that always checks the peer's
 // certificate chain and that it was issued for the host asked for.
-void ApplyCommon(CURL* curl, const HttpClientSettings& settings) {
+void ApplyCommon(CURL* curl, const HttpClientSettings& settings,
+                 const std::function<bool()>& cancelled) {
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &CheckCancel);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &cancelled);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
@@ -143,6 +149,11 @@ size_t TakeDownload(char* data, size_t size, size_t count, void* user) {
     return bytes;
 }
 
+int CheckCancel(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* cancelled = static_cast<const std::function<bool()>*>(user);
+    return *cancelled && (*cancelled)() ? 1 : 0;
+}
+
 size_t DiscardBody(char*, size_t size, size_t count, void*) {
     return size * count;
 }
@@ -174,7 +185,7 @@ int HttpClient::Request(std::string_view method, const std::string& url,
     bool sent = false;
     if (CurlHandle curl = NewHandle()) {
         CURL* handle = curl.get();
-        ApplyCommon(handle, m_settings);
+        ApplyCommon(handle, m_settings, m_cancelled);
         curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
         curl_easy_setopt(handle, CURLOPT_USERAGENT, m_settings.userAgent.c_str());
         curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
@@ -255,7 +266,7 @@ bool HttpClient::Download(const std::string& url, const std::filesystem::path& f
         return fail("no transfer");
     }
     CURL* handle = curl.get();
-    ApplyCommon(handle, m_settings);
+    ApplyCommon(handle, m_settings, m_cancelled);
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 5L);

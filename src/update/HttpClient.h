@@ -68,6 +68,9 @@ public:
     bool Download(const std::string& url, const std::filesystem::path& file,
                   const Progress& progress, bool requireTls = true);
 
+    // Asked while a transfer runs; true ends it as a failure (the owner is stopping).
+    void SetCancelCheck(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
+
     // The libcurl or system error of the last call (0 when it succeeded).
     uint32_t LastError() const { return m_lastError; }
 
@@ -79,6 +82,7 @@ public:
 private:
     HttpClientSettings m_settings;
     uint32_t m_lastError = 0;
+    std::function<bool()> m_cancelled;
 };
 
 }  // namespace quaro
