@@ -22,8 +22,16 @@ CUpdateInfoListItemUI::CUpdateInfoListItemUI(QWidget* parent) : CListContainerEl
 }
 
 void CUpdateInfoListItemUI::DoInit() {
-    m_option = dynamic_cast<COptionUI*>(Part("check_name_select"));
     ApplyColors();
+}
+
+COptionUI* CUpdateInfoListItemUI::Option() const {
+    // Found on first use: a row built on its own from the fragment is not initialised by a
+    // window's tree.
+    if (m_option == nullptr) {
+        m_option = dynamic_cast<COptionUI*>(Part("check_name_select"));
+    }
+    return m_option;
 }
 
 CControlUI* CUpdateInfoListItemUI::Part(const char* name) const {
@@ -84,10 +92,10 @@ void CUpdateInfoListItemUI::SetState(int state) {
 }
 
 void CUpdateInfoListItemUI::ApplyColors() {
-    if (m_option == nullptr) {
+    if (Option() == nullptr) {
         return;
     }
-    m_option->GetWidget()->setStyleSheet(
+    Option()->GetWidget()->setStyleSheet(
         QStringLiteral("QAbstractButton { color: %1; } QAbstractButton:checked { color: %2; } "
                        "QAbstractButton:disabled { color: %3; }")
             .arg(CssColor(m_colors.text), CssColor(m_colors.selected),
@@ -95,8 +103,8 @@ void CUpdateInfoListItemUI::ApplyColors() {
 }
 
 void CUpdateInfoListItemUI::SetName(const QString& name) {
-    if (m_option != nullptr) {
-        m_option->SetText(name);
+    if (Option() != nullptr) {
+        Option()->SetText(name);
     }
 }
 
@@ -120,23 +128,23 @@ void CUpdateInfoListItemUI::SetPercent(int percent) {
 }
 
 void CUpdateInfoListItemUI::SetTicked(bool ticked) {
-    if (m_option != nullptr && m_option->IsSelected() != ticked) {
-        m_option->Selected(ticked, false);
+    if (Option() != nullptr && Option()->IsSelected() != ticked) {
+        Option()->Selected(ticked, false);
     }
 }
 
 bool CUpdateInfoListItemUI::IsTicked() const {
-    return m_option != nullptr && m_option->IsSelected();
+    return Option() != nullptr && Option()->IsSelected();
 }
 
 void CUpdateInfoListItemUI::SetOptionEnabled(bool enabled) {
-    if (m_option != nullptr) {
-        m_option->SetEnabled(enabled);
+    if (Option() != nullptr) {
+        Option()->SetEnabled(enabled);
     }
 }
 
 bool CUpdateInfoListItemUI::IsOptionEnabled() const {
-    return m_option != nullptr && m_option->IsEnabled();
+    return Option() != nullptr && Option()->IsEnabled();
 }
 
 void CUpdateInfoListItemUI::paintEvent(QPaintEvent* event) {

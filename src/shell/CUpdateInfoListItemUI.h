@@ -43,7 +43,7 @@ public:
     bool IsTicked() const;
     void SetOptionEnabled(bool enabled);
     bool IsOptionEnabled() const;
-    COptionUI* Option() const { return m_option; }
+    COptionUI* Option() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -52,7 +52,7 @@ private:
     CControlUI* Part(const char* name) const;
     void ApplyColors();
 
-    COptionUI* m_option = nullptr;
+    mutable COptionUI* m_option = nullptr;
     int m_state = -1;
     OptionColors m_colors{0xFFFFFFFF, 0xFF666666, 0xFFFFFFFF};
 };
