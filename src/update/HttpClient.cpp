@@ -138,9 +138,9 @@ size_t TakeDownload(char* data, size_t size, size_t count, void* user) {
     }
     sink->done += static_cast<curl_off_t>(bytes);
     constexpr auto kPiece = static_cast<curl_off_t>(HttpClient::kDownloadPiece);
-    while (sink->reported + kPiece <= sink->done ||
-           (sink->done == sink->total && sink->reported < sink->done)) {
-        sink->reported = std::min(sink->reported + kPiece, sink->done);
+    // The last piece is reported only once the file is complete under its own name.
+    while (sink->reported + kPiece <= sink->done && sink->reported + kPiece < sink->total) {
+        sink->reported += kPiece;
         if (*sink->progress) {
             (*sink->progress)(static_cast<double>(sink->total),
                               static_cast<double>(sink->reported));
@@ -319,6 +319,9 @@ bool HttpClient::Download(const std::string& url, const std::filesystem::path& f
     if (std::rename(temporary.c_str(), file.c_str()) != 0) {
         m_lastError = static_cast<uint32_t>(errno);
         return fail("rename");
+    }
+    if (progress) {
+        progress(static_cast<double>(total), static_cast<double>(total));
     }
     return true;
 }

@@ -153,13 +153,19 @@ TEST(HttpClientTls, ResetKeepsTheTrustedAuthority) {
 struct DownloadRun {
     bool ok = false;
     std::vector<std::pair<double, double>> reports;
+    // Whether the file stood under its own name at each report.
+    std::vector<bool> fileThere;
 };
 
 DownloadRun RunDownload(HttpClient& client, const std::string& url,
                         const std::filesystem::path& file, bool requireTls = true) {
     DownloadRun run;
     run.ok = client.Download(
-        url, file, [&](double total, double done) { run.reports.emplace_back(total, done); },
+        url, file,
+        [&](double total, double done) {
+            run.reports.emplace_back(total, done);
+            run.fileThere.push_back(std::filesystem::exists(file));
+        },
         requireTls);
     return run;
 }
@@ -175,6 +181,8 @@ TEST(HttpClientDownload, ReportsEveryPieceAndWritesAPrivateFile) {
 
     ASSERT_TRUE(run.ok);
     EXPECT_THAT(run.reports, ElementsAre(Pair(2500, 1024), Pair(2500, 2048), Pair(2500, 2500)));
+    // Done is only told once the installer can be run.
+    EXPECT_THAT(run.fileThere, ElementsAre(false, false, true));
     EXPECT_EQ(test::ReadFileBytes(folder / "AP.exe"), payload);
     struct stat info {};
     ASSERT_EQ(::stat((folder / "AP.exe").c_str(), &info), 0);
