@@ -4,8 +4,10 @@
 #include "LoopbackHttpServer.h"
 #include "RegisteredControls.h"
 #include "TempDir.h"
+#include "shell/CMainWnd.h"
 #include "shell/CSetWnd.h"
 #include "shell/CUpdateInfoListItemUI.h"
+#include "shell/UpdateLink.h"
 #include "support/QtTestApp.h"
 #include "support/RecordingWindow.h"
 #include "ui/MainMessages.h"
@@ -17,6 +19,7 @@
 #include "ui/toolkit/CResourceManager.h"
 #include "ui/toolkit/CTabLayoutUI.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -343,6 +346,95 @@ TEST_F(SettingsWindow, ChoosingALanguageTellsTheMainWindow) {
 TEST_F(SettingsWindow, ScaleOutsideTheSetFallsBackTo96) {
     EXPECT_EQ(CSetWnd::AcceptedScale(144), 144);
     EXPECT_EQ(CSetWnd::AcceptedScale(100), 96);
+}
+
+// The main window's own update thread and the settings window it opens.
+class MainWindowUpdates : public ::testing::Test {
+protected:
+    MainWindowUpdates() {
+        test::RegisterApplicationControls();
+        m_resources.SetResourcePath(test::SourceSkinPath());
+        m_resources.LoadResource(QStringLiteral("res.xml"));
+        CMainWnd::Services services;
+        services.settingsFolder = m_dir / "settings";
+        std::filesystem::create_directories(services.settingsFolder);
+        services.defaultDataFolder = test::SourceDefaultDataFolder();
+        services.trayAvailable = false;
+        services.dataHome = m_dir / "data";
+        m_window = std::make_unique<CMainWnd>(m_resources, services);
+        m_window->Create(QStringLiteral("main"), Qt::Window | Qt::FramelessWindowHint);
+        m_window->show();
+        EXPECT_TRUE(test::WaitFor([&] { return m_window->IsInitialised(); }));
+    }
+    UpdateServerSettings Server(const std::string& baseUrl) const {
+        UpdateServerSettings server;
+        server.baseUrl = baseUrl + "/api/";
+        server.client.caFile = test::TestCertificateFolder() / "ca.pem";
+        return server;
+    }
+    QString Indicator() const {
+        return m_window->FindControl(QStringLiteral("setbtn"))->GetForeImage();
+    }
+
+    test::TempDir m_dir;
+    CResourceManager m_resources;
+    std::unique_ptr<CMainWnd> m_window;
+};
+
+TEST_F(MainWindowUpdates, NewerApplicationMarksTheSettingsButtonAndOpensTheWindow) {
+    LoopbackHttpServer server(
+        UpdateServer({}), LoopbackHttpServer::Tls{test::TestCertificateFolder() / "server.pem",
+                                                  test::TestCertificateFolder() / "server.key"});
+    int opened = 0;
+    m_window->SetSettingsWindowFactory([&](CMainWnd&) -> WindowImplBase* {
+        ++opened;
+        return nullptr;
+    });
+    StartUpdateCheck(*m_window, Server(server.BaseUrl()));
+    ASSERT_TRUE(test::WaitFor([&] { return opened == 1; }, 10000));
+    EXPECT_EQ(Indicator(), QLatin1String(kNewUpdateImage));
+    // Without devices only the application line is asked about.
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_NE(requests[0].body.find("app_key=QUARO_0_ALL_T41_QN4_QN3_1&version="),
+              std::string::npos);
+}
+
+TEST_F(MainWindowUpdates, NothingNewClearsTheMark) {
+    LoopbackHttpServer server(
+        UpdateServer({.newer = false}),
+        LoopbackHttpServer::Tls{test::TestCertificateFolder() / "server.pem",
+                                test::TestCertificateFolder() / "server.key"});
+    m_window->FindControl(QStringLiteral("setbtn"))->SetForeImage(QStringLiteral("old"));
+    StartUpdateCheck(*m_window, Server(server.BaseUrl()));
+    ASSERT_TRUE(test::WaitFor([&] { return Indicator().isEmpty(); }, 10000));
+    EXPECT_EQ(server.Requests().size(), 1u);
+}
+
+TEST_F(MainWindowUpdates, LanguageChosenInTheSettingsWindowSwitchesTheMainWindow) {
+    CSetWnd::Services services;
+    services.settingsFolder = m_dir / "settings";
+    services.defaultDataFolder = test::SourceDefaultDataFolder();
+    services.server =
+        Server("https://127.0.0.1:" + std::to_string(LoopbackHttpServer::ClosedPort()));
+    m_window->SetSettingsWindowFactory(MakeSettingsWindowFactory(m_resources, services));
+    CControlUI* title = m_window->FindControl(QStringLiteral("app_subtitle"));
+    ASSERT_NE(title, nullptr);
+    const QString before = title->GetShownText();
+    QString after;
+    QTimer::singleShot(200, m_window.get(), [&] {
+        auto* settings = dynamic_cast<CSetWnd*>(m_window->GetSettingsWindow());
+        ASSERT_NE(settings, nullptr);
+        auto* combo = settings->FindControlAs<CComboUI>(QStringLiteral("Language_combox_info"));
+        combo->SelectItem(1, false, true);  // English
+        after = title->GetShownText();
+        settings->FindControlAs<CButtonUI>(QStringLiteral("laterbtn"))->click();
+    });
+    m_window->OpenSettingsWindow(true);
+    EXPECT_EQ(m_window->GetLanguageIndex(), 1);
+    EXPECT_NE(after, before);
+    EXPECT_EQ(after, QStringLiteral("Keyboard · Mouse · Mouse pad · Headset"));
+    EXPECT_EQ(m_window->GetSettingsWindow(), nullptr);
 }
 
 }  // namespace
