@@ -1,11 +1,14 @@
 #include "update/UpdateProtocol.h"
 
+#include "platform/Trace.h"
+
 #include <json/reader.h>
 #include <json/value.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <exception>
 #include <memory>
 
 namespace quaro {
@@ -51,7 +54,14 @@ bool ParseJson(std::string_view text, Json::Value& root) {
     builder["stackLimit"] = 256;
     const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     std::string errors;
-    return reader->parse(text.data(), text.data() + text.size(), &root, &errors);
+    // The reader throws past its nesting limit; a reply from the network must not end the
+    // thread that asked.
+    try {
+        return reader->parse(text.data(), text.data() + text.size(), &root, &errors);
+    } catch (const std::exception& error) {
+        TraceFormat("update reply refused: %s", error.what());
+        return false;
+    }
 }
 
 }  // namespace

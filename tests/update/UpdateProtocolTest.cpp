@@ -91,6 +91,14 @@ TEST(UpdateReply, StatusRules) {
     }
 }
 
+TEST(UpdateReply, DeeplyNestedReplyIsRefusedNotThrown) {
+    const std::string reply =
+        R"({"name":)" + std::string(5000, '[') + "1" + std::string(5000, ']') + "}";
+    const UpdateResult result = ParseUpdateReply(reply, Entry(1, 0x0102));
+    EXPECT_FALSE(result.status.has_value());
+    EXPECT_TRUE(result.name.empty());
+}
+
 TEST(UpdateReply, MembersAreTakenAsText) {
     const UpdateResult result = ParseUpdateReply(
         R"({"name":"T41","path":"https://h/T41.exe","version_name":"T41 v3","version":"0300",
