@@ -236,7 +236,7 @@ void CSetWnd::CheckLines(StopEvent& stop, std::vector<UpdateEntry> entries) {
         if (stop.IsSignalled()) {
             return;
         }
-        UpdateResult result = checker.Check(entries[k]);
+        UpdateResult result = checker.Check(entries[k], [&stop] { return stop.IsSignalled(); });
         PostToUi([this, k, entry = entries[k], result = std::move(result)]() mutable {
             m_model.ApplyResult(k, entry, std::move(result));
             SyncRow(k);

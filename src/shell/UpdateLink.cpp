@@ -101,7 +101,10 @@ void StartUpdateCheck(CMainWnd& window, UpdateServerSettings server) {
                 }
                 const UpdateChecker checker(server.baseUrl, server.client);
                 const UpdatePassOutcome outcome = RunUpdatePass(
-                    *entries, [&checker](const UpdateEntry& entry) { return checker.Check(entry); },
+                    *entries,
+                    [&checker, &stop](const UpdateEntry& entry) {
+                        return checker.Check(entry, [&stop] { return stop.IsSignalled(); });
+                    },
                     [&stop] { return stop.IsSignalled(); });
                 if (outcome == UpdatePassOutcome::SomethingNew) {
                     QMetaObject::invokeMethod(

@@ -8,9 +8,10 @@ namespace quaro {
 UpdateChecker::UpdateChecker(std::string baseUrl, HttpClientSettings settings)
     : m_baseUrl(std::move(baseUrl)), m_settings(std::move(settings)) {}
 
-UpdateResult UpdateChecker::Check(const UpdateEntry& entry) const {
+UpdateResult UpdateChecker::Check(const UpdateEntry& entry, std::function<bool()> cancelled) const {
     HttpClient client(m_settings);
     client.ResetSettings();
+    client.SetCancelCheck(std::move(cancelled));
     std::vector<uint8_t> reply(kReplyBufferSize, 0);
     const std::vector<uint8_t> body = UpdateRequestBody(entry);
     const int received = client.Request("POST", CheckUrl(), body, reply, false);

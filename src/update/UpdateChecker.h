@@ -3,6 +3,7 @@
 #include "update/HttpClient.h"
 #include "update/UpdateProtocol.h"
 
+#include <functional>
 #include <string>
 
 namespace quaro {
@@ -15,7 +16,9 @@ public:
     // authorities among them).
     explicit UpdateChecker(std::string baseUrl, HttpClientSettings settings = {});
 
-    UpdateResult Check(const UpdateEntry& entry) const;
+    // cancelled is asked while the request runs; true ends it as if the server were not
+    // reachable, so an owner that stops never waits out the network's time-outs.
+    UpdateResult Check(const UpdateEntry& entry, std::function<bool()> cancelled = {}) const;
     std::string CheckUrl() const { return m_baseUrl + "updates"; }
     const HttpClientSettings& Settings() const { return m_settings; }
 

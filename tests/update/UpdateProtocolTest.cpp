@@ -5,7 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace quaro {
@@ -171,6 +173,18 @@ TEST(UpdateChecker, UnreachableServerEndsThePassAfterOneRequest) {
     EXPECT_EQ(outcome, UpdatePassOutcome::NothingNew);
     EXPECT_EQ(requests, 1);
     EXPECT_EQ(checker.Check(Entry(1, 1)).name, "NO_LINK_SERVER");
+}
+
+TEST(UpdateChecker, CancelledCheckEndsWithoutWaitingForTheServer) {
+    // A server that accepts the connection but never answers.
+    LoopbackHttpServer server([](const LoopbackHttpServer::Request&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return LoopbackHttpServer::Response{200, R"({"name":"late"})", {}, false};
+    });
+    const UpdateChecker checker(server.BaseUrl() + "/api/");
+    const UpdateResult result = checker.Check(Entry(1, 1), [] { return true; });
+    EXPECT_NE(result.name, "late");
+    EXPECT_FALSE(result.status.has_value());
 }
 
 TEST(UpdateChecker, EmptyReplyGivesAnEmptyName) {
