@@ -7,6 +7,7 @@
 #include "shell/CMainWnd.h"
 #include "shell/CSetWnd.h"
 #include "shell/CUpdateInfoListItemUI.h"
+#include "shell/MessageEndpoint.h"
 #include "shell/UpdateLink.h"
 #include "support/QtTestApp.h"
 #include "support/RecordingWindow.h"
@@ -19,6 +20,7 @@
 #include "ui/toolkit/CResourceManager.h"
 #include "ui/toolkit/CTabLayoutUI.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -38,6 +40,8 @@ constexpr size_t kInstallerSize = 2500;
 struct ServerPlan {
     bool newer = true;
     bool cutShort = false;
+    // The installers' bytes; filler when empty.
+    std::string installer;
 };
 
 // The update API and the installer files of one test server. Addresses in its replies point
@@ -63,7 +67,9 @@ LoopbackHttpServer::Handler UpdateServer(ServerPlan plan) {
                                 R"(","version_name":"V2.0","path":")" + base + "AP" + R"("})";
             }
         } else if (request.target.starts_with("/files/")) {
-            response.body = std::string(plan.cutShort ? 1500 : kInstallerSize, 'i');
+            response.body = plan.installer.empty()
+                                ? std::string(plan.cutShort ? 1500 : kInstallerSize, 'i')
+                                : plan.installer;
             if (plan.cutShort) {
                 response.announcedLength = kInstallerSize;
             }
@@ -94,8 +100,12 @@ protected:
         services.downloadFolder = UpdateDownloadFolder(m_dir / "cache");
         services.server.baseUrl = baseUrl + "/api/";
         services.server.client.caFile = test::TestCertificateFolder() / "ca.pem";
-        services.startInstaller = [this](const std::string& file, bool) {
+        services.startInstaller = [this](const std::string& file, bool shown) {
             m_installers.push_back(file);
+            m_rowsAtStart.push_back({State(0), State(1)});
+            if (m_runInstallers) {
+                return StartInstallerProcess(file, shown);
+            }
             return m_installerStarts;
         };
         services.showStartFailure = [this](CSetWnd&) { ++m_startFailures; };
@@ -119,7 +129,10 @@ protected:
         ASSERT_NE(button, nullptr) << name;
         button->click();
     }
-    int State(size_t row) { return m_window->Row(row)->GetState(); }
+    int State(size_t row) {
+        CUpdateInfoListItemUI* view = m_window->Row(row);
+        return view != nullptr ? view->GetState() : -1;
+    }
     QString Shown(const char* name) {
         return m_window->FindControl(QLatin1String(name))->GetShownText();
     }
@@ -136,6 +149,8 @@ protected:
     CSetWnd* m_window = nullptr;
     std::vector<std::string> m_installers;
     bool m_installerStarts = true;
+    bool m_runInstallers = false;
+    std::vector<std::pair<int, int>> m_rowsAtStart;
     int m_startFailures = 0;
 };
 
@@ -204,7 +219,7 @@ TEST_F(SettingsWindow, UnreachableServerShowsEveryLineUpToDate) {
 
 TEST_F(SettingsWindow, NothingNewerIsLatestWithTheCheckDateAndClearsTheIndicator) {
     LoopbackHttpServer server(
-        UpdateServer({.newer = false}),
+        UpdateServer({.newer = false, .cutShort = false, .installer = {}}),
         LoopbackHttpServer::Tls{test::TestCertificateFolder() / "server.pem",
                                 test::TestCertificateFolder() / "server.key"});
     Open(server.BaseUrl());
@@ -275,9 +290,40 @@ TEST_F(SettingsWindow, TickedRowsDownloadThenInstallOneAfterTheOther) {
     EXPECT_FALSE(m_window->isVisible());
 }
 
+TEST_F(SettingsWindow, InstallersReportThroughTheMessageEndpointOneAfterTheOther) {
+    const QString socket = QString::fromStdString((m_dir / "endpoint").string());
+    MessageEndpoint endpoint(socket);
+    ASSERT_EQ(endpoint.Listen(), MessageEndpoint::StartResult::Listening);
+    endpoint.SetReceiver([this](const QString& name, WPARAM w, LPARAM l) {
+        if (const unsigned message = FindWindowMessage(name)) {
+            m_window->PostMessage(message, w, l);
+        }
+    });
+    // Each installer takes a moment, then says it is done as a real one would.
+    const std::string installer =
+        "#!/bin/sh\nsleep 0.2\nexec '" +
+        (QCoreApplication::applicationDirPath() + QStringLiteral("/quaro-msg")).toStdString() +
+        "' --socket '" + socket.toStdString() + "' '" + registered::kUpdateProgress.toStdString() +
+        "' 1 0\n";
+    LoopbackHttpServer server(
+        UpdateServer({.newer = true, .cutShort = false, .installer = installer}),
+        LoopbackHttpServer::Tls{test::TestCertificateFolder() / "server.pem",
+                                test::TestCertificateFolder() / "server.key"});
+    m_runInstallers = true;
+    Open(server.BaseUrl());
+    ASSERT_TRUE(WaitForStatus(kStatusHaveUpdate));
+    Click("update_OK_btn");
+    ASSERT_TRUE(test::WaitFor([&] { return State(0) == kRowDone && State(1) == kRowDone; }, 15000));
+    ASSERT_EQ(m_rowsAtStart.size(), 2u);
+    EXPECT_NE(m_rowsAtStart[0].first, kRowDone);
+    // The second installer started only once the first had reported.
+    EXPECT_EQ(m_rowsAtStart[1], std::make_pair(int(kRowDone), int(kRowInstalling)));
+    EXPECT_EQ(m_window->Model().Status(), kStatusLatest);
+}
+
 TEST_F(SettingsWindow, BodyCutShortFailsTheRowAndTheWindowCanClose) {
     LoopbackHttpServer server(
-        UpdateServer({.newer = true, .cutShort = true}),
+        UpdateServer({.newer = true, .cutShort = true, .installer = {}}),
         LoopbackHttpServer::Tls{test::TestCertificateFolder() / "server.pem",
                                 test::TestCertificateFolder() / "server.key"});
     Open(server.BaseUrl());
@@ -402,7 +448,7 @@ TEST_F(MainWindowUpdates, NewerApplicationMarksTheSettingsButtonAndOpensTheWindo
 
 TEST_F(MainWindowUpdates, NothingNewClearsTheMark) {
     LoopbackHttpServer server(
-        UpdateServer({.newer = false}),
+        UpdateServer({.newer = false, .cutShort = false, .installer = {}}),
         LoopbackHttpServer::Tls{test::TestCertificateFolder() / "server.pem",
                                 test::TestCertificateFolder() / "server.key"});
     m_window->FindControl(QStringLiteral("setbtn"))->SetForeImage(QStringLiteral("old"));
