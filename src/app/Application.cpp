@@ -12,6 +12,8 @@
 #include "shell/CMainWnd.h"
 #include "shell/CTrayIcon.h"
 #include "shell/MessageEndpoint.h"
+#include "shell/UpdateLink.h"
+#include "ui/CMsgWnd.h"
 #include "ui/RegisteredMessages.h"
 #include "ui/toolkit/CControlFactory.h"
 #include "ui/toolkit/CResourceManager.h"
@@ -126,6 +128,23 @@ int RunApplication(int& argc, char** argv) {
         window->show();
     } else {
         Trace("started in the tray");
+    }
+
+    const UpdateServerSettings updateServer = LoadUpdateServerSettings(services.settingsFolder);
+    CSetWnd::Services settingsWindow;
+    settingsWindow.settingsFolder = services.settingsFolder;
+    settingsWindow.defaultDataFolder = services.defaultDataFolder;
+    settingsWindow.downloadFolder = UpdateDownloadFolder(CacheHomeFromEnvironment());
+    settingsWindow.server = updateServer;
+    settingsWindow.startInstaller = &StartInstallerProcess;
+    settingsWindow.showStartFailure = [&resources](CSetWnd& owner) {
+        CMsgWnd::ShowMessage(resources, &owner, QString(), QStringLiteral("Update failed!"),
+                             owner.GetDpi(), false, 0);
+    };
+    window->SetSettingsWindowFactory(MakeSettingsWindowFactory(resources, settingsWindow));
+    // Screenshots show the window as it starts, without asking the network.
+    if (!screenshot.IsRequested()) {
+        StartUpdateCheck(*window, updateServer);
     }
 
     endpoint.SetReceiver(

@@ -17,6 +17,7 @@
 #include "panels/devicetab/CMpDevicePowerUI.h"
 #include "panels/light/CLightControlUI.h"
 #include "panels/profile/CDeviceProfileUI.h"
+#include "shell/CUpdateInfoListItemUI.h"
 #include "ui/toolkit/CControlFactory.h"
 
 namespace quaro {
@@ -40,7 +41,7 @@ constexpr RegistryRow kRegistry[] = {
     {"CSelectPanelUI", &Make<CSelectPanelUI>},
     {"CDeviceKeyButtonUI", &Make<CDeviceKeyButtonUI>},
     {"CCloudShareListItemUI", &Make<CCloudShareListItemUI>},
-    {"CUpdateInfoListItemUI", nullptr},
+    {"CUpdateInfoListItemUI", &Make<CUpdateInfoListItemUI>},
     {"CDeviceOptionUI", &Make<CDeviceOptionUI>},
     {"CMpDevicePowerUI", &Make<CMpDevicePowerUI>},
     {"CComboEditContainerElementUI", &Make<CComboEditContainerElementUI>},

@@ -103,6 +103,9 @@ void ScheduleScreenshot(const ScreenshotRequest& request, CMainWnd& window,
                 }
             }
             QTimer::singleShot(400, &window, [request, &window] { SaveAndQuit(request, window); });
+        } else if (request.scene == u"settings") {
+            QTimer::singleShot(1500, &window, [request, &window] { SaveAndQuit(request, window); });
+            window.OpenSettingsWindow(true);
         } else if (request.scene == u"message") {
             QTimer::singleShot(400, &window, [request, &window] { SaveAndQuit(request, window); });
             CMsgWnd::ShowMessage(resources, &window, QString(),

@@ -9,7 +9,8 @@ class CResourceManager;
 
 // For headless runs and documentation: QUARO_SCREENSHOT=<file.png> makes the application save
 // a picture shortly after start-up and quit. QUARO_SCREENSHOT_SCENE picks what is shown:
-// "main" (default), "message" (a message box over the window) or "skin" (the skin picker open).
+// "main" (default), "message" (a message box over the window), "skin" (the skin picker open)
+// or "settings" (the settings and update window).
 // QUARO_SCREENSHOT_AREA=screen pictures the whole screen with the windows where they stand (to
 // check placement); the default is the main window alone.
 struct ScreenshotRequest {
