@@ -6,13 +6,18 @@
 #include "TempDir.h"
 #include "TraceCapture.h"
 #include "device/CatalogueTables.h"
+#include "device/CommandPacket.h"
 #include "device/SimHidBackend.h"
 #include "devices/light/LightSync.h"
+#include "devices/pad/PadSettingsRecord.h"
+#include "pages/CKestrovaMousePadDevice.h"
 #include "pages/CKestrovaUSBDevice.h"
 #include "panels/devicetab/CDeviceOptionUI.h"
 #include "panels/light/CLightControlUI.h"
+#include "profiles/CBasicProfiledata.h"
 #include "shell/CMainWnd.h"
 #include "sim/DeviceEmulator.h"
+#include "sim/DeviceFirmware.h"
 #include "sim/EmulatorModels.h"
 #include "support/QtTestApp.h"
 #include "ui/toolkit/CButtonUI.h"
@@ -20,6 +25,7 @@
 #include "ui/toolkit/CTabLayoutUI.h"
 
 #include <QCoreApplication>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,6 +34,8 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <mutex>
+#include <span>
 #include <thread>
 
 namespace quaro {
@@ -379,6 +387,89 @@ TEST_F(DevicesInWindow, LightRoutesChangeTheCurrentPageAndSameModeSynchronisesTh
     EXPECT_EQ(pad->GetLightSetting().multiColor, 0);
     EXPECT_FALSE(pad->IsLightSync());
     EXPECT_TRUE(keyboard->IsLightSync());
+}
+
+// The pad's page end to end: an effect chosen on its panel goes to the pad as its light record
+// (Begin, the 21 bytes at 0 with the mode in byte 1, End) and into the pad's profile.
+TEST_F(DevicesInWindow, EffectChosenOnThePadIsWrittenToThePadAndItsProfile) {
+    Make();
+    DeviceEmulator& emulator = Plug(MousePadModel());
+    // Shared with the emulator's threads, which may still report after the test body ends.
+    struct Capture {
+        std::mutex mutex;
+        std::vector<Packet> packets;
+    };
+    auto capture = std::make_shared<Capture>();
+    emulator.SetPacketObserver(
+        [capture](DeviceEmulator::Direction direction, uint16_t, std::span<const uint8_t> report) {
+            if (direction == DeviceEmulator::Direction::kReceived && report.size() == kPacketSize &&
+                report[kPacketCommand] != kCmdLightFrame) {
+                std::lock_guard lock(capture->mutex);
+                capture->packets.emplace_back();
+                std::copy(report.begin(), report.end(), capture->packets.back().begin());
+            }
+        });
+    const auto received = [capture] {
+        std::lock_guard lock(capture->mutex);
+        return capture->packets;
+    };
+    ASSERT_TRUE(WaitShown(kKindMousePad, true));
+    auto* pad = dynamic_cast<CKestrovaMousePadDevice*>(Page(kKindMousePad));
+    ASSERT_NE(pad, nullptr);
+    // The page starts half a second after the arrival and fills its effect list then.
+    ASSERT_TRUE(test::WaitFor([&] { return pad->GetLightPanel()->GetEffect() >= 0; }, kWaitMs));
+    // Let the start's own exchanges finish before looking at what the choice sends.
+    ASSERT_TRUE(test::WaitFor([&] { return !received().empty(); }, kWaitMs));
+    QTest::qWait(300);
+    const std::size_t before = received().size();
+    pad->GetLightPanel()->SelectEffect(2);
+    TNotifyUI msg;
+    msg.sType = notify::kItemSelect;
+    msg.pSender =
+        AsControl(pad->GetWidget()->findChild<QWidget*>(QStringLiteral("light_combo_modeSelect")));
+    m_window->Notify(msg);
+
+    ASSERT_TRUE(test::WaitFor([&] { return received().size() >= before + 3; }, kWaitMs));
+    const std::vector<Packet> all = received();
+    const std::vector<Packet> sent(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+    ASSERT_GE(sent.size(), 3u);
+    EXPECT_EQ(sent[0][kPacketCommand], kCmdBegin);
+    EXPECT_EQ(sent[1][kPacketCommand], kCmdWriteMemory);
+    EXPECT_EQ(sent[1][kPacketLength], kPadSettingsKeptSize);
+    EXPECT_EQ(sent[1][kPacketData + 1], 2);
+    EXPECT_EQ(sent[2][kPacketCommand], kCmdEnd);
+    CBasicProfiledata stored;
+    stored.SetDefaultProfilePath(pad->Profile().GetDefaultProfilePath());
+    stored.Load(pad->Profile().GetProfilePath());
+    EXPECT_EQ(stored.GetLightInfo().effect, 2);
+}
+
+// The pad changed its own light (its button): it says so, the page reads the record again and
+// the profile and the panel follow.
+TEST_F(DevicesInWindow, PadsOwnSettingsChangeReachesThePageAndItsProfile) {
+    Make();
+    DeviceEmulator& emulator = Plug(MousePadModel());
+    ASSERT_TRUE(WaitShown(kKindMousePad, true));
+    auto* pad = dynamic_cast<CKestrovaMousePadDevice*>(Page(kKindMousePad));
+    ASSERT_NE(pad, nullptr);
+    ASSERT_TRUE(test::WaitFor([&] { return pad->GetLightPanel()->GetEffect() >= 0; }, kWaitMs));
+    ASSERT_TRUE(test::WaitFor([&] { return pad->GetPadDriver()->IsSecondaryAttached(); }, kWaitMs));
+
+    FirmwareMemory memory = emulator.Firmware().Memory();
+    const std::size_t record = memory.settings[0] * kPadSettingsReadStride;
+    ASSERT_GT(memory.settings.size(), record + 8);
+    memory.settings[record + 1] = 7;
+    memory.settings[record + 6] = 0x12;
+    emulator.Firmware().SetMemory(memory);
+    ASSERT_TRUE(emulator.SendSettingsChanged());
+
+    ASSERT_TRUE(test::WaitFor([&] { return pad->GetLightSetting().effect == 7; }, kWaitMs));
+    EXPECT_EQ(pad->GetLightSetting().red, 0x12);
+    EXPECT_EQ(pad->GetLightPanel()->GetEffect(), 7);
+    CBasicProfiledata stored;
+    stored.SetDefaultProfilePath(pad->Profile().GetDefaultProfilePath());
+    stored.Load(pad->Profile().GetProfilePath());
+    EXPECT_EQ(stored.GetLightInfo().effect, 7);
 }
 
 TEST_F(DevicesInWindow, ExitWhileDiscoveryWaitsForTheWindowReturnsPromptly) {
