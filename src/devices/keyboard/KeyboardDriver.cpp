@@ -1,0 +1,444 @@
+#include "devices/keyboard/KeyboardDriver.h"
+
+#include "device/HidReportData.h"
+#include "devices/keyboard/KeyLightFrame.h"
+#include "devices/keyboard/MacroImage.h"
+#include "platform/Trace.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace quaro {
+
+namespace {
+
+constexpr uint16_t kSettingsChangedEvent = 0x0401;
+constexpr uint16_t kKeyPressBase = 0x0500;
+constexpr uint16_t kKeyReleaseBase = 0x0600;
+constexpr uint32_t kReaderPollMs = 50;
+constexpr int kPressed = 1;
+constexpr int kReleased = 2;
+
+bool IsDeviceAnswer(int32_t result) {
+    return result == kResultRejected || result == kResultSecondError;
+}
+
+// A flow that failed this way found the keyboard silent or gone: any further command would cost
+// another reply time-out for nothing.
+bool IsSilent(int32_t result) {
+    return result != kResultSuccess && !IsDeviceAnswer(result);
+}
+
+// Runs body between Begin and End. A silent keyboard stops the flow at once; one that answered
+// with a refusal, even of the Begin itself, is listening and still gets its End.
+template <typename Body>
+int32_t Bracketed(CommandChannel& channel, Body body) {
+    const int32_t begun = channel.Begin();
+    if (begun != kResultSuccess) {
+        if (IsDeviceAnswer(begun)) {
+            channel.End();
+        }
+        return begun;
+    }
+    const int32_t result = body();
+    if (result == kResultSuccess) {
+        return channel.End();
+    }
+    if (IsDeviceAnswer(result)) {
+        channel.End();
+    }
+    return result;
+}
+
+int KeyCountOf(const DeviceInfoBytes& info) {
+    return info[kInfoKeyCount];
+}
+
+// The image length of a key count, or 0 when the channel would refuse it (the 512-byte limit).
+uint16_t ImageLengthOf(int keyCount) {
+    const int length = keyCount * 3;
+    return length <= CommandChannel::kMaxImageLength ? static_cast<uint16_t>(length) : 0;
+}
+
+LightSetting WithRecord(LightSetting light, const KeyboardSettingsReadBack& record) {
+    light.effect = record.mode;
+    light.brightness = record.brightness;
+    light.speed = record.speed;
+    light.multiColor = record.multiColor;
+    light.red = record.red;
+    light.green = record.green;
+    light.blue = record.blue;
+    return light;
+}
+
+}  // namespace
+
+KeyboardDriver::KeyboardDriver(std::shared_ptr<HidBackend> backend, KeyboardDriverSink* sink,
+                               Clock clock, MillisecondClock lightClock, RandomSource random)
+    : DeviceDriver(std::move(backend), sink, std::move(clock)),
+      m_sink(sink),
+      m_light(Primary(), std::move(lightClock), std::move(random)) {}
+
+KeyboardDriver::~KeyboardDriver() {
+    m_light.Stop();
+    Stop();
+    DetachSecondary();
+    Disconnect();
+}
+
+uint32_t KeyboardDriver::RequestStart() {
+    return RunFlow([this](DeviceDriver&) { return StartFlow(); });
+}
+
+int32_t KeyboardDriver::StartFlow() {
+    CommandChannel& channel = Primary();
+    KeyboardStartRead read;
+    read.flowId = CurrentFlowId();
+    std::vector<uint8_t> image;
+    std::vector<uint8_t> table;
+    const auto body = [&](bool& refusedHere) -> int32_t {
+        int32_t result = ReadInfoRecord();
+        if (result != kResultSuccess) {
+            return result;
+        }
+        read.keyCount = KeyCountOf(InfoRecord());
+        const uint16_t length = ImageLengthOf(read.keyCount);
+        if (length == 0 || channel.SetImageLength(length) != kResultSuccess) {
+            TraceFormat("keyboard of %d keys: its image exceeds %u bytes and is not read",
+                        read.keyCount, static_cast<unsigned>(CommandChannel::kMaxImageLength));
+            refusedHere = true;
+            return kResultFailed;
+        }
+        image.assign(length, 0);
+        table.assign(static_cast<std::size_t>(read.keyCount), 0);
+        result = channel.ReadKeyImage(image);
+        if (result == kResultSuccess) {
+            result = channel.ReadKeyLightIndexTable(table);
+        }
+        return result;
+    };
+    bool refusedHere = false;
+    read.result = channel.Begin();
+    if (read.result == kResultSuccess) {
+        read.result = body(refusedHere);
+    }
+    // The keyboard still listens unless it fell silent: it gets its End, also after a refusal
+    // and after an image it was never asked for because it has too many keys.
+    if (refusedHere || !IsSilent(read.result)) {
+        const int32_t ended = channel.End();
+        if (read.result == kResultSuccess) {
+            read.result = ended;
+        }
+    }
+    const bool complete = read.result == kResultSuccess;
+    {
+        std::lock_guard lock(m_stateMutex);
+        // Only a whole read replaces the maps: a keyboard unplugged halfway must not leave the
+        // page with half an image to write back later.
+        if (complete) {
+            m_image = image;
+            m_maps = BuildKeyMaps(image, table, read.keyCount);
+        }
+        read.imageRead = complete;
+        read.maps = m_maps;
+    }
+    if (m_sink != nullptr) {
+        m_sink->OnKeyboardStartRead(read);
+    }
+    return read.result;
+}
+
+uint32_t KeyboardDriver::RequestReadSettings() {
+    return QueueRead(KeyboardReadCause::kRequested);
+}
+
+uint32_t KeyboardDriver::QueueRead(KeyboardReadCause cause) {
+    return RunFlow([this, cause](DeviceDriver&) { return ReadFlow(cause); });
+}
+
+int32_t KeyboardDriver::ReadFlow(KeyboardReadCause cause) {
+    // The keyboard has spoken for itself: the light sync no longer drives it.
+    Primary().SetLightSync(false);
+    KeyboardRecordRead read;
+    read.flowId = CurrentFlowId();
+    read.cause = cause;
+    std::array<uint8_t, 1> number{};
+    KeyboardSettingsBytes bytes{};
+    read.result = Primary().ReadMemory(number, 0);
+    if (read.result == kResultSuccess) {
+        const auto address = static_cast<uint16_t>(number[0] * kKeyboardSettingsRecordSize);
+        read.result = Primary().ReadMemory(bytes, address);
+    }
+    std::vector<CustomLightColor> customColors;
+    {
+        std::lock_guard lock(m_stateMutex);
+        read.previousLight = m_lightSetting;
+        // Only when both reads succeeded: a failed read must not put zeros into the profile.
+        if (read.result == kResultSuccess && KeyboardSettingsRecord::Parse(bytes, read.record)) {
+            m_record = read.record;
+            m_lightSetting = WithRecord(m_lightSetting, read.record);
+        } else if (read.result == kResultSuccess) {
+            read.result = kResultFailed;
+        }
+        read.light = m_lightSetting;
+        customColors = m_customColors;
+    }
+    if (read.Succeeded()) {
+        m_light.SetSetting(read.light, customColors);
+    } else {
+        TraceFormat("keyboard settings record not read (%d); the profile keeps its own",
+                    read.result);
+    }
+    if (m_sink != nullptr) {
+        m_sink->OnSettingsRecordRead(read);
+    }
+    return read.result;
+}
+
+uint32_t KeyboardDriver::RequestWriteSettingsRecord(const LightSetting& light,
+                                                    const SystemSettings& system,
+                                                    std::uint8_t recordNumber) {
+    const KeyboardSettingsBytes bytes =
+        KeyboardSettingsRecord::Compose(recordNumber, light, system);
+    const auto address = static_cast<uint16_t>(recordNumber * kKeyboardSettingsRecordSize);
+    return RunFlow(
+        [this, bytes, address](DeviceDriver&) { return WriteSettingsFlow(bytes, address); });
+}
+
+int32_t KeyboardDriver::WriteSettingsFlow(const KeyboardSettingsBytes& bytes, uint16_t address) {
+    return Bracketed(Primary(), [&] { return Primary().WriteMemory(bytes, address); });
+}
+
+uint32_t KeyboardDriver::RequestDownloadMacros(std::vector<MacroEvents> macros) {
+    return RunFlow([this, macros = std::move(macros)](DeviceDriver&) { return MacroFlow(macros); });
+}
+
+int32_t KeyboardDriver::MacroFlow(std::span<const MacroEvents> macros) {
+    KeyboardMacroDownload download;
+    download.flowId = CurrentFlowId();
+    download.result = ReadInfoRecord();
+    if (download.result == kResultSuccess) {
+        download.capacityBytes = InfoRecord()[kInfoMacroUnits] * kMacroUnitBytes;
+        MacroImageResult packed = MacroImage::Pack(macros, download.capacityBytes);
+        download.figure = packed.status;
+        if (packed.status > 0) {
+            TraceFormat("macros not sent: %zu bytes of macro memory, %d units over",
+                        download.capacityBytes, packed.status);
+        } else if (packed.status < 0) {
+            Trace("macros not sent: no memory for the block");
+        } else if (!packed.bytes.empty()) {
+            download.result =
+                Bracketed(Primary(), [&] { return Primary().WriteMacroImage(packed.bytes); });
+        }
+    }
+    if (m_sink != nullptr) {
+        m_sink->OnMacroDownload(download);
+    }
+    return download.result;
+}
+
+uint32_t KeyboardDriver::RequestWriteKeyAssignments(std::vector<KeyAssignmentEntry> keys,
+                                                    int imageIndex) {
+    return RunFlow([this, keys = std::move(keys), imageIndex](DeviceDriver&) {
+        return KeyImageFlow(keys, imageIndex);
+    });
+}
+
+int32_t KeyboardDriver::KeyImageFlow(std::span<const KeyAssignmentEntry> keys, int imageIndex,
+                                     bool* refusedHere) {
+    if (imageIndex != 0) {
+        // The keyboard holds one image; asking for another is our mistake, not the keyboard's.
+        if (refusedHere != nullptr) {
+            *refusedHere = true;
+        }
+        return kResultBadImageIndex;
+    }
+    const int32_t info = ReadInfoRecord();
+    if (info != kResultSuccess) {
+        return info;
+    }
+    const int keyCount = KeyCountOf(InfoRecord());
+    std::vector<uint8_t> image;
+    {
+        std::lock_guard lock(m_stateMutex);
+        // The image is composed over the one read at the start; without it (or with a keyboard
+        // that now reports another key count) the slots nobody maps would be written blind.
+        if (m_maps.keyCount == keyCount && !m_image.empty()) {
+            image = ComposeKeyImage(m_image, m_maps, keys);
+        }
+    }
+    const uint16_t length = ImageLengthOf(keyCount);
+    if (image.empty() || length == 0 || Primary().SetImageLength(length) != kResultSuccess) {
+        TraceFormat(
+            "key image not written: the keyboard reports %d keys and no image of that "
+            "size was read",
+            keyCount);
+        if (refusedHere != nullptr) {
+            *refusedHere = true;
+        }
+        return kResultFailed;
+    }
+    return Bracketed(Primary(), [&] { return Primary().WriteKeyImage(image, imageIndex); });
+}
+
+uint32_t KeyboardDriver::RequestApplyProfile(KeyboardProfileImage image,
+                                             KeyboardProfileWrite kind) {
+    return RunFlow(
+        [this, image = std::move(image), kind](DeviceDriver&) { return ProfileFlow(image, kind); });
+}
+
+int32_t KeyboardDriver::ProfileFlow(const KeyboardProfileImage& image, KeyboardProfileWrite kind) {
+    const KeyboardSettingsBytes record =
+        KeyboardSettingsRecord::Compose(0, image.light, image.system);
+    const auto settings = [&](bool&) { return WriteSettingsFlow(record, 0); };
+    const auto macros = [&](bool&) { return MacroFlow(image.macros); };
+    const auto keys = [&](bool& refusedHere) { return KeyImageFlow(image.keys, 0, &refusedHere); };
+    std::vector<std::function<int32_t(bool&)>> blocks;
+    if (kind == KeyboardProfileWrite::kSwitch) {
+        blocks = {settings, macros, keys};
+    } else {
+        blocks = {keys, settings};
+    }
+    int32_t first = kResultSuccess;
+    for (const auto& block : blocks) {
+        bool refusedHere = false;
+        const int32_t result = block(refusedHere);
+        if (result != kResultSuccess && first == kResultSuccess) {
+            first = result;
+        }
+        if (IsSilent(result) && !refusedHere) {
+            break;
+        }
+    }
+    return first;
+}
+
+KeyMaps KeyboardDriver::Maps() const {
+    std::lock_guard lock(m_stateMutex);
+    return m_maps;
+}
+
+int KeyboardDriver::KeyCount() const {
+    std::lock_guard lock(m_stateMutex);
+    return m_maps.keyCount;
+}
+
+std::optional<KeyboardSettingsReadBack> KeyboardDriver::LastRecord() const {
+    std::lock_guard lock(m_stateMutex);
+    return m_record;
+}
+
+void KeyboardDriver::ApplyLight(const LightSetting& light,
+                                std::span<const CustomLightColor> customColors) {
+    {
+        std::lock_guard lock(m_stateMutex);
+        m_lightSetting = light;
+        m_customColors.assign(customColors.begin(), customColors.end());
+    }
+    if (!m_light.SetSetting(light, customColors) && light.effect == 17) {
+        // Mode 17 shows the colours it started with: new colours need a fresh start.
+        m_light.RestartEffect(customColors);
+    }
+}
+
+bool KeyboardDriver::SubmitLightFrame() {
+    const KeyMaps maps = Maps();
+    std::array<uint8_t, kMaxKeySlots * 3> frame{};
+    const std::size_t length = m_light.ComposeFrame(maps, frame);
+    return SubmitFrame(std::span<const uint8_t>(frame.data(), length));
+}
+
+bool KeyboardDriver::IsRereadPending() const {
+    std::lock_guard lock(m_rereadMutex);
+    return m_rereadDue;
+}
+
+void KeyboardDriver::StartEventReader() {
+    m_readerStop.Reset();
+    m_reader = std::thread([this] { ReadEvents(); });
+}
+
+void KeyboardDriver::StopEventReader() {
+    m_readerStop.Signal();
+    if (m_reader.joinable()) {
+        m_reader.join();
+    }
+    std::lock_guard lock(m_rereadMutex);
+    m_rereadDue = false;
+}
+
+void KeyboardDriver::ReadEvents() {
+    using SteadyClock = std::chrono::steady_clock;
+    HidDevice& device = Secondary().Device();
+    std::array<uint8_t, 64> report{};
+    while (!m_readerStop.IsSignalled()) {
+        uint32_t waitMs = kReaderPollMs;
+        {
+            std::lock_guard lock(m_rereadMutex);
+            if (m_rereadDue) {
+                const auto left =
+                    std::chrono::ceil<std::chrono::milliseconds>(m_rereadAt - SteadyClock::now());
+                if (left.count() <= 0) {
+                    m_rereadDue = false;
+                    waitMs = 0;
+                } else {
+                    waitMs = std::min<uint32_t>(waitMs, static_cast<uint32_t>(left.count()));
+                }
+            }
+        }
+        if (waitMs == 0) {
+            QueueRead(KeyboardReadCause::kSettingsChanged);
+            continue;
+        }
+        const auto started = SteadyClock::now();
+        uint32_t got = 0;
+        if (!device.ReadReport(report, waitMs, got) || got == 0) {
+            // A vanished interface fails at once: wait out the poll time instead of spinning.
+            if (SteadyClock::now() - started < std::chrono::milliseconds(waitMs) / 2) {
+                m_readerStop.Wait(waitMs);
+            }
+            continue;
+        }
+        if (!device.UnpackReport(HidReportType::kInput, std::span(report.data(), got))) {
+            continue;
+        }
+        const std::vector<HidData>& data = device.Data(HidReportType::kInput);
+        const auto button = std::find_if(data.begin(), data.end(), [](const HidData& d) {
+            return d.isButton && d.isSet && !d.usages.empty();
+        });
+        if (button == data.end()) {
+            continue;
+        }
+        Trace("接收到自动添加设备的同步信息要求  TEST");
+        OnKeyEvent(button->usages[0]);
+    }
+    Trace("MS设备同步线程设定退出");
+}
+
+void KeyboardDriver::OnKeyEvent(uint16_t code) {
+    if (code == kSettingsChangedEvent) {
+        Trace("接收到自动添加设备的同步信息要求");
+        std::lock_guard lock(m_rereadMutex);
+        m_rereadDue = true;
+        m_rereadAt = std::chrono::steady_clock::now() + kRereadDelay;
+        return;
+    }
+    int event = 0;
+    int slot = 0;
+    if (code >= kKeyPressBase && code < kKeyPressBase + 0x100) {
+        event = kPressed;
+        slot = code - kKeyPressBase;
+    } else if (code >= kKeyReleaseBase && code < kKeyReleaseBase + 0x100) {
+        event = kReleased;
+        slot = code - kKeyReleaseBase;
+        Trace("11212");
+    } else {
+        return;
+    }
+    const int key = Maps().LogicalKeyAtSlot(slot);
+    if (key >= 0) {
+        m_light.React(key, event);
+    }
+}
+
+}  // namespace quaro

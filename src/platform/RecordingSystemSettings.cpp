@@ -1,0 +1,32 @@
+#include "platform/RecordingSystemSettings.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace quaro {
+
+SettingApplied RecordingSystemSettings::SetRepeatDelay(unsigned choice) {
+    return Record("repeat delay", choice, RepeatDelayMs(choice));
+}
+
+SettingApplied RecordingSystemSettings::SetRepeatSpeed(unsigned speed) {
+    return Record("repeat speed", speed, RepeatIntervalMs(speed));
+}
+
+SettingApplied RecordingSystemSettings::SetPointerSpeed(unsigned speed) {
+    return Record("pointer speed", speed, std::clamp(speed, 1u, 20u));
+}
+
+std::vector<RecordingSystemSettings::Request> RecordingSystemSettings::Requests() const {
+    std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+SettingApplied RecordingSystemSettings::Record(std::string setting, unsigned value,
+                                               unsigned applied) {
+    std::lock_guard lock(m_mutex);
+    m_requests.push_back({std::move(setting), value, applied});
+    return m_answer;
+}
+
+}  // namespace quaro

@@ -1,0 +1,139 @@
+#include "platform/RecordingSystemSettings.h"
+#include "platform/X11SystemSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace quaro {
+namespace {
+
+TEST(RepeatFormulas, DelayChoicesAreQuarterSecondsAndUnknownChoicesTheFirst) {
+    EXPECT_EQ(RepeatDelayMs(0), 250u);
+    EXPECT_EQ(RepeatDelayMs(1), 500u);
+    EXPECT_EQ(RepeatDelayMs(3), 1000u);
+    EXPECT_EQ(RepeatDelayMs(7), 250u);  // a stored 7 shows as the first choice
+}
+
+TEST(RepeatFormulas, SpeedsRunFromAboutTwoAndAHalfToThirtyRepeatsASecond) {
+    EXPECT_EQ(RepeatIntervalMs(0), 400u);
+    EXPECT_EQ(RepeatIntervalMs(31), 33u);
+    EXPECT_EQ(RepeatIntervalMs(200), 33u);
+    // Faster with every step.
+    for (unsigned speed = 1; speed <= kMaxRepeatSpeed; ++speed) {
+        EXPECT_LT(RepeatIntervalMs(speed), RepeatIntervalMs(speed - 1)) << speed;
+    }
+}
+
+TEST(RecordingSystemSettings, KeepsWhatWasAskedAndWhatASessionWouldGet) {
+    RecordingSystemSettings settings;
+    EXPECT_EQ(settings.SetRepeatDelay(2), SettingApplied::kApplied);
+    EXPECT_EQ(settings.SetRepeatSpeed(31), SettingApplied::kApplied);
+    EXPECT_EQ(settings.SetPointerSpeed(25), SettingApplied::kApplied);
+    const auto requests = settings.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].setting, "repeat delay");
+    EXPECT_EQ(requests[0].applied, 750u);
+    EXPECT_EQ(requests[1].value, 31u);
+    EXPECT_EQ(requests[1].applied, 33u);
+    EXPECT_EQ(requests[2].applied, 20u);
+
+    RecordingSystemSettings unable(SettingApplied::kNotApplied);
+    EXPECT_EQ(unable.SetRepeatDelay(0), SettingApplied::kNotApplied);
+    EXPECT_EQ(unable.Requests().size(), 1u);
+}
+
+// A private X server for the test: Xvfb picks a free display and tells its number.
+class VirtualDisplay {
+public:
+    VirtualDisplay() {
+        int fds[2];
+        if (pipe(fds) != 0) {
+            return;
+        }
+        const std::string fd = std::to_string(fds[1]);
+        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        const int spawned = posix_spawnp(&m_pid, "Xvfb", &actions, nullptr,
+                                         const_cast<char* const*>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        if (spawned != 0) {
+            m_pid = -1;
+            close(fds[0]);
+            return;
+        }
+        char buffer[16] = {};
+        FILE* in = fdopen(fds[0], "r");
+        if (in != nullptr && std::fgets(buffer, sizeof buffer, in) != nullptr) {
+            m_name = ":" + std::to_string(std::atoi(buffer));
+        }
+        if (in != nullptr) {
+            std::fclose(in);
+        }
+    }
+    ~VirtualDisplay() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    const std::string& Name() const { return m_name; }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_name;
+};
+
+TEST(X11SystemSettings, RepeatDelayAndSpeedReachTheServer) {
+    VirtualDisplay display;
+    if (display.Name().empty()) {
+        GTEST_SKIP() << "Xvfb not available";
+    }
+    X11SystemSettings settings(display.Name());
+    ASSERT_TRUE(settings.IsAvailable());
+    EXPECT_EQ(settings.SetRepeatDelay(2), SettingApplied::kApplied);
+    EXPECT_EQ(settings.SetRepeatSpeed(31), SettingApplied::kApplied);
+    unsigned delay = 0;
+    unsigned interval = 0;
+    // A connection of its own reads back what the server now has.
+    X11SystemSettings reader(display.Name());
+    ASSERT_TRUE(reader.ReadRepeat(delay, interval));
+    EXPECT_EQ(delay, 750u);
+    EXPECT_EQ(interval, 33u);
+    // Each setting leaves the other as it was.
+    EXPECT_EQ(settings.SetRepeatSpeed(0), SettingApplied::kApplied);
+    ASSERT_TRUE(reader.ReadRepeat(delay, interval));
+    EXPECT_EQ(delay, 750u);
+    EXPECT_EQ(interval, 400u);
+
+    EXPECT_EQ(settings.SetPointerSpeed(15), SettingApplied::kApplied);
+    int numerator = 0;
+    int denominator = 0;
+    ASSERT_TRUE(reader.ReadPointerAcceleration(numerator, denominator));
+    EXPECT_EQ(numerator * 10, 15 * denominator);
+}
+
+TEST(X11SystemSettings, WithoutADisplayNothingIsReportedAsDone) {
+    X11SystemSettings settings("/nonexistent-display:0");
+    EXPECT_FALSE(settings.IsAvailable());
+    EXPECT_EQ(settings.SetRepeatDelay(1), SettingApplied::kNotApplied);
+    EXPECT_EQ(settings.SetRepeatSpeed(10), SettingApplied::kNotApplied);
+    EXPECT_EQ(settings.SetPointerSpeed(10), SettingApplied::kNotApplied);
+    unsigned delay = 0;
+    unsigned interval = 0;
+    EXPECT_FALSE(settings.ReadRepeat(delay, interval));
+}
+
+}  // namespace
+}  // namespace quaro
