@@ -305,8 +305,8 @@ TEST_F(DevicesInWindow, ProfileBarClicksReachTheCurrentPagesListOnly) {
 // The sync thread colours every synchronised, connected page alike and leaves the others alone.
 TEST_F(DevicesInWindow, LightSyncColoursOnlyTheSynchronisedPages) {
     Make();
-    Plug(KeyboardModel());
-    Plug(MousePadModel());
+    DeviceEmulator& keyboardDevice = Plug(KeyboardModel());
+    DeviceEmulator& padDevice = Plug(MousePadModel());
     ASSERT_TRUE(WaitShown(kKindKeyboard, true));
     ASSERT_TRUE(WaitShown(kKindMousePad, true));
     CKestrovaUSBDevice* keyboard = Page(kKindKeyboard);
@@ -334,6 +334,21 @@ TEST_F(DevicesInWindow, LightSyncColoursOnlyTheSynchronisedPages) {
     EXPECT_TRUE(test::WaitFor(
         [&] { return keyboard->GetLightColour(keyboard->GetLightCount() - 1) == steady; },
         kWaitMs));
+    // And both devices show it: their last light frames start with the same colour.
+    const auto firstLed = [](DeviceEmulator& device) {
+        const std::vector<uint8_t> frame = device.Firmware().Memory().lightFrame;
+        return frame.size() >= 3 ? std::vector<uint8_t>(frame.begin(), frame.begin() + 3)
+                                 : std::vector<uint8_t>();
+    };
+    EXPECT_TRUE(test::WaitFor(
+        [&] {
+            const std::vector<uint8_t> padLed = firstLed(padDevice);
+            return padLed.size() == 3 && padLed[2] > padLed[1] && padLed[1] > padLed[0] &&
+                   padLed[0] > 0 && firstLed(keyboardDevice) == padLed;
+        },
+        kWaitMs))
+        << testing::PrintToString(firstLed(padDevice)) << " "
+        << testing::PrintToString(firstLed(keyboardDevice));
 }
 
 // The lighting routes of the current page: "deng_same_mode" takes every connected device into
