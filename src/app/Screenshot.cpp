@@ -101,6 +101,8 @@ void ScheduleScreenshot(const ScreenshotRequest& request, CMainWnd& window,
                 if (CDeviceOptionUI* tab = page->GetDeviceTab()) {
                     window.Devices().ShowTab(tab, true);
                 }
+                // As the tab's start timer would: the page loads its profile into its panels.
+                page->OnStart();
             }
             QTimer::singleShot(400, &window, [request, &window] { SaveAndQuit(request, window); });
         } else if (request.scene == u"settings") {
