@@ -10,10 +10,13 @@
 #include "ui/toolkit/CDialogBuilder.h"
 #include "ui/toolkit/CListUI.h"
 #include "ui/toolkit/COptionUI.h"
+#include "ui/toolkit/CProgressUI.h"
 #include "ui/toolkit/CResourceManager.h"
 #include "ui/toolkit/CTabLayoutUI.h"
 #include "update/UpdateChecker.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMetaObject>
 
 namespace quaro {
@@ -47,7 +50,13 @@ CSetWnd::CSetWnd(CResourceManager& resources, QWidget* owner, Services services)
     : WindowImplBase(resources, owner),
       m_services(std::move(services)),
       m_model(m_services.downloadFolder),
-      m_installerMessage(RegisterWindowMessage(registered::kUpdateProgress)) {}
+      m_installerMessage(RegisterWindowMessage(registered::kUpdateProgress)) {
+    // Application-wide, so keys reach the filter before whichever control inside has the focus,
+    // rows added later included.
+    if (QCoreApplication::instance() != nullptr) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+}
 
 CSetWnd::~CSetWnd() {
     StopThreads();
@@ -96,6 +105,7 @@ CControlUI* CSetWnd::CreateControl(const QString& className) {
 void CSetWnd::InitWindow() {
     m_list = FindControlAs<CListUI>(QStringLiteral("device_update_list_info"));
     m_combo = FindControlAs<CComboUI>(QStringLiteral("Language_combox_info"));
+    m_statusRing = FindControlAs<CProgressUI>(QStringLiteral("update_status_ring"));
     resize(kWindowSize);
 }
 
@@ -170,8 +180,14 @@ void CSetWnd::OnLanguageChosen() {
 void CSetWnd::SetStatus(int status) {
     m_model.SetStatus(status);
     const bool checking = status == kStatusChecking;
-    if (CControlUI* ring = FindControl(QStringLiteral("update_status_ring"))) {
-        ring->SetVisible(checking);
+    if (m_statusRing != nullptr) {
+        m_statusRing->SetVisible(checking);
+        // A ring that stands still while the server is asked looks like a hung window.
+        if (checking) {
+            SetTimer(kStatusRingTimer, kStatusRingStepMs);
+        } else {
+            KillTimer(kStatusRingTimer);
+        }
     }
     if (CControlUI* image = FindControl(QStringLiteral("update_status_image"))) {
         image->SetVisible(!checking);
@@ -180,6 +196,18 @@ void CSetWnd::SetStatus(int status) {
     if (status == kStatusLatest && m_mainWindow) {
         m_mainWindow->Post(mainmsg::kClearUpdateIndicator, 0, 0);
     }
+}
+
+void CSetWnd::StepStatusRing() {
+    if (m_statusRing == nullptr) {
+        return;
+    }
+    const int span = m_statusRing->GetMaxValue() - m_statusRing->GetMinValue();
+    if (span <= 0) {
+        return;
+    }
+    const int offset = m_statusRing->GetValue() - m_statusRing->GetMinValue();
+    m_statusRing->SetValue(m_statusRing->GetMinValue() + (offset + kStatusRingStep) % (span + 1));
 }
 
 void CSetWnd::ShowStatusText() {
@@ -402,6 +430,67 @@ void CSetWnd::StopThreads() {
     m_downloadThread.Stop();
 }
 
+bool CSetWnd::ResponseDefaultKeyEvent(WPARAM key) {
+    // Return stays with the control that has the focus; Escape is taken, so it neither
+    // dismisses the window nor cancels anything while a download or installation runs.
+    return key == kVkEscape;
+}
+
+LRESULT CSetWnd::MessageFilter(unsigned message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    (void)lParam;
+    handled = false;
+    if (message == kWmKeyDown && (wParam == kVkReturn || wParam == kVkEscape)) {
+        handled = ResponseDefaultKeyEvent(wParam);
+    }
+    return 0;
+}
+
+bool CSetWnd::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType() ||
+        static_cast<QWidget*>(watched)->window() != this) {
+        return false;
+    }
+    WPARAM key = 0;
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            key = kVkReturn;
+            break;
+        case Qt::Key_Escape:
+            key = kVkEscape;
+            break;
+        default:
+            return false;
+    }
+    bool handled = false;
+    MessageFilter(kWmKeyDown, key, 0, handled);
+    if (handled) {
+        event->accept();
+    }
+    return handled;
+}
+
+void CSetWnd::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    SetDpi(static_cast<int>(wParam & 0xFFFF));
+    // Sizes computed at the old scale are dropped: layouts ask their controls again and every
+    // control paints at the new one.
+    if (CControlUI* root = GetRoot()) {
+        for (QWidget* widget : root->GetWidget()->findChildren<QWidget*>()) {
+            widget->updateGeometry();
+        }
+        root->GetWidget()->updateGeometry();
+    }
+    if (lParam != 0) {
+        const QRect suggested = *reinterpret_cast<const QRect*>(lParam);
+        if (suggested.isValid()) {
+            setGeometry(suggested);
+        }
+    }
+    if (CControlUI* root = GetRoot()) {
+        root->GetWidget()->update();
+    }
+}
+
 LRESULT CSetWnd::HandleCustomMessage(unsigned message, WPARAM wParam, LPARAM lParam,
                                      bool& handled) {
     handled = false;
@@ -431,9 +520,14 @@ LRESULT CSetWnd::HandleCustomMessage(unsigned message, WPARAM wParam, LPARAM lPa
             }
             return 0;
         case msg::kWmDpiChanged:
-            SetDpi(static_cast<int>(wParam & 0xFFFF));
-            update();
+            OnDpiChanged(wParam, lParam);
             handled = true;
+            return 0;
+        case msg::kWmTimer:
+            if (wParam == kStatusRingTimer) {
+                StepStatusRing();
+                handled = true;
+            }
             return 0;
         case mainmsg::kApplyLanguage:
             if (m_model.Status() == kStatusLatest) {

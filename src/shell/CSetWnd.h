@@ -16,6 +16,7 @@ namespace quaro {
 
 class CComboUI;
 class CListUI;
+class CProgressUI;
 class CUpdateInfoListItemUI;
 
 // The settings and update window: the language chooser and one row per product line whose
@@ -26,6 +27,14 @@ class CUpdateInfoListItemUI;
 class CSetWnd : public WindowImplBase {
 public:
     static constexpr unsigned kDownloadFinished = 3092;
+    // Turns the status ring while the window asks the server.
+    static constexpr unsigned kStatusRingTimer = 1;
+    static constexpr int kStatusRingStepMs = 40;
+    static constexpr int kStatusRingStep = 5;
+    // Key-downs as the message filter sees them: the message and its virtual keys.
+    static constexpr unsigned kWmKeyDown = 0x0100;
+    static constexpr WPARAM kVkReturn = 13;
+    static constexpr WPARAM kVkEscape = 27;
 
     struct Services {
         std::filesystem::path settingsFolder;
@@ -65,6 +74,10 @@ protected:
     void InitWindow() override;
     LRESULT HandleCustomMessage(unsigned message, WPARAM wParam, LPARAM lParam,
                                 bool& handled) override;
+    // Sees this window's key-downs before the control with the focus does; handled keys go no
+    // further.
+    LRESULT MessageFilter(unsigned message, WPARAM wParam, LPARAM lParam, bool& handled);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void OnWindowInit();
@@ -72,6 +85,10 @@ private:
     void OnRowTicked(CControlUI* option);
     void OnLanguageChosen();
     void OnInstallerMessage(WPARAM wParam, LPARAM lParam);
+    // wParam: the new scale in its low 16 bits; lParam: the suggested rectangle (a QRect*).
+    void OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    static bool ResponseDefaultKeyEvent(WPARAM key);
+    void StepStatusRing();
     void FillLanguageCombo();
     void SetStatus(int status);
     void ShowStatusText();
@@ -92,6 +109,7 @@ private:
     UpdateListModel m_model;
     CListUI* m_list = nullptr;
     CComboUI* m_combo = nullptr;
+    CProgressUI* m_statusRing = nullptr;
     QString m_lastCheckText;
     unsigned m_installerMessage = 0;
     bool m_forceClose = false;

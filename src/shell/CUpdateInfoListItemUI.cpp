@@ -3,6 +3,7 @@
 #include "ui/toolkit/COptionUI.h"
 #include "ui/toolkit/WindowImplBase.h"
 
+#include <QContextMenuEvent>
 #include <QPainter>
 
 namespace quaro {
@@ -23,6 +24,51 @@ CUpdateInfoListItemUI::CUpdateInfoListItemUI(QWidget* parent) : CListContainerEl
 
 void CUpdateInfoListItemUI::DoInit() {
     ApplyColors();
+}
+
+bool CUpdateInfoListItemUI::SetAttribute(const QString& name, const QString& value) {
+    if (name == u"menu") {
+        SetContextMenuUsed(value.compare(u"true", Qt::CaseInsensitive) == 0);
+        return true;
+    }
+    return CListContainerElementUI::SetAttribute(name, value);
+}
+
+bool CUpdateInfoListItemUI::RaiseMenu() {
+    if (!m_contextMenu || !isEnabled()) {
+        return false;
+    }
+    SendNotify(notify::kMenu);
+    return true;
+}
+
+void CUpdateInfoListItemUI::contextMenuEvent(QContextMenuEvent* event) {
+    // The platform decides what opens a context menu (a right press or release, the menu key);
+    // right clicks on the row's enabled parts come up here as well.
+    event->setAccepted(RaiseMenu());
+}
+
+bool CUpdateInfoListItemUI::event(QEvent* event) {
+    if (event->type() == QEvent::ChildAdded) {
+        QObject* child = static_cast<QChildEvent*>(event)->child();
+        if (child->isWidgetType()) {
+            child->installEventFilter(this);
+        }
+    }
+    return CListContainerElementUI::event(event);
+}
+
+bool CUpdateInfoListItemUI::eventFilter(QObject* watched, QEvent* event) {
+    // A disabled part (the name option of a line with nothing to do) swallows right clicks
+    // instead of passing them up, yet they are still clicks on the row.
+    if (event->type() == QEvent::ContextMenu && watched->isWidgetType() &&
+        !static_cast<QWidget*>(watched)->isEnabled()) {
+        if (RaiseMenu()) {
+            event->accept();
+            return true;
+        }
+    }
+    return CListContainerElementUI::eventFilter(watched, event);
 }
 
 COptionUI* CUpdateInfoListItemUI::Option() const {

@@ -25,6 +25,10 @@ public:
     explicit CUpdateInfoListItemUI(QWidget* parent = nullptr);
     QString GetClass() const override { return QStringLiteral("UpdateInfoListItem"); }
     void DoInit() override;
+    // "menu": "true" makes a right click raise "menu".
+    bool SetAttribute(const QString& name, const QString& value) override;
+    bool IsContextMenuUsed() const { return m_contextMenu; }
+    void SetContextMenuUsed(bool used) { m_contextMenu = used; }
 
     int GetState() const { return m_state; }
     // Setting the state the row already has changes nothing.
@@ -47,13 +51,19 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     CControlUI* Part(const char* name) const;
     void ApplyColors();
+    // True when the right click was taken as the row's "menu".
+    bool RaiseMenu();
 
     mutable COptionUI* m_option = nullptr;
     int m_state = -1;
+    bool m_contextMenu = false;
     OptionColors m_colors{0xFFFFFFFF, 0xFF666666, 0xFFFFFFFF};
 };
 

@@ -17,13 +17,17 @@
 #include "ui/toolkit/CComboUI.h"
 #include "ui/toolkit/CDialogBuilder.h"
 #include "ui/toolkit/COptionUI.h"
+#include "ui/toolkit/CProgressUI.h"
 #include "ui/toolkit/CResourceManager.h"
 #include "ui/toolkit/CTabLayoutUI.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -79,6 +83,25 @@ LoopbackHttpServer::Handler UpdateServer(ServerPlan plan) {
         return response;
     };
 }
+
+// The keys that reach the object it watches.
+class KeySpy : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            m_keys.push_back(static_cast<QKeyEvent*>(event)->key());
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    std::vector<int> m_keys;
+};
+
+// The notifications of a window, in order.
+class NotifyRecorder : public INotifyUI {
+public:
+    void Notify(TNotifyUI& msg) override { m_seen.emplace_back(msg.sType, msg.pSender); }
+    std::vector<std::pair<QString, CControlUI*>> m_seen;
+};
 
 class SettingsWindow : public ::testing::Test {
 protected:
@@ -387,6 +410,116 @@ TEST_F(SettingsWindow, ChoosingALanguageTellsTheMainWindow) {
         sent = sent || (message.message == mainmsg::kApplyLanguage && message.wParam == 1);
     }
     EXPECT_TRUE(sent);
+}
+
+TEST_F(SettingsWindow, EscapeStopsAtTheWindowAndReturnReachesTheFocusedControl) {
+    Open("https://127.0.0.1:" + std::to_string(LoopbackHttpServer::ClosedPort()));
+    ASSERT_TRUE(WaitForStatus(kStatusNoServer));
+    QWidget* combo = m_window->FindControl(QStringLiteral("Language_combox_info"))->GetWidget();
+    KeySpy inside;
+    combo->installEventFilter(&inside);
+    KeySpy otherWindow;
+    m_main->GetRoot()->GetWidget()->installEventFilter(&otherWindow);
+    for (QWidget* target : {combo, m_main->GetRoot()->GetWidget()}) {
+        for (const int key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QCoreApplication::sendEvent(target, &press);
+        }
+    }
+    EXPECT_EQ(inside.m_keys, (std::vector<int>{Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}));
+    // Another window's keys are none of this window's business.
+    EXPECT_EQ(otherWindow.m_keys,
+              (std::vector<int>{Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}));
+    EXPECT_TRUE(m_window->isVisible());
+}
+
+TEST_F(SettingsWindow, RightClickOnARowRaisesMenuOnlyWhenTheRowUsesOne) {
+    Open("https://127.0.0.1:" + std::to_string(LoopbackHttpServer::ClosedPort()));
+    ASSERT_TRUE(WaitForStatus(kStatusNoServer));
+    CUpdateInfoListItemUI* row = m_window->Row(0);
+    ASSERT_NE(row, nullptr);
+    QObject owner;
+    NotifyRecorder recorder;
+    m_window->AddNotifier(&owner, &recorder);
+    auto menus = [&] {
+        int count = 0;
+        for (const auto& [type, sender] : recorder.m_seen) {
+            count += type == notify::kMenu && sender == row ? 1 : 0;
+        }
+        return count;
+    };
+    auto rightClick = [](QWidget* target) {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(4, 4),
+                                target->mapToGlobal(QPoint(4, 4)));
+        QCoreApplication::sendEvent(target, &click);
+    };
+    rightClick(row);
+    EXPECT_EQ(menus(), 0);
+    ASSERT_TRUE(row->SetAttribute(QStringLiteral("menu"), QStringLiteral("true")));
+    EXPECT_TRUE(row->IsContextMenuUsed());
+    rightClick(row);
+    EXPECT_EQ(menus(), 1);
+    // A right click on the row's name option is the row's too, whether the line can be ticked
+    // or not.
+    ASSERT_FALSE(row->IsOptionEnabled());
+    rightClick(row->Option()->GetWidget());
+    EXPECT_EQ(menus(), 2);
+    row->SetOptionEnabled(true);
+    rightClick(row->Option()->GetWidget());
+    EXPECT_EQ(menus(), 3);
+    ASSERT_TRUE(row->SetAttribute(QStringLiteral("menu"), QStringLiteral("false")));
+    rightClick(row);
+    rightClick(row->Option()->GetWidget());
+    EXPECT_EQ(menus(), 3);
+}
+
+TEST_F(SettingsWindow, DpiChangeTakesTheScaleAndTheSuggestedRectangle) {
+    Open("https://127.0.0.1:" + std::to_string(LoopbackHttpServer::ClosedPort()));
+    ASSERT_TRUE(WaitForStatus(kStatusNoServer));
+    const QRect suggested(40, 30, 1350, 750);
+    // The high word carries the vertical scale, which the window does not use.
+    m_window->SendMessage(msg::kWmDpiChanged, (WPARAM{0x90} << 16) | 144,
+                          reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(m_window->GetDpi(), 144);
+    EXPECT_EQ(m_window->geometry(), suggested);
+    // Without a rectangle the window stays where it is.
+    m_window->SendMessage(msg::kWmDpiChanged, 120, 0);
+    EXPECT_EQ(m_window->GetDpi(), 120);
+    EXPECT_EQ(m_window->geometry(), suggested);
+}
+
+TEST_F(SettingsWindow, StatusRingTurnsWhileTheServerIsAskedAndStopsAfter) {
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    const LoopbackHttpServer::Handler answer = UpdateServer({});
+    LoopbackHttpServer server(
+        [released, answer](const LoopbackHttpServer::Request& request) {
+            released.wait();
+            return answer(request);
+        },
+        LoopbackHttpServer::Tls{test::TestCertificateFolder() / "server.pem",
+                                test::TestCertificateFolder() / "server.key"});
+    Open(server.BaseUrl(), 0);
+    auto* ring = m_window->FindControlAs<CProgressUI>(QStringLiteral("update_status_ring"));
+    ASSERT_NE(ring, nullptr);
+    ASSERT_TRUE(test::WaitFor([&] { return m_window->Model().Status() == kStatusChecking; }));
+    EXPECT_TRUE(ring->IsVisible());
+    std::vector<int> seen{ring->GetValue()};
+    const bool turned = test::WaitFor([&] {
+        if (ring->GetValue() != seen.back()) {
+            seen.push_back(ring->GetValue());
+        }
+        return seen.size() >= 4;
+    });
+    release.set_value();
+    ASSERT_TRUE(turned);
+    for (const int value : seen) {
+        EXPECT_GE(value, ring->GetMinValue());
+        EXPECT_LE(value, ring->GetMaxValue());
+    }
+    ASSERT_TRUE(WaitForStatus(kStatusHaveUpdate));
+    EXPECT_FALSE(ring->IsVisible());
+    EXPECT_FALSE(m_window->HasTimer(CSetWnd::kStatusRingTimer));
 }
 
 TEST_F(SettingsWindow, ScaleOutsideTheSetFallsBackTo96) {
