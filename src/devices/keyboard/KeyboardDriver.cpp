@@ -15,7 +15,6 @@ namespace {
 constexpr uint16_t kSettingsChangedEvent = 0x0401;
 constexpr uint16_t kKeyPressBase = 0x0500;
 constexpr uint16_t kKeyReleaseBase = 0x0600;
-constexpr uint32_t kReaderPollMs = 50;
 constexpr int kPressed = 1;
 constexpr int kReleased = 2;
 
@@ -77,6 +76,13 @@ KeyboardDriver::KeyboardDriver(std::shared_ptr<HidBackend> backend, KeyboardDriv
                                Clock clock, MillisecondClock lightClock, RandomSource random)
     : DeviceDriver(std::move(backend), sink, std::move(clock)),
       m_sink(sink),
+      m_reader(
+          Secondary().Device(), kRereadDelay,
+          [this](std::uint16_t code) {
+              Trace("接收到自动添加设备的同步信息要求  TEST");
+              OnKeyEvent(code);
+          },
+          [this] { QueueRead(KeyboardReadCause::kSettingsChanged); }),
       m_light(Primary(), std::move(lightClock), std::move(random)) {}
 
 KeyboardDriver::~KeyboardDriver() {
@@ -349,78 +355,21 @@ bool KeyboardDriver::SubmitLightFrame() {
 }
 
 bool KeyboardDriver::IsRereadPending() const {
-    std::lock_guard lock(m_rereadMutex);
-    return m_rereadDue;
+    return m_reader.IsRereadPending();
 }
 
 void KeyboardDriver::StartEventReader() {
-    m_readerStop.Reset();
-    m_reader = std::thread([this] { ReadEvents(); });
+    m_reader.Start();
 }
 
 void KeyboardDriver::StopEventReader() {
-    m_readerStop.Signal();
-    if (m_reader.joinable()) {
-        m_reader.join();
-    }
-    std::lock_guard lock(m_rereadMutex);
-    m_rereadDue = false;
-}
-
-void KeyboardDriver::ReadEvents() {
-    using SteadyClock = std::chrono::steady_clock;
-    HidDevice& device = Secondary().Device();
-    std::array<uint8_t, 64> report{};
-    while (!m_readerStop.IsSignalled()) {
-        uint32_t waitMs = kReaderPollMs;
-        {
-            std::lock_guard lock(m_rereadMutex);
-            if (m_rereadDue) {
-                const auto left =
-                    std::chrono::ceil<std::chrono::milliseconds>(m_rereadAt - SteadyClock::now());
-                if (left.count() <= 0) {
-                    m_rereadDue = false;
-                    waitMs = 0;
-                } else {
-                    waitMs = std::min<uint32_t>(waitMs, static_cast<uint32_t>(left.count()));
-                }
-            }
-        }
-        if (waitMs == 0) {
-            QueueRead(KeyboardReadCause::kSettingsChanged);
-            continue;
-        }
-        const auto started = SteadyClock::now();
-        uint32_t got = 0;
-        if (!device.ReadReport(report, waitMs, got) || got == 0) {
-            // A vanished interface fails at once: wait out the poll time instead of spinning.
-            if (SteadyClock::now() - started < std::chrono::milliseconds(waitMs) / 2) {
-                m_readerStop.Wait(waitMs);
-            }
-            continue;
-        }
-        if (!device.UnpackReport(HidReportType::kInput, std::span(report.data(), got))) {
-            continue;
-        }
-        const std::vector<HidData>& data = device.Data(HidReportType::kInput);
-        const auto button = std::find_if(data.begin(), data.end(), [](const HidData& d) {
-            return d.isButton && d.isSet && !d.usages.empty();
-        });
-        if (button == data.end()) {
-            continue;
-        }
-        Trace("接收到自动添加设备的同步信息要求  TEST");
-        OnKeyEvent(button->usages[0]);
-    }
-    Trace("MS设备同步线程设定退出");
+    m_reader.Stop();
 }
 
 void KeyboardDriver::OnKeyEvent(uint16_t code) {
     if (code == kSettingsChangedEvent) {
         Trace("接收到自动添加设备的同步信息要求");
-        std::lock_guard lock(m_rereadMutex);
-        m_rereadDue = true;
-        m_rereadAt = std::chrono::steady_clock::now() + kRereadDelay;
+        m_reader.ScheduleReread();
         return;
     }
     int event = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devices/driver/DeviceDriver.h"
+#include "devices/driver/SecondaryEventReader.h"
 #include "devices/keyboard/KeyMaps.h"
 #include "devices/keyboard/KeyboardDriverSink.h"
 #include "devices/keyboard/KeyboardLightThread.h"
@@ -119,7 +120,6 @@ private:
                          bool* refusedHere = nullptr);
     int32_t ProfileFlow(const KeyboardProfileImage& image, KeyboardProfileWrite kind);
     uint32_t QueueRead(KeyboardReadCause cause);
-    void ReadEvents();
     void OnKeyEvent(uint16_t code);
 
     KeyboardDriverSink* m_sink;
@@ -132,11 +132,7 @@ private:
     std::vector<CustomLightColor> m_customColors;
 
     // The event reader of the secondary interface and the re-read it schedules.
-    StopEvent m_readerStop;
-    std::thread m_reader;
-    mutable std::mutex m_rereadMutex;
-    bool m_rereadDue = false;
-    std::chrono::steady_clock::time_point m_rereadAt{};
+    SecondaryEventReader m_reader;
 
     KeyboardLightThread m_light;  // last: stopped before the channel it reads goes
 };

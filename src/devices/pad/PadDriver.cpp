@@ -12,8 +12,6 @@ namespace quaro {
 namespace {
 
 constexpr uint16_t kSettingsChangedEvent = 0x0401;
-// The reader waits this long for a report before it looks at the stop event and the re-read.
-constexpr uint32_t kReaderPollMs = 50;
 
 bool IsDeviceAnswer(int32_t result) {
     return result == kResultRejected || result == kResultSecondError;
@@ -43,6 +41,9 @@ PadDriver::PadDriver(std::shared_ptr<HidBackend> backend, PadDriverSink* sink, C
                      MillisecondClock lightClock)
     : DeviceDriver(std::move(backend), sink, std::move(clock)),
       m_sink(sink),
+      m_reader(
+          Secondary().Device(), kRereadDelay, [this](std::uint16_t code) { OnEvent(code); },
+          [this] { QueueRead(PadReadCause::kSettingsChanged); }),
       m_light(Primary(), std::move(lightClock)) {}
 
 PadDriver::~PadDriver() {
@@ -161,71 +162,21 @@ bool PadDriver::SubmitLightFrame() {
 }
 
 bool PadDriver::IsRereadPending() const {
-    std::lock_guard lock(m_rereadMutex);
-    return m_rereadDue;
+    return m_reader.IsRereadPending();
 }
 
 void PadDriver::StartEventReader() {
-    m_readerStop.Reset();
-    m_reader = std::thread([this] { ReadEvents(); });
+    m_reader.Start();
 }
 
 void PadDriver::StopEventReader() {
-    m_readerStop.Signal();
-    if (m_reader.joinable()) {
-        m_reader.join();
-    }
-    std::lock_guard lock(m_rereadMutex);
-    m_rereadDue = false;
+    m_reader.Stop();
 }
 
-void PadDriver::ReadEvents() {
-    using SteadyClock = std::chrono::steady_clock;
-    HidDevice& device = Secondary().Device();
-    std::array<uint8_t, 64> report{};
-    while (!m_readerStop.IsSignalled()) {
-        uint32_t waitMs = kReaderPollMs;
-        {
-            std::lock_guard lock(m_rereadMutex);
-            if (m_rereadDue) {
-                const auto left =
-                    std::chrono::ceil<std::chrono::milliseconds>(m_rereadAt - SteadyClock::now());
-                if (left.count() <= 0) {
-                    m_rereadDue = false;
-                    waitMs = 0;
-                } else {
-                    waitMs = std::min<uint32_t>(waitMs, static_cast<uint32_t>(left.count()));
-                }
-            }
-        }
-        if (waitMs == 0) {
-            QueueRead(PadReadCause::kSettingsChanged);
-            continue;
-        }
-        const auto started = SteadyClock::now();
-        uint32_t got = 0;
-        if (!device.ReadReport(report, waitMs, got) || got == 0) {
-            // A vanished interface fails at once: wait out the poll time instead of spinning.
-            if (SteadyClock::now() - started < std::chrono::milliseconds(waitMs) / 2) {
-                m_readerStop.Wait(waitMs);
-            }
-            continue;
-        }
-        if (!device.UnpackReport(HidReportType::kInput, std::span(report.data(), got))) {
-            continue;
-        }
-        const std::vector<HidData>& data = device.Data(HidReportType::kInput);
-        const auto button = std::find_if(data.begin(), data.end(), [](const HidData& d) {
-            return d.isButton && d.isSet && !d.usages.empty();
-        });
-        if (button == data.end() || button->usages[0] != kSettingsChangedEvent) {
-            continue;
-        }
-        std::lock_guard lock(m_rereadMutex);
-        m_rereadDue = true;
-        m_rereadAt = SteadyClock::now() + kRereadDelay;
+void PadDriver::OnEvent(std::uint16_t code) {
+    if (code == kSettingsChangedEvent) {
+        m_reader.ScheduleReread();
     }
-    Trace("MS设备同步线程设定退出");
 }
 
 }  // namespace quaro

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devices/driver/DeviceDriver.h"
+#include "devices/driver/SecondaryEventReader.h"
 #include "devices/pad/PadDriverSink.h"
 #include "devices/pad/PadLightThread.h"
 #include "devices/pad/PadSettingsRecord.h"
@@ -78,7 +79,7 @@ private:
     int32_t WriteFlow(const PadSettingsBytes& bytes, uint16_t address);
     uint32_t QueueRead(PadReadCause cause);
     void PlayRecord(const PadSettingsRecord& record);
-    void ReadEvents();
+    void OnEvent(std::uint16_t code);
 
     PadDriverSink* m_sink;
 
@@ -88,11 +89,7 @@ private:
     LightSetting m_profileLight;
 
     // The event reader of the secondary interface and the re-read it schedules.
-    StopEvent m_readerStop;
-    std::thread m_reader;
-    mutable std::mutex m_rereadMutex;
-    bool m_rereadDue = false;
-    std::chrono::steady_clock::time_point m_rereadAt{};
+    SecondaryEventReader m_reader;
 
     PadLightThread m_light;  // last: stopped before the channel it reads goes
 };

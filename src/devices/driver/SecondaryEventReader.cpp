@@ -1,0 +1,94 @@
+#include "devices/driver/SecondaryEventReader.h"
+
+#include "device/HidDevice.h"
+#include "platform/Trace.h"
+
+#include <algorithm>
+#include <array>
+
+namespace quaro {
+
+using SteadyClock = std::chrono::steady_clock;
+
+SecondaryEventReader::SecondaryEventReader(HidDevice& device, std::chrono::milliseconds rereadDelay,
+                                           EventHandler onEvent, RereadHandler onReread)
+    : m_device(device),
+      m_rereadDelay(rereadDelay),
+      m_onEvent(std::move(onEvent)),
+      m_onReread(std::move(onReread)) {}
+
+SecondaryEventReader::~SecondaryEventReader() {
+    Stop();
+}
+
+void SecondaryEventReader::Start() {
+    Stop();
+    m_stop.Reset();
+    m_thread = std::thread([this] { Run(); });
+}
+
+void SecondaryEventReader::Stop() {
+    m_stop.Signal();
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+    std::lock_guard lock(m_mutex);
+    m_rereadDue = false;
+}
+
+void SecondaryEventReader::ScheduleReread() {
+    std::lock_guard lock(m_mutex);
+    m_rereadDue = true;
+    m_rereadAt = SteadyClock::now() + m_rereadDelay;
+}
+
+bool SecondaryEventReader::IsRereadPending() const {
+    std::lock_guard lock(m_mutex);
+    return m_rereadDue;
+}
+
+std::uint32_t SecondaryEventReader::NextWait() {
+    std::lock_guard lock(m_mutex);
+    if (!m_rereadDue) {
+        return kPollMs;
+    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_rereadAt - SteadyClock::now());
+    if (left.count() <= 0) {
+        m_rereadDue = false;
+        return 0;
+    }
+    return std::min<std::uint32_t>(kPollMs, static_cast<std::uint32_t>(left.count()));
+}
+
+void SecondaryEventReader::Run() {
+    std::array<std::uint8_t, 64> report{};
+    while (!m_stop.IsSignalled()) {
+        const std::uint32_t waitMs = NextWait();
+        if (waitMs == 0) {
+            m_onReread();
+            continue;
+        }
+        const auto started = SteadyClock::now();
+        std::uint32_t got = 0;
+        if (!m_device.ReadReport(report, waitMs, got) || got == 0) {
+            // A vanished interface fails at once: wait out the poll time instead of spinning.
+            if (SteadyClock::now() - started < std::chrono::milliseconds(waitMs) / 2) {
+                m_stop.Wait(waitMs);
+            }
+            continue;
+        }
+        if (!m_device.UnpackReport(HidReportType::kInput, std::span(report.data(), got))) {
+            continue;
+        }
+        const std::vector<HidData>& data = m_device.Data(HidReportType::kInput);
+        const auto button = std::find_if(data.begin(), data.end(), [](const HidData& d) {
+            return d.isButton && d.isSet && !d.usages.empty();
+        });
+        if (button != data.end()) {
+            m_onEvent(button->usages[0]);
+        }
+    }
+    Trace("MS设备同步线程设定退出");
+}
+
+}  // namespace quaro

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/StopEvent.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace quaro {
+
+class HidDevice;
+
+// The reader of a device's secondary interface: a thread that takes the event reports (the
+// usage of the pressed button of each report) and hands them to its owner, and that runs the
+// owner's re-read once a scheduled delay has passed without a further schedule. Reports and the
+// re-read both happen on the reader thread.
+class SecondaryEventReader {
+public:
+    using EventHandler = std::function<void(std::uint16_t code)>;
+    using RereadHandler = std::function<void()>;
+
+    // How long a read of the interface waits before the reader looks at its stop event and the
+    // re-read again.
+    static constexpr std::uint32_t kPollMs = 50;
+
+    SecondaryEventReader(HidDevice& device, std::chrono::milliseconds rereadDelay,
+                         EventHandler onEvent, RereadHandler onReread);
+    ~SecondaryEventReader();
+    SecondaryEventReader(const SecondaryEventReader&) = delete;
+    SecondaryEventReader& operator=(const SecondaryEventReader&) = delete;
+
+    void Start();
+    // Ends the thread and forgets a re-read that was still due.
+    void Stop();
+
+    // The re-read runs the delay from now; a schedule while one is due puts it off again.
+    void ScheduleReread();
+    bool IsRereadPending() const;
+
+private:
+    void Run();
+    // Milliseconds to wait for the next report, or 0 when the re-read is due now.
+    std::uint32_t NextWait();
+
+    HidDevice& m_device;
+    std::chrono::milliseconds m_rereadDelay;
+    EventHandler m_onEvent;
+    RereadHandler m_onReread;
+    StopEvent m_stop;
+    std::thread m_thread;
+    mutable std::mutex m_mutex;
+    bool m_rereadDue = false;
+    std::chrono::steady_clock::time_point m_rereadAt{};
+};
+
+}  // namespace quaro
