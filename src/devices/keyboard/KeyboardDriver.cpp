@@ -1,6 +1,7 @@
 #include "devices/keyboard/KeyboardDriver.h"
 
 #include "device/HidReportData.h"
+#include "devices/driver/BracketedCommand.h"
 #include "devices/keyboard/KeyLightFrame.h"
 #include "devices/keyboard/MacroImage.h"
 #include "platform/Trace.h"
@@ -18,35 +19,10 @@ constexpr uint16_t kKeyReleaseBase = 0x0600;
 constexpr int kPressed = 1;
 constexpr int kReleased = 2;
 
-bool IsDeviceAnswer(int32_t result) {
-    return result == kResultRejected || result == kResultSecondError;
-}
-
 // A flow that failed this way found the keyboard silent or gone: any further command would cost
 // another reply time-out for nothing.
 bool IsSilent(int32_t result) {
     return result != kResultSuccess && !IsDeviceAnswer(result);
-}
-
-// Runs body between Begin and End. A silent keyboard stops the flow at once; one that answered
-// with a refusal, even of the Begin itself, is listening and still gets its End.
-template <typename Body>
-int32_t Bracketed(CommandChannel& channel, Body body) {
-    const int32_t begun = channel.Begin();
-    if (begun != kResultSuccess) {
-        if (IsDeviceAnswer(begun)) {
-            channel.End();
-        }
-        return begun;
-    }
-    const int32_t result = body();
-    if (result == kResultSuccess) {
-        return channel.End();
-    }
-    if (IsDeviceAnswer(result)) {
-        channel.End();
-    }
-    return result;
 }
 
 int KeyCountOf(const DeviceInfoBytes& info) {
@@ -212,7 +188,8 @@ uint32_t KeyboardDriver::RequestWriteSettingsRecord(const LightSetting& light,
 }
 
 int32_t KeyboardDriver::WriteSettingsFlow(const KeyboardSettingsBytes& bytes, uint16_t address) {
-    return Bracketed(Primary(), [&] { return Primary().WriteMemory(bytes, address); });
+    return Bracketed(Primary(), RefusedBegin::kEnd,
+                     [&] { return Primary().WriteMemory(bytes, address); });
 }
 
 uint32_t KeyboardDriver::RequestDownloadMacros(std::vector<MacroEvents> macros) {
@@ -233,8 +210,8 @@ int32_t KeyboardDriver::MacroFlow(std::span<const MacroEvents> macros) {
         } else if (packed.status < 0) {
             Trace("macros not sent: no memory for the block");
         } else if (!packed.bytes.empty()) {
-            download.result =
-                Bracketed(Primary(), [&] { return Primary().WriteMacroImage(packed.bytes); });
+            download.result = Bracketed(Primary(), RefusedBegin::kEnd,
+                                        [&] { return Primary().WriteMacroImage(packed.bytes); });
         }
     }
     if (m_sink != nullptr) {
@@ -284,7 +261,8 @@ int32_t KeyboardDriver::KeyImageFlow(std::span<const KeyAssignmentEntry> keys, i
         }
         return kResultFailed;
     }
-    return Bracketed(Primary(), [&] { return Primary().WriteKeyImage(image, imageIndex); });
+    return Bracketed(Primary(), RefusedBegin::kEnd,
+                     [&] { return Primary().WriteKeyImage(image, imageIndex); });
 }
 
 uint32_t KeyboardDriver::RequestApplyProfile(KeyboardProfileImage image,

@@ -1,6 +1,7 @@
 #include "devices/pad/PadDriver.h"
 
 #include "device/HidReportData.h"
+#include "devices/driver/BracketedCommand.h"
 #include "platform/Trace.h"
 
 #include <algorithm>
@@ -12,28 +13,6 @@ namespace quaro {
 namespace {
 
 constexpr uint16_t kSettingsChangedEvent = 0x0401;
-
-bool IsDeviceAnswer(int32_t result) {
-    return result == kResultRejected || result == kResultSecondError;
-}
-
-// Runs body between Begin and End. A failure stops the flow at once, so a silent device costs
-// one reply time-out; a device that refused the body still gets its End, as it is listening.
-template <typename Body>
-int32_t Bracketed(CommandChannel& channel, Body body) {
-    const int32_t begun = channel.Begin();
-    if (begun != kResultSuccess) {
-        return begun;
-    }
-    const int32_t result = body();
-    if (result == kResultSuccess) {
-        return channel.End();
-    }
-    if (IsDeviceAnswer(result)) {
-        channel.End();
-    }
-    return result;
-}
 
 }  // namespace
 
@@ -58,7 +37,8 @@ uint32_t PadDriver::RequestStart() {
 }
 
 int32_t PadDriver::StartFlow(DeviceDriver& driver) {
-    return Bracketed(driver.Primary(), [&driver] { return driver.ReadInfoRecord(); });
+    return Bracketed(driver.Primary(), RefusedBegin::kStop,
+                     [&driver] { return driver.ReadInfoRecord(); });
 }
 
 uint32_t PadDriver::RequestRead() {
@@ -114,7 +94,8 @@ uint32_t PadDriver::RequestWrite(std::uint8_t recordNumber) {
 }
 
 int32_t PadDriver::WriteFlow(const PadSettingsBytes& bytes, uint16_t address) {
-    return Bracketed(Primary(), [&] { return Primary().WriteMemory(bytes, address); });
+    return Bracketed(Primary(), RefusedBegin::kStop,
+                     [&] { return Primary().WriteMemory(bytes, address); });
 }
 
 PadSettingsRecord PadDriver::Record() const {
