@@ -126,20 +126,12 @@ void PadDriver::ApplyLight(const LightSetting& light) {
 }
 
 void PadDriver::PlayRecord(const PadSettingsRecord& record) {
-    LightSetting setting;
+    LightSetting profileLight;
     {
         std::lock_guard lock(m_recordMutex);
-        setting = m_profileLight;
+        profileLight = m_profileLight;
     }
-    const PadSettingsBytes& bytes = record.Bytes();
-    setting.effect = bytes[1];
-    setting.brightness = bytes[2];
-    setting.speed = bytes[3];
-    setting.multiColor = bytes[5];
-    setting.red = bytes[6];
-    setting.green = bytes[7];
-    setting.blue = bytes[8];
-    m_light.SetSetting(setting);
+    m_light.SetSetting(record.OverLight(profileLight));
 }
 
 bool PadDriver::SubmitLightFrame() {
