@@ -107,7 +107,7 @@ void CKestrovaMousePadDevice::RefreshPanels() {
 void CKestrovaMousePadDevice::SaveProfile() {
     const LightWords words = LightSettingToWords(GetLightSetting());
     m_profile.SetLightInfo(words.first, words.second, words.third);
-    if (m_profile.Save() == 0) {
+    if (m_profile.Save() != 0) {
         Trace("the pad's profile could not be saved");
     }
 }
@@ -143,15 +143,7 @@ void CKestrovaMousePadDevice::RecordRead(const PadRecordRead& read) {
         return;
     }
     // The pad's record in force becomes the page's light, as far as the record carries it.
-    LightSetting setting = GetLightSetting();
-    const PadSettingsBytes& bytes = read.record.Bytes();
-    setting.effect = bytes[1];
-    setting.brightness = bytes[2];
-    setting.speed = bytes[3];
-    setting.multiColor = bytes[5];
-    setting.red = bytes[6];
-    setting.green = bytes[7];
-    setting.blue = bytes[8];
+    const LightSetting setting = read.record.OverLight(GetLightSetting());
     const LightWords words = LightSettingToWords(setting);
     SetLightSetting(words.first, words.second, words.third);
     if (read.cause == PadReadCause::kSettingsChanged) {

@@ -1,4 +1,5 @@
 #include "../device/SimBusTestSupport.h"
+#include "RecordingPadSink.h"
 #include "devices/pad/PadDriver.h"
 #include "sim/EmulatorModels.h"
 
@@ -22,48 +23,6 @@ using SteadyClock = std::chrono::steady_clock;
 
 // Generous enough for a loaded machine and ThreadSanitizer, yet well below two time-outs.
 constexpr auto kOneTimeout = std::chrono::milliseconds(CommandChannel::kTimeoutMs) + 900ms;
-
-class PadSink : public PadDriverSink {
-public:
-    void OnFlowDone(uint32_t flowId, int32_t result) override {
-        std::lock_guard lock(m_mutex);
-        m_results[flowId] = result;
-        m_changed.notify_all();
-    }
-    void OnStatusRead(const StatusBytes&) override {}
-    void OnPadRecordRead(const PadRecordRead& read) override {
-        std::lock_guard lock(m_mutex);
-        // Reads are answered before their flow ends.
-        EXPECT_EQ(m_results.count(read.flowId), 0u);
-        m_reads.push_back(read);
-        m_changed.notify_all();
-    }
-
-    std::optional<int32_t> ResultOf(uint32_t flowId, SteadyClock::duration wait = 10s) {
-        std::unique_lock lock(m_mutex);
-        if (!m_changed.wait_for(lock, wait, [&] { return m_results.count(flowId) > 0; })) {
-            return std::nullopt;
-        }
-        return m_results[flowId];
-    }
-    std::optional<PadRecordRead> WaitRead(std::size_t count, SteadyClock::duration wait = 10s) {
-        std::unique_lock lock(m_mutex);
-        if (!m_changed.wait_for(lock, wait, [&] { return m_reads.size() >= count; })) {
-            return std::nullopt;
-        }
-        return m_reads[count - 1];
-    }
-    std::size_t ReadCount() const {
-        std::lock_guard lock(m_mutex);
-        return m_reads.size();
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::map<uint32_t, int32_t> m_results;
-    std::vector<PadRecordRead> m_reads;
-};
 
 uint16_t ReadAddress(const Packet& packet) {
     return static_cast<uint16_t>(packet[kPacketAddressLow] | (packet[kPacketAddressHigh] << 8));
@@ -137,7 +96,7 @@ protected:
     }
 
     test::EmulatedDevice m_device;
-    PadSink m_sink;
+    test::RecordingPadSink m_sink;
     std::unique_ptr<PadDriver> m_driver;
 };
 

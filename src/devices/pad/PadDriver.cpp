@@ -18,12 +18,18 @@ constexpr uint16_t kSettingsChangedEvent = 0x0401;
 
 PadDriver::PadDriver(std::shared_ptr<HidBackend> backend, PadDriverSink* sink, Clock clock,
                      MillisecondClock lightClock)
+    : PadDriver(std::move(backend), sink, LedDeviceKind::kPad, kPadLedCount, std::move(clock),
+                std::move(lightClock)) {}
+
+PadDriver::PadDriver(std::shared_ptr<HidBackend> backend, PadDriverSink* sink,
+                     LedDeviceKind lightKind, int ledCount, Clock clock,
+                     MillisecondClock lightClock)
     : DeviceDriver(std::move(backend), sink, std::move(clock)),
       m_sink(sink),
       m_reader(
           Secondary().Device(), kRereadDelay, [this](std::uint16_t code) { OnEvent(code); },
           [this] { QueueRead(PadReadCause::kSettingsChanged); }),
-      m_light(Primary(), std::move(lightClock)) {}
+      m_light(Primary(), std::move(lightClock), lightKind, ledCount) {}
 
 PadDriver::~PadDriver() {
     m_light.Stop();
@@ -79,7 +85,7 @@ int32_t PadDriver::ReadFlow(PadReadCause cause) {
     if (read.result == kResultSuccess) {
         PlayRecord(read.record);
     } else {
-        TraceFormat("pad light record not read (%d); the kept record stays", read.result);
+        TraceFormat("light record not read (%d); the kept record stays", read.result);
     }
     if (m_sink != nullptr) {
         m_sink->OnPadRecordRead(read);
@@ -120,24 +126,16 @@ void PadDriver::ApplyLight(const LightSetting& light) {
 }
 
 void PadDriver::PlayRecord(const PadSettingsRecord& record) {
-    LightSetting setting;
+    LightSetting profileLight;
     {
         std::lock_guard lock(m_recordMutex);
-        setting = m_profileLight;
+        profileLight = m_profileLight;
     }
-    const PadSettingsBytes& bytes = record.Bytes();
-    setting.effect = bytes[1];
-    setting.brightness = bytes[2];
-    setting.speed = bytes[3];
-    setting.multiColor = bytes[5];
-    setting.red = bytes[6];
-    setting.green = bytes[7];
-    setting.blue = bytes[8];
-    m_light.SetSetting(setting);
+    m_light.SetSetting(record.OverLight(profileLight));
 }
 
 bool PadDriver::SubmitLightFrame() {
-    std::array<uint8_t, kPadFrameSize> frame{};
+    std::array<uint8_t, 3 * kMaxLedCount> frame{};
     const std::size_t length = m_light.ComposeFrame(frame);
     return SubmitFrame(std::span<const uint8_t>(frame.data(), length));
 }

@@ -70,6 +70,10 @@ public:
     bool IsRereadPending() const;
 
 protected:
+    // For the headset, whose light record, re-read and effects are the pad's over its own LEDs.
+    PadDriver(std::shared_ptr<HidBackend> backend, PadDriverSink* sink, LedDeviceKind lightKind,
+              int ledCount, Clock clock, MillisecondClock lightClock);
+
     void StartEventReader() override;
     void StopEventReader() override;
 

@@ -16,8 +16,9 @@ constexpr std::uint32_t kIdleWaitMs = 100;
 
 }  // namespace
 
-PadLightThread::PadLightThread(const CommandChannel& channel, MillisecondClock clock)
-    : m_channel(channel), m_engine(LedDeviceKind::kPad, kPadLedCount, clock), m_list(clock) {}
+PadLightThread::PadLightThread(const CommandChannel& channel, MillisecondClock clock,
+                               LedDeviceKind kind, int ledCount)
+    : m_channel(channel), m_engine(kind, ledCount, clock), m_list(clock) {}
 
 PadLightThread::~PadLightThread() {
     Stop();
@@ -70,9 +71,10 @@ std::vector<LedColor> PadLightThread::SnapshotColors() const {
 }
 
 std::size_t PadLightThread::ComposeFrame(std::span<std::uint8_t> out) const {
-    std::array<LedColor, kPadLedCount> colors{};
-    m_engine.SnapshotColors(colors);
-    return ComposeLedLightFrame(colors, out);
+    std::array<LedColor, kMaxLedCount> colors{};
+    const std::span<LedColor> leds(colors.data(), static_cast<std::size_t>(m_engine.LedCount()));
+    m_engine.SnapshotColors(leds);
+    return ComposeLedLightFrame(leds, out);
 }
 
 PadLightThread::Pass PadLightThread::RunPass() {

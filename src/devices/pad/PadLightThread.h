@@ -17,7 +17,8 @@ namespace quaro {
 inline constexpr int kPadLedCount = 15;
 inline constexpr std::size_t kPadFrameSize = 3 * kPadLedCount;
 
-// The software light effects of the mouse pad on a thread of their own. Each pass of the loop
+// The software light effects of the mouse pad (and of the headset, whose light record and effects
+// are the pad's over its own row of LEDs) on a thread of their own. Each pass of the loop
 // waits a millisecond on the stop event, idles while the device is away, stands still while the
 // light sync drives the pad, and otherwise counts the pass and runs the mode's step once the
 // count reaches the period of the speed; after every pass the per-LED settings are laid over
@@ -35,8 +36,10 @@ public:
         kStepped,       // the mode's step ran
     };
 
-    // The channel (for its connected and light-sync flags) must outlive the thread.
-    PadLightThread(const CommandChannel& channel, MillisecondClock clock);
+    // The channel (for its connected and light-sync flags) must outlive the thread. The kind
+    // picks the device's own steps; ledCount is at most kMaxLedCount.
+    PadLightThread(const CommandChannel& channel, MillisecondClock clock,
+                   LedDeviceKind kind = LedDeviceKind::kPad, int ledCount = kPadLedCount);
     ~PadLightThread();
     PadLightThread(const PadLightThread&) = delete;
     PadLightThread& operator=(const PadLightThread&) = delete;
@@ -61,7 +64,7 @@ public:
     void SetAllColors(const LedColor& color);
     void SetColors(std::span<const LedColor> colors);
     std::vector<LedColor> SnapshotColors() const;
-    // The 45-byte light frame of the current colours; returns its length.
+    // The light frame of the current colours (45 bytes on the pad); returns its length.
     std::size_t ComposeFrame(std::span<std::uint8_t> out) const;
 
     // One pass of the loop without its waits: what the thread does every couple of

@@ -23,6 +23,17 @@ void PadSettingsRecord::ApplyLight(const LightSetting& light) {
     m_bytes[8] = light.blue;
 }
 
+LightSetting PadSettingsRecord::OverLight(LightSetting light) const {
+    light.effect = m_bytes[1];
+    light.brightness = m_bytes[2];
+    light.speed = m_bytes[3];
+    light.multiColor = m_bytes[5];
+    light.red = m_bytes[6];
+    light.green = m_bytes[7];
+    light.blue = m_bytes[8];
+    return light;
+}
+
 PadSettingsBytes PadSettingsRecord::ComposeForDevice() const {
     PadSettingsBytes out = m_bytes;
     out[3] = static_cast<std::uint8_t>(4 - m_bytes[3]);

@@ -43,6 +43,10 @@ public:
     // Mode, brightness, speed, multicolour and colour from the profile; never the direction.
     void ApplyLight(const LightSetting& light);
 
+    // The setting with the record's mode, brightness, speed, multicolour and colour in place of
+    // its own; the direction and the per-LED extras stay the setting's.
+    LightSetting OverLight(LightSetting light) const;
+
     // The bytes to write: speed inverted, and a mode the pad does not know written as 0.
     PadSettingsBytes ComposeForDevice() const;
 
