@@ -3,6 +3,7 @@
 // page's 5 ms frame timer composing the 45-byte frame. Reported as CPU milliseconds per second
 // of wall time over the whole process, so every thread involved is counted.
 
+#include "BenchSupport.h"
 #include "device/SimHidBackend.h"
 #include "devices/pad/PadDriver.h"
 #include "devices/pad/PadLightThread.h"
@@ -12,27 +13,13 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <chrono>
-#include <ctime>
-#include <filesystem>
 #include <string>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace quaro {
 namespace {
 
-using namespace std::chrono_literals;
-using SteadyClock = std::chrono::steady_clock;
-
-constexpr auto kFrameTick = 5ms;
-
-double ProcessCpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
+using namespace bench;
 
 // The busiest light the pad plays: a multicolour wave stepping on every pass, with every LED's
 // own setting doing work on every pass.
@@ -52,36 +39,12 @@ std::vector<LightSetting> BusyList() {
     return list;
 }
 
-// Runs the frame timer for the benchmark's wall time and reports CPU per wall second.
-template <typename Tick>
-void MeasureAtFrameTick(benchmark::State& state, Tick tick) {
-    for (auto _ : state) {
-        const double cpuStart = ProcessCpuSeconds();
-        const auto wallStart = SteadyClock::now();
-        auto next = wallStart;
-        int frames = 0;
-        while (SteadyClock::now() - wallStart < 2s) {
-            tick();
-            ++frames;
-            next += kFrameTick;
-            std::this_thread::sleep_until(next);
-        }
-        const double wall = std::chrono::duration<double>(SteadyClock::now() - wallStart).count();
-        const double cpu = ProcessCpuSeconds() - cpuStart;
-        state.SetIterationTime(wall);
-        state.counters["cpu_ms_per_s"] = cpu * 1000.0 / wall;
-        state.counters["frames_per_s"] = frames / wall;
-    }
-}
-
 // The light thread and the frame composition alone: the channel is marked connected but no
 // device is behind it, so nothing is sent.
 void PadLightThreadAndFrames(benchmark::State& state) {
-    const std::filesystem::path bus =
-        std::filesystem::temp_directory_path() / ("quaro-bench-pad-" + std::to_string(getpid()));
-    std::filesystem::create_directories(bus);
+    BenchBus bus("pad");
     {
-        CommandChannel channel(std::make_shared<SimHidBackend>(bus));
+        CommandChannel channel(std::make_shared<SimHidBackend>(bus.Path()));
         channel.SetConnected(true);
         PadLightThread light(channel, SteadyMillisecondClock());
         light.SetSetting(BusyLight());
@@ -91,7 +54,6 @@ void PadLightThreadAndFrames(benchmark::State& state) {
         MeasureAtFrameTick(state, [&] { benchmark::DoNotOptimize(light.ComposeFrame(frame)); });
         light.Stop();
     }
-    std::filesystem::remove_all(bus);
 }
 BENCHMARK(PadLightThreadAndFrames)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
@@ -99,13 +61,11 @@ BENCHMARK(PadLightThreadAndFrames)->UseManualTime()->Unit(benchmark::kMillisecon
 // worker, the worker sending it to an emulated pad on the simulated bus. The emulator's own
 // threads are in the figure too.
 void PadLightStreamToEmulator(benchmark::State& state) {
-    const std::filesystem::path bus =
-        std::filesystem::temp_directory_path() / ("quaro-bench-pads-" + std::to_string(getpid()));
-    std::filesystem::create_directories(bus);
+    BenchBus bus("pads");
     {
-        DeviceEmulator pad(MousePadModel(), bus);
+        DeviceEmulator pad(MousePadModel(), bus.Path());
         pad.Plug();
-        auto backend = std::make_shared<SimHidBackend>(bus);
+        auto backend = std::make_shared<SimHidBackend>(bus.Path());
         std::vector<std::string> paths;
         backend->Enumerate(paths);
         std::string command;
@@ -127,7 +87,6 @@ void PadLightStreamToEmulator(benchmark::State& state) {
         state.counters["frames_sent"] = static_cast<double>(driver.Frames().sent);
         driver.Light().Stop();
     }
-    std::filesystem::remove_all(bus);
 }
 BENCHMARK(PadLightStreamToEmulator)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -549,6 +549,19 @@ void CKestrovaUSBDevice::TakeProfile(const std::filesystem::path& profilePath) {
     SaveKeyAssignments(0);
 }
 
+bool CKestrovaUSBDevice::ApplySelectedProfile() {
+    if (!m_profileBar || !IsPrimaryConnected()) {
+        return false;
+    }
+    m_profileBar->InitProfileList();
+    const std::filesystem::path path = m_profileBar->GetCurrentProfilePath();
+    if (path.empty()) {
+        return false;
+    }
+    TakeProfile(path);
+    return true;
+}
+
 void CKestrovaUSBDevice::ReloadResetProfile() {
     LoadProfile();
     RefreshPanels();

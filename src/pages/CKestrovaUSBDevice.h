@@ -216,6 +216,10 @@ public:
     // The current document now holds the defaults: reload, refresh and write as above; the
     // macro write's answer goes to the bar, which shows what the user must know.
     virtual void ReloadResetProfile();
+    // Another program (the command line) chose a profile and asks for it to be applied: the
+    // bar takes the list as stored now and the selected profile is taken as though chosen in
+    // the bar. False when the page has no bar or no device behind it; nothing is written then.
+    bool ApplySelectedProfile();
 
 protected:
     // A flow asked for through the driver has ended; on the UI thread. The kinds' flows take

@@ -6,6 +6,7 @@
 #include "panels/devicetab/CDeviceOptionUI.h"
 #include "panels/profile/ProfileBarRoutes.h"
 #include "platform/Trace.h"
+#include "shell/ApplyProfileRequest.h"
 #include "shell/CSkinFrame.h"
 #include "shell/DiscoveryLink.h"
 #include "ui/MainMessages.h"
@@ -90,6 +91,7 @@ CMainWnd::CMainWnd(CResourceManager& resources, Services services)
       m_updateProgressMessage(RegisterWindowMessage(registered::kUpdateProgress)),
       m_lightAnnounceMessage(RegisterWindowMessage(registered::kLightAnnounce)),
       m_lightRequestMessage(RegisterWindowMessage(registered::kLightRequest)),
+      m_applyProfileMessage(RegisterWindowMessage(registered::kApplyProfile)),
       m_devices(DevicePageSet::Host{
           .findControl = [this](const QString& name) { return FindControl(name); },
           .builder = this,
@@ -525,6 +527,10 @@ LRESULT CMainWnd::HandleCustomMessage(unsigned message, WPARAM wParam, LPARAM lP
         if (wParam == 1 && (lParam == 0 || lParam == 1)) {
             SetLightControl(static_cast<int>(lParam));
         }
+        return 0;
+    }
+    if (message == m_applyProfileMessage) {
+        ApplyRequestedProfile(m_devices, wParam);
         return 0;
     }
     if (message == msg::kWmClose) {

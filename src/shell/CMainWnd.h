@@ -156,6 +156,7 @@ private:
     unsigned m_updateProgressMessage;
     unsigned m_lightAnnounceMessage;
     unsigned m_lightRequestMessage;
+    unsigned m_applyProfileMessage;
 
     DevicePageSet m_devices;
     std::unique_ptr<DiscoveryLink> m_discovery;  // thread slot 0

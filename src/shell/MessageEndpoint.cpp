@@ -1,19 +1,11 @@
 #include "shell/MessageEndpoint.h"
 
+#include "platform/EndpointClient.h"
 #include "platform/Trace.h"
 #include "ui/RegisteredMessages.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLocalSocket>
-
-#include <chrono>
-#include <cstring>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <thread>
-#include <unistd.h>
 
 namespace quaro {
 
@@ -30,11 +22,7 @@ MessageEndpoint::~MessageEndpoint() {
 }
 
 QString MessageEndpoint::DefaultSocketPath() {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(QString::fromLocal8Bit(runtime)).exists()) {
-        return QDir(QString::fromLocal8Bit(runtime)).filePath(registered::kInstanceGuard);
-    }
-    return QDir::temp().filePath(registered::kInstanceGuard + QStringLiteral("-%1").arg(getuid()));
+    return QFile::decodeName(MessageEndpointPath().c_str());
 }
 
 std::unique_ptr<QLockFile> MessageEndpoint::TakeGuard(const QString& socketPath) {
@@ -126,66 +114,10 @@ void MessageEndpoint::Broadcast(const QString& name, WPARAM wParam, LPARAM lPara
     }
 }
 
-namespace {
-
-// Writes all of data before the deadline; false on an error or when time runs out.
-bool WriteAll(int fd, const QByteArray& data, std::chrono::steady_clock::time_point deadline) {
-    qsizetype written = 0;
-    while (written < data.size()) {
-        const ssize_t n =
-            ::send(fd, data.constData() + written, data.size() - written, MSG_NOSIGNAL);
-        if (n > 0) {
-            written += n;
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            return false;
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            return false;
-        }
-        pollfd waiting{fd, POLLOUT, 0};
-        ::poll(&waiting, 1, static_cast<int>(left.count()));
-    }
-    return true;
-}
-
-}  // namespace
-
 bool MessageEndpoint::SendToRunning(const QString& socketPath, const QString& name, WPARAM wParam,
                                     LPARAM lParam, int timeoutMs, bool waitForListener) {
-    const QByteArray path = QFile::encodeName(socketPath);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.isEmpty() || static_cast<size_t>(path.size()) >= sizeof(address.sun_path)) {
-        return false;
-    }
-    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
-    const QByteArray line = "POST " + name.toUtf8() + ' ' + QByteArray::number(qulonglong(wParam)) +
-                            ' ' + QByteArray::number(qlonglong(lParam)) + '\n';
-
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        if (fd < 0) {
-            return false;
-        }
-        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) {
-            const bool written = WriteAll(fd, line, deadline);
-            ::close(fd);
-            return written;
-        }
-        const int error = errno;
-        ::close(fd);
-        // No socket yet, or no one accepting on it: the running copy may still be starting.
-        const bool notListening = error == ENOENT || error == ECONNREFUSED || error == EAGAIN;
-        if (!waitForListener || !notListening || std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    return PostToRunningApplication(QFile::encodeName(socketPath).toStdString(), name.toStdString(),
+                                    wParam, lParam, timeoutMs, waitForListener);
 }
 
 }  // namespace quaro

@@ -13,6 +13,8 @@ inline const QString kInstanceGuard = QStringLiteral("MIREL_QUARO");
 inline const QString kUpdateProgress = QStringLiteral("{4695579F-999A-41d4-9FAF-EFFCE93EBF15}");
 inline const QString kLightAnnounce = QStringLiteral("{4695579F-999A-41d4-9FAF-EFFCE93EBF16}");
 inline const QString kLightRequest = QStringLiteral("{4695579F-999A-41d4-9FAF-EFFCE93EBF17}");
+// A kind's selected profile into its device, asked by the command line (wParam: the kind).
+inline const QString kApplyProfile = QStringLiteral("QUARO_APPLY_PROFILE");
 }  // namespace registered
 
 inline constexpr unsigned kFirstRegisteredMessage = 0xC000;

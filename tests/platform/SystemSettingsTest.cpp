@@ -1,3 +1,6 @@
+#include "TempDir.h"
+#include "platform/GSettingsSystemSettings.h"
+#include "platform/LayeredSystemSettings.h"
 #include "platform/RecordingSystemSettings.h"
 #include "platform/X11SystemSettings.h"
 
@@ -133,6 +136,101 @@ TEST(X11SystemSettings, WithoutADisplayNothingIsReportedAsDone) {
     unsigned delay = 0;
     unsigned interval = 0;
     EXPECT_FALSE(settings.ReadRepeat(delay, interval));
+}
+
+}  // namespace
+}  // namespace quaro
+
+namespace quaro {
+namespace {
+
+// The desktop's peripheral schemas as far as the application uses them, compiled into a private
+// folder so the tests never read or write the user's settings.
+class DesktopSchemas {
+public:
+    DesktopSchemas() {
+        test::WriteFileBytes(m_folder / "quaro-test.gschema.xml", R"(<schemalist>
+  <schema id="org.gnome.desktop.peripherals.keyboard" path="/org/gnome/desktop/peripherals/keyboard/">
+    <key name="repeat-interval" type="u"><default>30</default></key>
+    <key name="delay" type="u"><default>500</default></key>
+  </schema>
+  <schema id="org.gnome.desktop.peripherals.mouse" path="/org/gnome/desktop/peripherals/mouse/">
+    <key name="speed" type="d"><default>0</default></key>
+  </schema>
+</schemalist>
+)");
+        const std::string command = "glib-compile-schemas '" + m_folder.Path().string() + "'";
+        m_compiled = std::system(command.c_str()) == 0;
+    }
+    bool Compiled() const { return m_compiled; }
+    const std::filesystem::path& Folder() const { return m_folder.Path(); }
+
+private:
+    test::TempDir m_folder;
+    bool m_compiled = false;
+};
+
+TEST(GSettingsSystemSettings, RepeatAndPointerReachTheDesktopStore) {
+    DesktopSchemas schemas;
+    if (!schemas.Compiled()) {
+        GTEST_SKIP() << "glib-compile-schemas not available";
+    }
+    GSettingsSystemSettings settings(schemas.Folder(), true);
+    ASSERT_TRUE(settings.HasKeyboard());
+    ASSERT_TRUE(settings.HasMouse());
+
+    EXPECT_EQ(settings.SetRepeatDelay(2), SettingApplied::kApplied);
+    EXPECT_EQ(settings.SetRepeatSpeed(kMaxRepeatSpeed), SettingApplied::kApplied);
+    unsigned delay = 0;
+    unsigned interval = 0;
+    ASSERT_TRUE(settings.ReadRepeat(delay, interval));
+    EXPECT_EQ(delay, 750u);
+    EXPECT_EQ(interval, RepeatIntervalMs(kMaxRepeatSpeed));
+
+    // The desktop's speed runs from -1 to 1 with the unaccelerated pointer at 0.
+    double speed = 5;
+    EXPECT_EQ(settings.SetPointerSpeed(15), SettingApplied::kApplied);
+    ASSERT_TRUE(settings.ReadPointerSpeed(speed));
+    EXPECT_DOUBLE_EQ(speed, 0.5);
+    EXPECT_EQ(settings.SetPointerSpeed(99), SettingApplied::kApplied);
+    ASSERT_TRUE(settings.ReadPointerSpeed(speed));
+    EXPECT_DOUBLE_EQ(speed, 1.0);
+}
+
+TEST(GSettingsSystemSettings, WithoutTheDesktopsSchemasNothingIsReportedAsDone) {
+    test::TempDir empty;
+    GSettingsSystemSettings settings(empty.Path() / "missing", true);
+    EXPECT_FALSE(settings.HasKeyboard());
+    EXPECT_EQ(settings.SetRepeatDelay(1), SettingApplied::kNotApplied);
+    EXPECT_EQ(settings.SetRepeatSpeed(1), SettingApplied::kNotApplied);
+    EXPECT_EQ(settings.SetPointerSpeed(1), SettingApplied::kNotApplied);
+    unsigned delay = 0;
+    unsigned interval = 0;
+    EXPECT_FALSE(settings.ReadRepeat(delay, interval));
+}
+
+TEST(LayeredSystemSettings, EveryLayerGetsTheChangeAndAnyTakingItCounts) {
+    auto layers = [](SettingApplied first, SettingApplied second,
+                     RecordingSystemSettings** seen = nullptr) {
+        std::vector<std::unique_ptr<SystemSettingsService>> list;
+        list.push_back(std::make_unique<RecordingSystemSettings>(first));
+        auto last = std::make_unique<RecordingSystemSettings>(second);
+        if (seen != nullptr) {
+            *seen = last.get();
+        }
+        list.push_back(std::move(last));
+        return LayeredSystemSettings(std::move(list));
+    };
+    RecordingSystemSettings* second = nullptr;
+    LayeredSystemSettings both = layers(SettingApplied::kApplied, SettingApplied::kFailed, &second);
+    EXPECT_EQ(both.SetRepeatSpeed(7), SettingApplied::kApplied);
+    ASSERT_EQ(second->Requests().size(), 1u);  // not skipped after the first took it
+    EXPECT_EQ(second->Requests()[0].value, 7u);
+
+    EXPECT_EQ(layers(SettingApplied::kNotApplied, SettingApplied::kFailed).SetRepeatDelay(1),
+              SettingApplied::kFailed);
+    EXPECT_EQ(layers(SettingApplied::kNotApplied, SettingApplied::kNotApplied).SetPointerSpeed(3),
+              SettingApplied::kNotApplied);
 }
 
 }  // namespace

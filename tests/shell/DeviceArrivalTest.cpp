@@ -15,11 +15,13 @@
 #include "panels/devicetab/CDeviceOptionUI.h"
 #include "panels/light/CLightControlUI.h"
 #include "profiles/CBasicProfiledata.h"
+#include "profiles/ProfileListStore.h"
 #include "shell/CMainWnd.h"
 #include "sim/DeviceEmulator.h"
 #include "sim/DeviceFirmware.h"
 #include "sim/EmulatorModels.h"
 #include "support/QtTestApp.h"
+#include "ui/RegisteredMessages.h"
 #include "ui/toolkit/CButtonUI.h"
 #include "ui/toolkit/CResourceManager.h"
 #include "ui/toolkit/CTabLayoutUI.h"
@@ -498,6 +500,55 @@ TEST_F(DevicesInWindow, ExitWhileDiscoveryWaitsForTheWindowReturnsPromptly) {
     // The notice delivered after the exit changes nothing.
     QCoreApplication::processEvents();
     EXPECT_FALSE(Page(kKindKeyboard)->IsPrimaryConnected());
+}
+
+}  // namespace
+}  // namespace quaro
+
+namespace quaro {
+namespace {
+
+// The command line chose another profile of the pad and asked the running application to apply
+// it: the page takes the list as stored now and writes that profile's light to the pad. A kind
+// with no device present takes nothing.
+TEST_F(DevicesInWindow, ProfileApplyRequestTakesTheStoredSelection) {
+    Make();
+    Plug(MousePadModel());
+    ASSERT_TRUE(WaitShown(kKindMousePad, true));
+    auto* pad = dynamic_cast<CKestrovaMousePadDevice*>(Page(kKindMousePad));
+    ASSERT_NE(pad, nullptr);
+    ASSERT_TRUE(test::WaitFor([&] { return pad->GetLightPanel()->GetEffect() >= 0; }, kWaitMs));
+
+    ProfileListStore store;
+    store.SetDeviceKind(kKindMousePad);
+    store.SetFolder(m_dir / "data" / "MV5521LUX gaming keyboard" / "MousePad");
+    store.SetDefaultProfilePath(pad->Profile().GetDefaultProfilePath());
+    store.InitProfileList();
+    ASSERT_TRUE(store.AddProfile());
+    ASSERT_TRUE(store.SelectProfile(static_cast<int>(store.Names().size()) - 1));
+    const std::filesystem::path chosen = store.ProfilePath(store.GetCurrentProfileId());
+    CBasicProfiledata profile;
+    profile.SetDefaultProfilePath(pad->Profile().GetDefaultProfilePath());
+    profile.SetProfilePath(chosen);
+    profile.Load(chosen);
+    LightSetting light = profile.GetLightInfo();
+    light.effect = 6;
+    const LightWords words = LightSettingToWords(light);
+    profile.SetLightInfo(words.first, words.second, words.third);
+    ASSERT_EQ(profile.Save(), 0);
+
+    const unsigned message = FindWindowMessage(registered::kApplyProfile);
+    ASSERT_NE(message, 0u);
+    m_window->GetHWND()->Post(message, kKindHeadset, 0);
+    m_window->GetHWND()->Post(message, kKindMousePad, 0);
+    ASSERT_TRUE(test::WaitFor(
+        [&] {
+            const FirmwareMemory memory = m_emulators.back()->Firmware().Memory();
+            return memory.settings.size() > 1 && memory.settings[1] == 6;
+        },
+        kWaitMs));
+    EXPECT_EQ(pad->Profile().GetProfilePath(), chosen);
+    EXPECT_EQ(pad->GetLightSetting().effect, 6);
 }
 
 }  // namespace

@@ -81,8 +81,16 @@ home=$(mktemp -d)
   fail "profiles select"
 status=0
 XDG_DATA_HOME="$home" "$ctl" profiles keyboard select missing 2>/dev/null || status=$?
-rm -rf "$home"
 [[ $status == 4 ]] || fail "an unknown profile exits 4, not $status"
+
+# With no application running, apply writes the selected profile itself: the settings record,
+# then the key image, each in its own exchange (the factory profile has no macros).
+runtime=$(mktemp -d)
+applied=$(XDG_DATA_HOME="$home" XDG_RUNTIME_DIR="$runtime" "$ctl" --bus "$bus" apply keyboard --json)
+rm -rf "$home" "$runtime"
+jq -e '.by == "quaroctl" and .profile == "profile1"' <<<"$applied" >/dev/null || fail "apply --json"
+trail=$(sed -n 's/^keyboard if1 <- 04 .. .. \(..\) .*/\1/p' "$log" | uniq | tr '\n' ' ')
+[[ $trail == *"01 06 02 03 01 09 02 " ]] || fail "apply's exchanges: $trail"
 
 # The simulator printed the begin packet it received and its reply, one line each.
 grep -q '^keyboard if1 <- 04 01 00 01 00' "$log" || fail "devsim packet log"

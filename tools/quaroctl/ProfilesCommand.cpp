@@ -15,33 +15,6 @@
 namespace quaro {
 namespace {
 
-// The folder name the application keeps a kind's profiles under ("keyboard", "MousePad", ...).
-std::string KindFolderName(uint16_t kind) {
-    const uint16_t pageKind = kind == kKindMouseSlowLink ? uint16_t{kKindMouse} : kind;
-    for (const DeviceTypeEntry& type : kDeviceTypes) {
-        if (type.kind == pageKind) {
-            return std::string(type.kindName);
-        }
-    }
-    return {};
-}
-
-// A name as typed first; otherwise the one name that differs only in case (names are unique
-// without regard to case, so there is at most one).
-std::optional<int> FindProfile(const std::vector<std::string>& names, const std::string& name) {
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (names[i] == name) {
-            return static_cast<int>(i);
-        }
-    }
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (EqualsIgnoringCase(names[i], name)) {
-            return static_cast<int>(i);
-        }
-    }
-    return std::nullopt;
-}
-
 Json::Value ListingJson(const std::string& kindName, const ProfileListStore& store) {
     Json::Value document(Json::objectValue);
     document["kind"] = kindName;
@@ -75,6 +48,70 @@ int Usage(std::ostream& err) {
 
 }  // namespace
 
+std::string KindFolderName(uint16_t kind) {
+    const uint16_t pageKind = kind == kKindMouseSlowLink ? uint16_t{kKindMouse} : kind;
+    for (const DeviceTypeEntry& type : kDeviceTypes) {
+        if (type.kind == pageKind) {
+            return std::string(type.kindName);
+        }
+    }
+    return {};
+}
+
+std::optional<int> FindProfile(const std::vector<std::string>& names, const std::string& name) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == name) {
+            return static_cast<int>(i);
+        }
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (EqualsIgnoringCase(names[i], name)) {
+            return static_cast<int>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+int OpenProfileStore(uint16_t kind, const ProfileFolders& folders, std::ostream& err,
+                     ProfileListStore& store) {
+    const std::string kindName(KindName(kind));
+    const std::string folderName = KindFolderName(kind);
+    const std::filesystem::path folder = UserDataFolder(folders.dataHome, folderName);
+    if (folder.empty()) {
+        err << "quaroctl: the " << kindName << "'s profile folder "
+            << (folders.dataHome / kProductFolderName / folderName).string()
+            << " cannot be created\n";
+        return kExitStoreError;
+    }
+
+    store.SetDeviceKind(kind);
+    store.SetFolder(folder);
+    store.SetDefaultProfilePath(folders.defaultDataFolder / (folderName + ".Json"));
+    store.InitProfileList();
+    if (store.Names().empty()) {
+        err << "quaroctl: the " << kindName << "'s profile list in " << folder.string()
+            << " cannot be read or started\n";
+        return kExitStoreError;
+    }
+    return kExitSuccess;
+}
+
+int SelectProfileNamed(ProfileListStore& store, const std::string& name, std::ostream& err) {
+    const std::string kindName(KindName(static_cast<uint16_t>(store.DeviceKind())));
+    const std::optional<int> index = FindProfile(store.Names(), name);
+    if (!index) {
+        err << "quaroctl: the " << kindName << " has no profile named '" << name
+            << "' ('quaroctl profiles " << kindName << "' lists them)\n";
+        return kExitNoSuchProfile;
+    }
+    if (!store.SelectProfile(*index)) {
+        err << "quaroctl: the " << kindName << "'s profile list in " << store.Folder().string()
+            << " cannot be written; the selection is unchanged\n";
+        return kExitStoreError;
+    }
+    return kExitSuccess;
+}
+
 int RunProfiles(const std::vector<std::string>& args, bool json, const ProfileFolders& folders,
                 std::ostream& out, std::ostream& err) {
     if (args.size() != 1 && !(args.size() == 3 && args[1] == "select")) {
@@ -87,37 +124,14 @@ int RunProfiles(const std::vector<std::string>& args, bool json, const ProfileFo
         return kExitUsage;
     }
     const std::string kindName(KindName(*kind));
-    const std::string folderName = KindFolderName(*kind);
-    const std::filesystem::path folder = UserDataFolder(folders.dataHome, folderName);
-    if (folder.empty()) {
-        err << "quaroctl: the " << kindName << "'s profile folder "
-            << (folders.dataHome / kProductFolderName / folderName).string()
-            << " cannot be created\n";
-        return kExitStoreError;
-    }
-
     ProfileListStore store;
-    store.SetDeviceKind(*kind);
-    store.SetFolder(folder);
-    store.SetDefaultProfilePath(folders.defaultDataFolder / (folderName + ".Json"));
-    store.InitProfileList();
-    if (store.Names().empty()) {
-        err << "quaroctl: the " << kindName << "'s profile list in " << folder.string()
-            << " cannot be read or started\n";
-        return kExitStoreError;
+    if (const int status = OpenProfileStore(*kind, folders, err, store); status != kExitSuccess) {
+        return status;
     }
 
     if (args.size() == 3) {
-        const std::optional<int> index = FindProfile(store.Names(), args[2]);
-        if (!index) {
-            err << "quaroctl: the " << kindName << " has no profile named '" << args[2]
-                << "' ('quaroctl profiles " << kindName << "' lists them)\n";
-            return kExitNoSuchProfile;
-        }
-        if (!store.SelectProfile(*index)) {
-            err << "quaroctl: the " << kindName << "'s profile list in " << folder.string()
-                << " cannot be written; the selection is unchanged\n";
-            return kExitStoreError;
+        if (const int status = SelectProfileNamed(store, args[2], err); status != kExitSuccess) {
+            return status;
         }
         if (!json) {
             out << kindName << ": selected "

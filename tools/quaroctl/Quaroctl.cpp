@@ -1,5 +1,6 @@
 #include "Quaroctl.h"
 
+#include "ApplyCommand.h"
 #include "DeviceListing.h"
 #include "DeviceSession.h"
 #include "JsonOutput.h"
@@ -10,8 +11,10 @@
 #include "device/HidrawBackend.h"
 #include "device/SimBusLayout.h"
 #include "device/SimHidBackend.h"
+#include "platform/EndpointClient.h"
 #include "platform/Paths.h"
 #include "platform/Trace.h"
+#include "profiles/ProfileListStore.h"
 
 #include <json/value.h>
 
@@ -40,6 +43,11 @@ constexpr const char* kUsage =
     "  profiles KIND      list the profiles of a device kind; '*' marks the selected one\n"
     "  profiles KIND select NAME\n"
     "                     make profile NAME the selected one (letter case may differ)\n"
+    "  apply KIND [PROFILE]\n"
+    "                     write the selected profile (or PROFILE, which becomes the selected\n"
+    "                     one) into the device: keyboard (settings record, macros, key image)\n"
+    "                     or mousepad (light record); when the application runs, it is asked\n"
+    "                     to do it, so the device never has two writers\n"
     "\n"
     "options:\n"
     "  --bus DIR          simulated HID bus folder (default $XDG_RUNTIME_DIR/quaro-hid-sim)\n"
@@ -371,6 +379,87 @@ int Read(Context& context, const std::string& name, const std::string& whatName,
     return kExitSuccess;
 }
 
+int Apply(Context& context, const std::vector<std::string>& args, bool json,
+          const ProfileFolders& folders) {
+    const std::optional<uint16_t> kind = KindByName(args[0]);
+    if (!kind) {
+        context.err << "quaroctl: '" << args[0]
+                    << "' is not a device kind (keyboard, mouse, mousepad or headset)\n";
+        return kExitUsage;
+    }
+    const std::string kindName(KindName(*kind));
+    if (!CanApplyProfiles(*kind)) {
+        return Fail(context,
+                    "the " + kindName +
+                        "'s profiles cannot be applied from the command line (keyboard and "
+                        "mousepad can)",
+                    kExitNotHeld);
+    }
+    ProfileListStore store;
+    if (const int status = OpenProfileStore(*kind, folders, context.err, store);
+        status != kExitSuccess) {
+        return status;
+    }
+    if (args.size() == 2) {
+        if (const int status = SelectProfileNamed(store, args[1], context.err);
+            status != kExitSuccess) {
+            return status;
+        }
+    }
+    const std::string profileName = store.Names()[static_cast<std::size_t>(store.SelectedIndex())];
+
+    Json::Value document(Json::objectValue);
+    document["kind"] = kindName;
+    document["profile"] = profileName;
+    if (PostToRunningApplication(MessageEndpointPath(), kApplyProfileMessage, *kind, 0)) {
+        if (json) {
+            document["by"] = "application";
+            WriteJson(document, context.out);
+        } else {
+            context.out << kindName << ": the running application applies profile " << profileName
+                        << '\n';
+        }
+        return kExitSuccess;
+    }
+
+    Target target;
+    if (const int status = Resolve(context, args[0], target); status != kExitSuccess) {
+        return status;
+    }
+    const ProfileSource source{store.ProfilePath(store.GetCurrentProfileId()),
+                               folders.defaultDataFolder / (KindFolderName(*kind) + ".Json"),
+                               store.Folder()};
+    const ApplyOutcome outcome =
+        ApplyProfileToDevice(context.backend, target.path, target.kind, source);
+    if (!outcome.applied) {
+        return Fail(context, Describe(target) + ": " + outcome.failure);
+    }
+    std::string notes;
+    if (!outcome.keysWritten) {
+        notes = "the key image was not written: the keyboard's image is larger than a transfer";
+    }
+    if (outcome.macroFigure > 0) {
+        notes = "the macros were not written: they are " + std::to_string(outcome.macroFigure - 1) +
+                " units of 4 bytes over the keyboard's macro memory";
+    } else if (outcome.macroFigure < 0) {
+        notes = "the macros were not written: their image could not be composed";
+    }
+    if (json) {
+        document["by"] = "quaroctl";
+        document["path"] = target.path;
+        if (!notes.empty()) {
+            document["note"] = notes;
+        }
+        WriteJson(document, context.out);
+    } else {
+        context.out << Describe(target) << ": applied profile " << profileName << '\n';
+        if (!notes.empty()) {
+            context.err << "quaroctl: " << notes << '\n';
+        }
+    }
+    return kExitSuccess;
+}
+
 // Restores the process-wide trace sink when a command ends.
 class TraceSinkScope {
 public:
@@ -421,12 +510,15 @@ int RunQuaroctl(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     // The channel's packet lines are diagnostics; shown only when asked for.
     TraceSinkScope traceScope(trace ? StandardErrorTraceSink() : TraceSink{});
+    const ProfileFolders folders{XdgRootsFromEnvironment().dataHome,
+                                 DefaultDataFolder(ExecutableDirectory())};
     if (!words.empty() && words[0] == "profiles") {
-        const ProfileFolders folders{XdgRootsFromEnvironment().dataHome,
-                                     DefaultDataFolder(ExecutableDirectory())};
         return RunProfiles({words.begin() + 1, words.end()}, json, folders, out, err);
     }
     Context context{makeBackend(bus), out, err};
+    if ((words.size() == 2 || words.size() == 3) && words[0] == "apply") {
+        return Apply(context, {words.begin() + 1, words.end()}, json, folders);
+    }
     if (words.size() == 1 && words[0] == "list") {
         return List(context, json);
     }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace quaro {
+
+// The name of the running application's single-instance guard and local socket.
+inline constexpr std::string_view kEndpointName = "MIREL_QUARO";
+
+// Asks the running application to write a kind's selected profile into its device (wParam: the
+// device kind), so that a device never has two writers.
+inline constexpr std::string_view kApplyProfileMessage = "QUARO_APPLY_PROFILE";
+
+// $XDG_RUNTIME_DIR/MIREL_QUARO when that folder exists, else MIREL_QUARO-<uid> in $TMPDIR (or
+// /tmp): where the running application listens, for tools with and without Qt alike.
+std::filesystem::path MessageEndpointPath();
+
+// Delivers one "POST name wParam lParam" line to the application listening on socketPath. False
+// when none answers within timeoutMs; with waitForListener, a copy that holds the guard but does
+// not listen yet (it is still starting) is given that time to begin. The name must be one word.
+bool PostToRunningApplication(const std::filesystem::path& socketPath, std::string_view name,
+                              unsigned long long wParam, long long lParam, int timeoutMs = 2000,
+                              bool waitForListener = false);
+
+}  // namespace quaro
