@@ -9,6 +9,7 @@
 #include "device/HidBackend.h"
 #include "platform/Paths.h"
 #include "platform/Trace.h"
+#include "platform/X11SystemSettings.h"
 #include "shell/CMainWnd.h"
 #include "shell/CTrayIcon.h"
 #include "shell/MessageEndpoint.h"
@@ -116,6 +117,10 @@ int RunApplication(int& argc, char** argv) {
     services.trayAvailable = CTrayIcon::IsAvailable() && !screenshot.IsRequested();
     services.sessionLocale = LanguageCatalogue::SessionLocaleFromEnvironment();
     services.backend = MakeDefaultHidBackend();
+    // The session's own repeat settings. Without an X display every change is traced as not
+    // applied; a desktop that keeps its own settings gets its implementation here.
+    X11SystemSettings systemSettings;
+    services.systemSettings = &systemSettings;
 
     auto window = std::make_unique<CMainWnd>(resources, services);
     window->Create(QString::fromLatin1(CMainWnd::kProductTitle),
