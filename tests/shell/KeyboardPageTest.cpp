@@ -9,7 +9,10 @@
 #include "device/CommandPacket.h"
 #include "device/SimHidBackend.h"
 #include "pages/CKestrovaKeyboardDevice.h"
+#include "panels/controls/CDeviceKeyButtonUI.h"
+#include "panels/controls/CSelectPanelUI.h"
 #include "panels/devicetab/CDeviceOptionUI.h"
+#include "panels/light/CLightControlUI.h"
 #include "platform/RecordingSystemSettings.h"
 #include "profiles/MacroLibrary.h"
 #include "shell/CMainWnd.h"
@@ -356,6 +359,167 @@ TEST_F(KeyboardInWindow, WindowDestructionLeavesTheHandBackRecordInTheKeyboard) 
         SCOPED_TRACE(at);
         EXPECT_TRUE(std::equal(expected.begin(), expected.end(), memory.begin() + at));
     }
+}
+
+// The keyboard changed its own settings and says so: a read that fails leaves the profile as it
+// was; a whole one takes the light and the three flags into the profile and the panels.
+TEST_F(KeyboardInWindow, KeyboardsOwnChangeReachesTheProfileOnlyWhenReadWhole) {
+    Start();
+    m_page->SetStreamEnabled(false);
+    WaitQuiet();
+    ASSERT_TRUE(test::WaitFor([&] { return m_page->Driver()->IsSecondaryAttached(); }, kWaitMs));
+    FirmwareMemory memory = m_emulator->Firmware().Memory();
+    const std::size_t record = memory.settings[0] * kKeyboardSettingsRecordSize;
+    ASSERT_GE(memory.settings.size(), record + kKeyboardSettingsRecordSize);
+    memory.settings[record + 1] = 3;
+    memory.settings[record + 19] = 1;
+    memory.settings[record + 21] = 1;
+    m_emulator->Firmware().SetMemory(memory);
+    const std::string document = ReadWhole(m_page->Profile().GetProfilePath());
+    const uint8_t effect = m_page->GetLightSetting().effect;
+    ASSERT_NE(effect, 3);
+
+    m_received->Clear();
+    m_emulator->ScheduleFault(FaultKind::kStatusFF, 2);
+    ASSERT_TRUE(m_emulator->SendSettingsChanged());
+    ASSERT_TRUE(test::WaitFor([&] { return m_received->Commands().size() >= 2; }, kWaitMs));
+    WaitQuiet();
+    EXPECT_EQ(ReadWhole(m_page->Profile().GetProfilePath()), document);
+    EXPECT_EQ(m_page->GetLightSetting().effect, effect);
+
+    ASSERT_TRUE(m_emulator->SendSettingsChanged());
+    ASSERT_TRUE(test::WaitFor([&] { return m_page->GetLightSetting().effect == 3; }, kWaitMs));
+    CKeyboardProfiledata stored = Stored();
+    EXPECT_EQ(stored.GetLightInfo().effect, 3);
+    const SystemSettings system = SystemSettings::FromWords(stored.GetSystemStages());
+    EXPECT_EQ(system.wFlag, 1);
+    EXPECT_EQ(system.winFlag, 1);
+    EXPECT_EQ(system.key6Flag, 0);
+    EXPECT_TRUE(Control<COptionUI>("winlockflag_option")->IsSelected());
+    EXPECT_EQ(m_page->GetLightPanel()->GetEffect(), 3);
+}
+
+// A static red light: every key of the picture shows it, and the frames the keyboard gets carry
+// it at the keys' light positions.
+TEST_F(KeyboardInWindow, LivePreviewAndFramesShowTheLightThePagePlays) {
+    Start();
+    LightSetting setting = m_page->GetLightSetting();
+    setting.effect = 5;
+    setting.brightness = 5;
+    setting.multiColor = 0;
+    setting.red = 255;
+    setting.green = 0;
+    setting.blue = 0;
+    m_page->ApplyLightRecord(setting, 0, 0);
+    const auto pictureRed = [&] {
+        int lit = 0;
+        for (int key = 0; key < CKestrovaUSBDevice::kMaxKeyCount; ++key) {
+            const CDeviceKeyButtonUI* button = m_page->GetLightButton(key);
+            if (button == nullptr || !button->IsVisible()) {
+                continue;
+            }
+            if (button->GetLightColour() != 0xFF) {
+                return false;
+            }
+            ++lit;
+        }
+        return lit > 100;
+    };
+    EXPECT_TRUE(test::WaitFor(pictureRed, kWaitMs));
+    const auto frameRed = [&] {
+        const std::vector<uint8_t> frame = m_emulator->Firmware().Memory().lightFrame;
+        if (frame.size() < 3 * 126) {
+            return false;
+        }
+        const KeyMaps maps = m_page->GetKeyboardDriver()->Maps();
+        const std::size_t position = maps.light[0];
+        return position * 3 + 2 < frame.size() && frame[position * 3] > 0 &&
+               frame[position * 3 + 1] == 0 && frame[position * 3 + 2] == 0;
+    };
+    EXPECT_TRUE(test::WaitFor(frameRed, kWaitMs));
+}
+
+// Custom colours (mode 17): on the light page a click paints a key with the current colour or
+// dark, a band selection paints every key it touched, the group choice is stored; on the key
+// page clicks paint nothing and FN cannot be picked.
+TEST_F(KeyboardInWindow, CustomColourModePaintsKeysIntoTheSelectedGroup) {
+    Start();
+    LightSetting setting = m_page->GetLightSetting();
+    setting.effect = CKestrovaKeyboardDevice::kCustomColourMode;
+    setting.multiColor = 0;
+    setting.red = 0x11;
+    setting.green = 0x22;
+    setting.blue = 0x33;
+    m_page->ApplyLightRecord(setting, 0, 0);
+    m_page->SelectFunctionTab(1);
+    EXPECT_TRUE(m_page->GetKeyButton(CKestrovaKeyboardDevice::kFnKey)->IsEnabled());
+
+    m_page->GetLightPanel()->SelectCustomEffect(2);
+    Notify(Control<CControlUI>("light_combo_custommodeSelect"), notify::kItemSelect);
+    EXPECT_EQ(m_page->GetCustomGroup(), 2);
+    EXPECT_EQ(Stored().GetCustomLightGroupIndex(), 2);
+
+    const std::vector<CustomLightColor> group0 = Stored().GetCustomLightColors(0, 126);
+    const std::vector<CustomLightColor> group2 = Stored().GetCustomLightColors(2, 126);
+    const CustomLightColor painted{0x11, 0x22, 0x33, 255};
+    ASSERT_NE(group2[5], painted);
+    Notify(m_page->GetKeyButton(5), notify::kClick);
+    EXPECT_EQ(Stored().GetCustomLightColors(2, 126)[5], painted);
+    EXPECT_EQ(Stored().GetCustomLightColors(0, 126), group0);
+
+    m_page->GetLightButton(30)->SetBandSelected(true);
+    m_page->GetLightButton(31)->SetBandSelected(true);
+    Notify(m_page->GetSelectPanel(), notify::kClickSelectEnd);
+    EXPECT_EQ(Stored().GetCustomLightColors(2, 126)[30], painted);
+    EXPECT_EQ(Stored().GetCustomLightColors(2, 126)[31], painted);
+
+    Notify(Control<CControlUI>("custom_off_color_btn"), notify::kClick);
+    Notify(m_page->GetKeyButton(5), notify::kClick);
+    EXPECT_EQ(Stored().GetCustomLightColors(2, 126)[5], CustomLightColor{});
+    EXPECT_EQ(m_page->CustomColours()[30], painted);
+
+    Notify(Control<CControlUI>("custom_bright_color_btn"), notify::kClick);
+    m_page->SelectFunctionTab(2);
+    EXPECT_FALSE(m_page->GetKeyButton(CKestrovaKeyboardDevice::kFnKey)->IsEnabled());
+    Notify(m_page->GetKeyButton(6), notify::kClick);
+    EXPECT_EQ(Stored().GetCustomLightColors(2, 126)[6], group2[6]);
+}
+
+// "default_btn": nothing without the user's yes; with it the factory profile comes back and the
+// keyboard gets its key image and settings record, and no macros.
+TEST_F(KeyboardInWindow, DefaultsNeedConsentAndSendNoMacros) {
+    Start();
+    Control<CSliderUI>("repeat_rate_slider")->SetValue(3, false);
+    Notify(Control<CSliderUI>("repeat_rate_slider"), notify::kValueChanged);
+    ASSERT_EQ(SystemSettings::FromWords(Stored().GetSystemStages()).repeat, 3);
+    WaitQuiet();
+
+    bool answer = false;
+    int asked = 0;
+    m_window->KeyboardRouting().SetConfirmDefaults([&] {
+        ++asked;
+        return answer;
+    });
+    m_received->Clear();
+    Notify(Control<CControlUI>("default_btn"), notify::kClick);
+    QTest::qWait(300);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(m_received->Commands().empty());
+    EXPECT_EQ(SystemSettings::FromWords(Stored().GetSystemStages()).repeat, 3);
+
+    answer = true;
+    Notify(Control<CControlUI>("default_btn"), notify::kClick);
+    WaitQuiet();
+    std::vector<int> written = m_received->Commands();
+    written.erase(std::unique(written.begin(), written.end(),
+                              [](int a, int b) { return a == b && a == kCmdWriteKeyImage; }),
+                  written.end());
+    const std::vector<int> expected = {
+        kCmdReadDeviceInfo, kCmdBegin, kCmdWriteKeyImage, kCmdEnd, kCmdBegin,
+        kCmdWriteMemory,    kCmdEnd};
+    EXPECT_EQ(written, expected);
+    EXPECT_EQ(SystemSettings::FromWords(Stored().GetSystemStages()).repeat, 31);
+    EXPECT_EQ(Control<CSliderUI>("repeat_rate_slider")->GetValue(), 31);
 }
 
 }  // namespace
