@@ -6,6 +6,7 @@
 #include "RegisteredControls.h"
 #include "TempDir.h"
 #include "TraceCapture.h"
+#include "device/CommandChannel.h"
 #include "device/CommandPacket.h"
 #include "device/SimHidBackend.h"
 #include "pages/CKestrovaKeyboardDevice.h"
@@ -30,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -359,6 +361,23 @@ TEST_F(KeyboardInWindow, WindowDestructionLeavesTheHandBackRecordInTheKeyboard) 
         SCOPED_TRACE(at);
         EXPECT_TRUE(std::equal(expected.begin(), expected.end(), memory.begin() + at));
     }
+}
+
+// A keyboard that stops answering at the exit costs the exit about one reply time-out, never a
+// hang; the window still goes.
+TEST_F(KeyboardInWindow, SilentKeyboardAtExitDoesNotHoldTheExitBack) {
+    Start();
+    m_page->SetStreamEnabled(false);
+    WaitQuiet();
+    m_received->Clear();
+    m_emulator->ScheduleFault(FaultKind::kNoReply, 1);
+    const auto start = std::chrono::steady_clock::now();
+    m_window->Exit();
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::milliseconds(3 * CommandChannel::kTimeoutMs));
+    EXPECT_FALSE(m_window->isVisible());
+    ASSERT_FALSE(m_received->Commands().empty());
+    EXPECT_EQ(m_received->Commands().front(), kCmdShutdownNotice);
 }
 
 // The keyboard changed its own settings and says so: a read that fails leaves the profile as it
