@@ -334,6 +334,11 @@ TEST_F(KeyboardInWindow, FaultAtAnyPacketOfASwitchLeavesTheStoredProfileUnchange
         EXPECT_EQ(ReadWhole(m_page->Profile().GetProfilePath()), document);
         EXPECT_EQ(m_page->GetLightSetting(), light);
     }
+    // A keyboard that is gone takes no switch, and the caller is told so.
+    m_emulator->Unplug();
+    ASSERT_TRUE(test::WaitFor([&] { return !m_page->IsPrimaryConnected(); }, kWaitMs));
+    EXPECT_FALSE(m_page->ApplySelectedProfile());
+    EXPECT_EQ(ReadWhole(m_page->Profile().GetProfilePath()), document);
 }
 
 TEST_F(KeyboardInWindow, WindowDestructionLeavesTheHandBackRecordInTheKeyboard) {
