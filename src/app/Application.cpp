@@ -9,6 +9,7 @@
 #include "device/HidBackend.h"
 #include "platform/Paths.h"
 #include "platform/Trace.h"
+#include "platform/LayeredSystemSettings.h"
 #include "shell/CMainWnd.h"
 #include "shell/CTrayIcon.h"
 #include "shell/MessageEndpoint.h"
@@ -116,6 +117,10 @@ int RunApplication(int& argc, char** argv) {
     services.trayAvailable = CTrayIcon::IsAvailable() && !screenshot.IsRequested();
     services.sessionLocale = LanguageCatalogue::SessionLocaleFromEnvironment();
     services.backend = MakeDefaultHidBackend();
+    // The session's own repeat and pointer settings: the X server's, and the desktop's store
+    // where its schemas are installed. What neither can take is traced as not applied.
+    const std::unique_ptr<SystemSettingsService> systemSettings = MakeSessionSystemSettings();
+    services.systemSettings = systemSettings.get();
 
     auto window = std::make_unique<CMainWnd>(resources, services);
     window->Create(QString::fromLatin1(CMainWnd::kProductTitle),

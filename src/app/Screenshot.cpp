@@ -104,7 +104,13 @@ void ScheduleScreenshot(const ScreenshotRequest& request, CMainWnd& window,
                 // As the tab's start timer would: the page loads its profile into its panels.
                 page->OnStart();
             }
-            QTimer::singleShot(400, &window, [request, &window] { SaveAndQuit(request, window); });
+            QTimer::singleShot(400, &window, [request, &window, kind] {
+                // The picture shows the light the page plays, as its frame timer would.
+                if (CKestrovaUSBDevice* page = window.Devices().FirstPageOfKind(kind)) {
+                    page->RenderLightFrame();
+                }
+                SaveAndQuit(request, window);
+            });
         } else if (request.scene == u"settings") {
             QTimer::singleShot(1500, &window, [request, &window] { SaveAndQuit(request, window); });
             window.OpenSettingsWindow(true);

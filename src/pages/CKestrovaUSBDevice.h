@@ -232,6 +232,9 @@ protected:
     // to the owner window. On the UI thread.
     virtual void StatusArrived(const StatusBytes& status);
 
+    // The kinds that write a profile as one flow of their own take its document here.
+    void SetCurrentProfilePath(const std::filesystem::path& path) { m_profilePath = path; }
+
     // Stops and drops the driver. A kind whose flows use its own members calls it first in its
     // destructor, so no flow runs while those members go.
     void StopDriver();

@@ -9,7 +9,9 @@
 #include "shell/ApplyProfileRequest.h"
 #include "shell/CSkinFrame.h"
 #include "shell/DiscoveryLink.h"
+#include "ui/CMsgWnd.h"
 #include "ui/MainMessages.h"
+#include "ui/MessageTexts.h"
 #include "ui/RegisteredMessages.h"
 #include "ui/toolkit/CContainerUI.h"
 #include "ui/toolkit/CControlFactory.h"
@@ -187,6 +189,9 @@ void CMainWnd::Notify(TNotifyUI& msg) {
     if (m_lightRoutes.Dispatch(msg)) {
         return;
     }
+    if (m_keyboardRoutes.Dispatch(msg)) {
+        return;
+    }
     if (msg.sType == notify::kWindowInit) {
         OnWindowInit();
     } else if (msg.sType == notify::kWindowSize) {
@@ -220,6 +225,13 @@ void CMainWnd::OnWindowInit() {
     }
     ApplyLanguage(m_languages.ReadStoredLanguage());
     m_devices.CreatePages();
+    if (m_services.systemSettings != nullptr) {
+        for (CKestrovaUSBDevice* page : Keyboards()) {
+            if (auto* keyboard = dynamic_cast<CKestrovaKeyboardDevice*>(page)) {
+                keyboard->SetSystemSettingsService(*m_services.systemSettings);
+            }
+        }
+    }
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         m_screenWidth = screen->size().width();
         m_screenHeight = screen->size().height();
@@ -699,8 +711,25 @@ void CMainWnd::OnDestroy() {
             worker->Stop();
         }
     }
-    // The first keyboard takes its own lighting back here once keyboard pages exist.
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    HandBackKeyboardLight();
+}
+
+void CMainWnd::HandBackKeyboardLight() {
+    if (Keyboards().empty()) {
+        return;
+    }
+    // The keyboard keeps a light of its own once nothing streams to it. A keyboard that does
+    // not answer costs the exit one reply time-out, no more.
+    if (auto* keyboard = dynamic_cast<CKestrovaKeyboardDevice*>(Keyboards().front())) {
+        keyboard->HandBackLight(std::chrono::milliseconds(CommandChannel::kTimeoutMs));
+    }
+}
+
+bool CMainWnd::ConfirmDefaults() {
+    return CMsgWnd::ShowMessage(Resources(), this, QString(),
+                                QLatin1String(msgtext::kConfirmRestoreDefaults), GetDpi(), true,
+                                1) == 1;
 }
 
 }  // namespace quaro

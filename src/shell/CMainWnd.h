@@ -5,6 +5,7 @@
 #include "platform/WorkerThread.h"
 #include "shell/CTrayIcon.h"
 #include "shell/DevicePageSet.h"
+#include "shell/KeyboardRoutes.h"
 #include "shell/LightRoutes.h"
 #include "shell/LightSyncRunner.h"
 #include "ui/Language.h"
@@ -28,6 +29,7 @@ class CButtonUI;
 class CKestrovaUSBDevice;
 class DiscoveryLink;
 class HidBackend;
+class SystemSettingsService;
 
 // The application's one top-level window: title bar, tray icon and menus, the device tab strip
 // and page area, and the switchboard every notification and window message of the application
@@ -49,6 +51,9 @@ public:
         DiscoveryOptions discovery = DefaultDiscoveryOptions();
         // Where the device pages keep their profiles; empty: the user's data folder.
         std::filesystem::path dataHome;
+        // Where the keyboard's repeat delay and speed go (not owned; outlives the window).
+        // Without one they are traced as not applied.
+        SystemSettingsService* systemSettings = nullptr;
     };
     using SettingsWindowFactory = std::function<WindowImplBase*(CMainWnd& owner)>;
 
@@ -95,6 +100,7 @@ public:
     const std::vector<CKestrovaUSBDevice*>& Headsets() const { return m_devices.Headsets(); }
     DevicePageSet& Devices() { return m_devices; }
     LightSyncRunner& LightSync() { return m_lightSync; }
+    KeyboardRoutes& KeyboardRouting() { return m_keyboardRoutes; }
     // The page of the first selected device tab; null when no device shows.
     CKestrovaUSBDevice* CurrentPage() const { return m_devices.CurrentPage(); }
     // A copy of discovery's slot table; the catalogue's rows before discovery runs.
@@ -129,6 +135,8 @@ private:
     void HideToTray();
     void CreateTray();
     void RebuildTrayMenu();
+    bool ConfirmDefaults();
+    void HandBackKeyboardLight();
 
     Services m_services;
     LanguageCatalogue m_languages;
@@ -163,6 +171,7 @@ private:
     LightSyncRunner m_lightSync{m_devices};      // runs on thread slot 8
     LightRoutes m_lightRoutes{m_devices, m_lightSync,
                               [this] { return QSize(m_screenWidth, m_screenHeight); }};
+    KeyboardRoutes m_keyboardRoutes{m_devices, [this] { return ConfirmDefaults(); }};
 
     int m_languageIndex = -1;
     int m_lightControl = 1;
