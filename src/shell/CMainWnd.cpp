@@ -8,6 +8,7 @@
 #include "platform/Trace.h"
 #include "shell/CSkinFrame.h"
 #include "shell/DiscoveryLink.h"
+#include "ui/CMsgWnd.h"
 #include "ui/MainMessages.h"
 #include "ui/RegisteredMessages.h"
 #include "ui/toolkit/CContainerUI.h"
@@ -185,6 +186,9 @@ void CMainWnd::Notify(TNotifyUI& msg) {
     if (m_lightRoutes.Dispatch(msg)) {
         return;
     }
+    if (m_headsetRoutes.Dispatch(msg)) {
+        return;
+    }
     if (msg.sType == notify::kWindowInit) {
         OnWindowInit();
     } else if (msg.sType == notify::kWindowSize) {
@@ -210,6 +214,10 @@ void CMainWnd::Notify(TNotifyUI& msg) {
         }
     }
     // Selection, value, item and edit routes arrive with the device pages and their panels.
+}
+
+void CMainWnd::ShowRouteMessage(const char* id) {
+    CMsgWnd::ShowMessage(Resources(), this, QString(), QLatin1String(id));
 }
 
 void CMainWnd::OnWindowInit() {
