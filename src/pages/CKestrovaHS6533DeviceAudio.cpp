@@ -154,7 +154,15 @@ void CKestrovaHS6533Device::LoadAudioProfile(CHs6533Profiledata& profile) {
     state.monitorMuted = state.values[kMonitorSelect] == 0;
     m_audio->profile = &profile;
     m_audio->view = state;
-    m_audio->worker.Post([model = m_audio->model, state] { model->TakeProfile(state); });
+    // An answer still on its way carries the state from before; this one's answer, which comes
+    // after it, puts the profile's state back.
+    RunAudio(
+        *this, *m_audio,
+        [state](HeadsetAudio& audio) {
+            audio.TakeProfile(state);
+            return HeadsetAudioAnswer{audio.State(), false, CurveSave::kNothing};
+        },
+        {});
 }
 
 void CKestrovaHS6533Device::ReadAudioState() {
