@@ -9,6 +9,8 @@
 #include <map>
 #include <string>
 
+using quaro::OsConfDeviceRecord;
+
 namespace {
 
 RecordingOsConfSetup g_setup;
@@ -65,19 +67,19 @@ __attribute__((visibility("default"))) int GetDeviceCount(int flow, int* count) 
 }
 
 __attribute__((visibility("default"))) int GetDeviceById(int flow, int index,
-                                                         OsConfDevice* device) {
+                                                         OsConfDeviceRecord* device) {
     Record("GetDeviceById", {}, -1, flow * 100 + index);
     const auto& list = flow == 0 ? g_setup.playback : g_setup.capture;
     if (index < 0 || static_cast<std::size_t>(index) >= list.size()) {
         return 1;
     }
     const RecordingOsConfDevice& entry = list[static_cast<std::size_t>(index)];
-    *device = OsConfDevice{entry.handle, entry.type, 0, entry.state};
+    *device = OsConfDeviceRecord{entry.handle, entry.type, 0, entry.state};
     return 0;
 }
 
 #ifndef RECORDING_OSCONF_NO_PROPERTY
-__attribute__((visibility("default"))) int PropertyControl(OsConfDevice device,
+__attribute__((visibility("default"))) int PropertyControl(OsConfDeviceRecord device,
                                                            const char16_t* name, void* value,
                                                            void* second, int set) {
     const std::string property = Narrow(name);

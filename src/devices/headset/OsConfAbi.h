@@ -12,13 +12,15 @@
 // - the level sets ("VolumeScalarControl", "AAVolumeScalarControl") carry a native 32-bit float
 //   0.0-1.0;
 // - the level gets ("VolumeControl", "VolumeScalarControl", "AAVolumeControl",
-//   "AAVolumeScalarControl") and "GetSupportFeature" answer text: UTF-16 code units, ended by a
-//   zero unit when it fits. Readers never rely on that end: a full buffer is read up to its size.
+//   "AAVolumeScalarControl") and "GetSupportFeature" answer text in 8-bit characters or UTF-16
+//   units, ended by a zero when it fits. Readers never rely on that end: a full buffer is read up
+//   to its size.
 // - the second buffer is null or points to 32-bit integers: one (-1, 0 or 1) for the levels,
 //   three (4, -1, 0) for "VirtualSurroundEffectControl".
-extern "C" {
+namespace quaro {
 
-struct OsConfDevice {
+// The device record the library lists and takes back by value.
+struct OsConfDeviceRecord {
     std::uint32_t handle;
     std::uint32_t type;
     std::uint32_t reserved;
@@ -28,12 +30,9 @@ struct OsConfDevice {
 using OsConfLibInitFn = int (*)();
 using OsConfCreateDeviceListFn = int (*)();
 using OsConfGetDeviceCountFn = int (*)(int flow, int* count);
-using OsConfGetDeviceByIdFn = int (*)(int flow, int index, OsConfDevice* device);
-using OsConfPropertyControlFn = int (*)(OsConfDevice device, const char16_t* name, void* value,
-                                        void* second, int set);
-}
-
-namespace quaro {
+using OsConfGetDeviceByIdFn = int (*)(int flow, int index, OsConfDeviceRecord* device);
+using OsConfPropertyControlFn = int (*)(OsConfDeviceRecord device, const char16_t* name,
+                                        void* value, void* second, int set);
 
 inline constexpr std::size_t kOsConfValueSize = 1024;
 inline constexpr int kOsConfPlaybackFlow = 0;

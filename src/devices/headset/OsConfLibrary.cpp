@@ -162,20 +162,20 @@ bool OsConfLibrary::Resolve() {
 
 void OsConfLibrary::ChooseDevices() {
     const auto scan = [this](int flow) {
-        std::vector<OsConfDevice> devices;
+        std::vector<OsConfDeviceRecord> devices;
         int count = 0;
         m_deviceCount(flow, &count);
         for (int i = 0; i < count && i < kMaxDevices; ++i) {
-            OsConfDevice record{};
+            OsConfDeviceRecord record{};
             if (m_deviceById(flow, i, &record) == 0) {
                 devices.push_back(record);
             }
         }
         return devices;
     };
-    const std::vector<OsConfDevice> playback = scan(kOsConfPlaybackFlow);
+    const std::vector<OsConfDeviceRecord> playback = scan(kOsConfPlaybackFlow);
     for (const std::uint32_t type : kPlaybackTypes) {
-        for (const OsConfDevice& record : playback) {
+        for (const OsConfDeviceRecord& record : playback) {
             if (record.state == kActive && record.type == type) {
                 m_deviceA = Entry{record, true, {}};
                 break;
@@ -185,7 +185,7 @@ void OsConfLibrary::ChooseDevices() {
             break;
         }
     }
-    for (const OsConfDevice& record : scan(kOsConfCaptureFlow)) {
+    for (const OsConfDeviceRecord& record : scan(kOsConfCaptureFlow)) {
         if (record.type == kCaptureType) {
             m_deviceB = Entry{record, true, {}};
             break;

@@ -67,7 +67,7 @@ public:
 
 private:
     struct Entry {
-        OsConfDevice record{};
+        OsConfDeviceRecord record{};
         bool found = false;
         OsConfSupport support;
     };
