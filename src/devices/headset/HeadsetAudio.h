@@ -31,8 +31,9 @@ struct HeadsetAudioState {
     EqCurve bands{};
     std::vector<std::string> curveNames;
     std::array<EqCurve, CHs6533Profiledata::kMaxCustomEqs> curves{};
-    bool micMuted = false;
-    bool monitorMuted = false;
+    // As the zero values say: both switches off, until a profile or the headset tells.
+    bool micMuted = true;
+    bool monitorMuted = true;
 
     int Value(HeadsetValue which) const { return values[which]; }
     bool IsCustomMode() const { return values[kEqType] == kEqCustomType; }
