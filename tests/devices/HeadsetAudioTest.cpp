@@ -1,11 +1,15 @@
 #include "RecordingOsConfFolder.h"
 #include "TraceCapture.h"
+#include "devices/headset/AudioWorker.h"
 #include "devices/headset/HeadsetAudio.h"
 #include "devices/headset/OsConfLibrary.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace quaro {
@@ -333,6 +337,66 @@ TEST_F(HeadsetAudioTest, TheVoiceChangerTurnsTheEchoOffAndTakesEffectsOneToFour)
     m_sdk.Setup().failing = {"Enable_MAGICVOICE"};
     EXPECT_FALSE(m_audio.ToggleVoiceChanger(false));
     EXPECT_EQ(m_audio.State().Value(kMagicEnable), 1);
+}
+
+}  // namespace
+}  // namespace quaro
+
+namespace quaro {
+namespace {
+
+TEST(AudioWorkerTest, RunsTasksInOrderAndDropsWhatIsLeftWhenStopped) {
+    std::vector<int> ran;
+    std::mutex ranMutex;
+    {
+        AudioWorker worker;
+        std::vector<std::thread> posters;
+        // Tasks from one thread keep their order whatever else is posted meanwhile.
+        for (int i = 0; i < 100; ++i) {
+            worker.Post([&, i] {
+                std::lock_guard lock(ranMutex);
+                ran.push_back(i);
+            });
+        }
+        for (int t = 0; t < 3; ++t) {
+            posters.emplace_back([&] {
+                for (int i = 0; i < 50; ++i) {
+                    worker.Post([&] {
+                        std::lock_guard lock(ranMutex);
+                        ran.push_back(-1);
+                    });
+                }
+            });
+        }
+        for (std::thread& poster : posters) {
+            poster.join();
+        }
+        worker.Drain();
+        std::lock_guard lock(ranMutex);
+        ASSERT_EQ(ran.size(), 250u);
+        std::vector<int> own;
+        std::copy_if(ran.begin(), ran.end(), std::back_inserter(own), [](int i) { return i >= 0; });
+        for (int i = 0; i < 100; ++i) {
+            ASSERT_EQ(own[static_cast<std::size_t>(i)], i);
+        }
+    }
+    // A task still queued when the worker stops never runs, and a post after the stop is dropped.
+    std::atomic<bool> queued{false};
+    std::atomic<int> after{0};
+    {
+        AudioWorker worker;
+        worker.Post([&] {
+            while (!queued) {
+                std::this_thread::yield();
+            }
+            worker.Stop();
+        });
+        worker.Post([&] { ++after; });
+        queued = true;
+        worker.Drain();
+        worker.Post([&] { ++after; });
+    }
+    EXPECT_EQ(after, 0);
 }
 
 }  // namespace

@@ -23,6 +23,8 @@ public:
     void Post(Task task);
     // Blocks until every task posted before this call has run (tests and shutdown order).
     void Drain();
+    // From a task of its own it cannot wait: the running task ends, then the thread; the owner's
+    // destructor joins it.
     void Stop();
 
 private:
