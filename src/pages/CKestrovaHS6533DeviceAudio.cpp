@@ -156,13 +156,12 @@ void CKestrovaHS6533Device::LoadAudioProfile(CHs6533Profiledata& profile) {
     m_audio->view = state;
     // An answer still on its way carries the state from before; this one's answer, which comes
     // after it, puts the profile's state back.
-    RunAudio(
-        *this, *m_audio,
-        [state](HeadsetAudio& audio) {
-            audio.TakeProfile(state);
-            return HeadsetAudioAnswer{audio.State(), false, CurveSave::kNothing};
-        },
-        {});
+    RunAudio(*this, *m_audio,
+             [state](HeadsetAudio& audio) {
+                 audio.TakeProfile(state);
+                 return HeadsetAudioAnswer{audio.State(), false, CurveSave::kNothing};
+             },
+             {});
 }
 
 void CKestrovaHS6533Device::ReadAudioState() {
