@@ -17,6 +17,8 @@
 #include "panels/devicetab/CMpDevicePowerUI.h"
 #include "panels/light/CLightControlUI.h"
 #include "panels/profile/CDeviceProfileUI.h"
+#include "panels/voice/CMagicControlUI.h"
+#include "panels/voice/CVoice6533ControlUI.h"
 #include "shell/CUpdateInfoListItemUI.h"
 #include "ui/toolkit/CControlFactory.h"
 
@@ -53,8 +55,8 @@ constexpr RegistryRow kRegistry[] = {
     {"CKeySetControlUI", nullptr},
     {"CDeviceProfileUI", &Make<CDeviceProfileUI>},
     {"CShootControlUI", nullptr},
-    {"CMagicControlUI", nullptr},
-    {"CVoice6533ControlUI", nullptr},
+    {"CMagicControlUI", &Make<CMagicControlUI>},
+    {"CVoice6533ControlUI", &Make<CVoice6533ControlUI>},
     {"CKestrovaUSBDevice", &Make<CKestrovaUSBDevice>},
     {"CKestrovaMousePadDevice", &Make<CKestrovaMousePadDevice>},
     {"CKestrovaHS6533Device", &Make<CKestrovaHS6533Device>},

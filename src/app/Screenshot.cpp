@@ -44,6 +44,9 @@ QPixmap Compose(CMainWnd& window, bool wholeScreen) {
     return picture;
 }
 
+// The function page of the headset's voice panel ("6533_voice_Op_tab").
+constexpr int kHeadsetVoicePage = 6;
+
 // The device scenes and the kind of page each shows; 0 for other scenes.
 int DeviceSceneKind(const QString& scene) {
     static constexpr std::pair<const char*, int> kScenes[] = {
@@ -103,6 +106,10 @@ void ScheduleScreenshot(const ScreenshotRequest& request, CMainWnd& window,
                 }
                 // As the tab's start timer would: the page loads its profile into its panels.
                 page->OnStart();
+                if (kind == kKindHeadset) {
+                    // The headset's picture with its sound settings below it.
+                    page->SelectFunctionTab(kHeadsetVoicePage);
+                }
             }
             QTimer::singleShot(400, &window, [request, &window, kind] {
                 // The picture shows the light the page plays, as its frame timer would.

@@ -76,6 +76,7 @@ void CKestrovaHS6533Device::OnStart() {
         return;
     }
     LoadProfile();
+    ReadAudioState();
     RefreshPanels();
     if (!driver->Light().IsRunning()) {
         driver->Light().Start();
@@ -90,6 +91,7 @@ int CKestrovaHS6533Device::LoadProfile() {
     }
     m_profile.SetLightConfigPath(UserDataFolder() / (GetLightName().toStdString() + ".config"));
     m_profile.Load(m_profile.GetProfilePath());
+    LoadAudioProfile(m_profile);
     return ApplyProfile();
 }
 
@@ -122,6 +124,7 @@ void CKestrovaHS6533Device::RefreshPanels() {
     if (CLightControlUI* panel = GetLightPanel()) {
         panel->ShowLightSetting(GetLightSetting());
     }
+    RefreshVoicePanels();
 }
 
 void CKestrovaHS6533Device::SaveProfile() {

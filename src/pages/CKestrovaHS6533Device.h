@@ -9,6 +9,12 @@
 
 namespace quaro {
 
+class CHs6533Profiledata;
+class CMagicControlUI;
+class CVoice6533ControlUI;
+class HeadsetAudioLink;
+struct HeadsetAudioState;
+
 // The headset's page: the headset with its 13 LEDs bound to light buttons, the profile bar, the
 // lighting panel and the voice panels. Its light side follows the mouse pad: the driver keeps the
 // headset's light record, plays the effects on the headset's LEDs and sends each frame as the
@@ -50,8 +56,41 @@ public:
 
     const CHs6533Profiledata& Profile() const { return m_profile; }
 
-    // --- audio ---
-    virtual void InitAudio() {}
+    // Audio: levels, equaliser, curves and voice effects through the audio library
+    //
+    // Every audio library call runs on the page's audio worker; the page keeps a copy of the
+    // audio state for its panels and takes the worker's answers on the UI thread. What the
+    // headset took is stored in the profile (eight values, curve names and gains) and saved;
+    // a refused call leaves the profile as it was. Without a ready library no call is made and
+    // the panels show the profile's values.
+    //
+    // InitAudio (from InitPage, after the page is built): finds the voice panels, starts the
+    // worker, loads the library and reads the headset. LoadAudioProfile (from LoadProfile):
+    // the profile the audio side reads and stores into. ReadAudioState (from OnStart) and
+    // RefreshVoicePanels (from RefreshPanels).
+    virtual void InitAudio();
+    void LoadAudioProfile(CHs6533Profiledata& profile);
+    void ReadAudioState();
+    void RefreshVoicePanels();
+    // The operations behind the voice panels' controls.
+    void SetMicLevel(int level);
+    void ToggleMicMute();
+    void SetMonitorLevel(int level);
+    void ToggleMonitorMute();
+    void SelectEqPreset(int preset);
+    void SetEqBand(int band);
+    void SelectCustomEq(int curve);
+    // refused runs when a new name is refused: twenty curves exist, or the name is taken.
+    void SaveCustomEq(const QString& name, std::function<void()> refused = {});
+    void DeleteCustomEq();
+    void ToggleVoiceChanger(bool on);
+    void SelectVoiceEffect(int effect);
+    CVoice6533ControlUI* GetVoicePanel() const;
+    CMagicControlUI* GetMagicPanel() const;
+    // The audio state as the UI thread last took it; the profile's until the headset answered.
+    const HeadsetAudioState& AudioState() const;
+    // Waits for the audio worker and takes its answers (tests, and before the page goes).
+    void FlushAudio();
 
 protected:
     // A read of the headset's light record arrived on the UI thread.
@@ -61,6 +100,7 @@ private:
     class Sink;
     std::unique_ptr<Sink> m_sink;
     CHs6533Profiledata m_profile;
+    std::shared_ptr<HeadsetAudioLink> m_audio;  // after the profile: it stores into it
 };
 
 }  // namespace quaro

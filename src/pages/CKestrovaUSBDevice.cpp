@@ -474,10 +474,12 @@ void CKestrovaUSBDevice::SetAuxiliaryList(std::vector<CControlUI*> list) {
 
 // --- data folders ---
 
+std::filesystem::path CKestrovaUSBDevice::ApplicationFolder() const {
+    return m_applicationFolder.empty() ? ExecutableDirectory() : m_applicationFolder;
+}
+
 std::filesystem::path CKestrovaUSBDevice::DefaultDataFile() const {
-    const std::filesystem::path folder =
-        m_applicationFolder.empty() ? ExecutableDirectory() : m_applicationFolder;
-    return DefaultDataFolder(folder) / (m_kindName.toStdString() + ".Json");
+    return DefaultDataFolder(ApplicationFolder()) / (m_kindName.toStdString() + ".Json");
 }
 
 std::filesystem::path CKestrovaUSBDevice::UserDataFolder() const {

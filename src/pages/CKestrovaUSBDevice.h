@@ -201,6 +201,8 @@ public:
     void SetApplicationFolder(std::filesystem::path folder) {
         m_applicationFolder = std::move(folder);
     }
+    // The folder set above, else the executable's.
+    std::filesystem::path ApplicationFolder() const;
 
     // --- the profile bar ("DeviceProfileItem", set up by InitPage) ---
     // The skin's texts for the bar's messages; without it the bar's own resources are used.

@@ -189,7 +189,7 @@ void CMainWnd::Notify(TNotifyUI& msg) {
     if (m_lightRoutes.Dispatch(msg)) {
         return;
     }
-    if (m_keyboardRoutes.Dispatch(msg)) {
+    if (m_keyboardRoutes.Dispatch(msg) || m_headsetRoutes.Dispatch(msg)) {
         return;
     }
     if (msg.sType == notify::kWindowInit) {
@@ -217,6 +217,10 @@ void CMainWnd::Notify(TNotifyUI& msg) {
         }
     }
     // Selection, value, item and edit routes arrive with the device pages and their panels.
+}
+
+void CMainWnd::ShowRouteMessage(const char* id) {
+    CMsgWnd::ShowMessage(Resources(), this, QString(), QLatin1String(id));
 }
 
 void CMainWnd::OnWindowInit() {

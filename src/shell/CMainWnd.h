@@ -6,6 +6,7 @@
 #include "shell/CTrayIcon.h"
 #include "shell/DevicePageSet.h"
 #include "shell/KeyboardRoutes.h"
+#include "shell/HeadsetRoutes.h"
 #include "shell/LightRoutes.h"
 #include "shell/LightSyncRunner.h"
 #include "ui/Language.h"
@@ -126,6 +127,8 @@ private:
     void OnInstanceMessage(unsigned message, WPARAM wParam, LPARAM lParam);
     void OnDeviceMessage(unsigned message, WPARAM slot);
     void OnSelectChanged(TNotifyUI& msg);
+    // A route's message box: the text of a language id, owned by this window.
+    void ShowRouteMessage(const char* id);
     void StartDiscovery();
     void CloseForTabChange();
     void SetLightControl(int flag);
@@ -172,6 +175,7 @@ private:
     LightRoutes m_lightRoutes{m_devices, m_lightSync,
                               [this] { return QSize(m_screenWidth, m_screenHeight); }};
     KeyboardRoutes m_keyboardRoutes{m_devices, [this] { return ConfirmDefaults(); }};
+    HeadsetRoutes m_headsetRoutes{m_devices, [this](const char* id) { ShowRouteMessage(id); }};
 
     int m_languageIndex = -1;
     int m_lightControl = 1;

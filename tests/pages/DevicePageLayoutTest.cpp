@@ -2,6 +2,7 @@
 // and light of its row of the page table, holds the profile bar and the function tabs the page
 // switches, and fits the main window's page area with its picture whole and centred.
 
+#include "PageControls.h"
 #include "device/CatalogueTables.h"
 #include "pages/CKestrovaHS6533Device.h"
 #include "pages/CKestrovaKeyboardDevice.h"
@@ -27,62 +28,6 @@ namespace quaro {
 namespace {
 
 using ::testing::IsEmpty;
-
-// The main window's control factory as far as the device pages need it: the page classes, the
-// picture's controls, and the profile bar and lighting panel fragments standing in for
-// "DeviceProfileUI" and "LightSetControlUI".
-class PageControls : public IDialogBuilderCallback {
-public:
-    explicit PageControls(CResourceManager& resources) : m_resources(resources) {}
-
-    CControlUI* CreateControl(const QString& className) override {
-        const QString name = className.toLower();
-        if (name == u"kestrovakeyboarddevice") {
-            return new CKestrovaKeyboardDevice;
-        }
-        if (name == u"kestrovamousedevice") {
-            return new CKestrovaMouseDevice;
-        }
-        if (name == u"kestrovamousepaddevice") {
-            return new CKestrovaMousePadDevice;
-        }
-        if (name == u"kestrovahs6533device") {
-            return new CKestrovaHS6533Device;
-        }
-        if (name == u"selectpanel") {
-            return new CSelectPanelUI;
-        }
-        if (name == u"devicekeybutton") {
-            return new CDeviceKeyButtonUI;
-        }
-        if (name == u"deviceprofile") {
-            return new CDeviceProfileUI;
-        }
-        if (name == u"deviceprofileui") {
-            CDialogBuilder fragment;
-            CControlUI* bar = fragment.Create(
-                QStringLiteral("XML/CustomControlXML/DeviceProfile.xml"), m_resources, this);
-            m_problems.append(fragment.Problems());
-            return bar;
-        }
-        if (name == u"lightcontrol") {
-            return new CLightControlUI;
-        }
-        if (name == u"lightsetcontrolui") {
-            CDialogBuilder fragment;
-            CControlUI* panel = fragment.Create(
-                QStringLiteral("XML/CustomControlXML/LightControl.xml"), m_resources, this);
-            m_problems.append(fragment.Problems());
-            return panel;
-        }
-        return nullptr;
-    }
-
-    QStringList m_problems;
-
-private:
-    CResourceManager& m_resources;
-};
 
 struct PageRow {
     const char* tag;
