@@ -1,0 +1,66 @@
+#include "osconf/KeptProperties.h"
+
+#include "platform/Trace.h"
+#include "profiles/JsonAccess.h"
+#include "profiles/JsonFileStore.h"
+
+#include <utility>
+
+namespace quaro {
+namespace {
+
+bool IsObject(const Json::Value& value) {
+    return value.isObject();
+}
+
+}  // namespace
+
+KeptProperties::KeptProperties(std::filesystem::path file, std::string cardKey)
+    : m_file(std::move(file)), m_cardKey(std::move(cardKey)) {
+    const JsonFileStore store;
+    const std::optional<Json::Value> document = store.ReadForUpdate(m_file, &IsObject);
+    if (!document) {
+        TraceFormat("osConfLib: %s cannot be read or moved aside; its values are not used\n",
+                    m_file.c_str());
+        m_writable = false;
+        return;
+    }
+    const Json::Value& card = ObjectMemberOf(*document, m_cardKey.c_str());
+    for (const std::string& name : card.getMemberNames()) {
+        const Json::Value& value = card[name];
+        if (value.isIntegral()) {
+            m_values[name] = ReadInt(value);
+        }
+    }
+}
+
+std::optional<int> KeptProperties::Get(const std::string& name) const {
+    const auto found = m_values.find(name);
+    if (found == m_values.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+bool KeptProperties::Set(const std::string& name, int value) {
+    if (!m_writable) {
+        return false;
+    }
+    const JsonFileStore store;
+    std::optional<Json::Value> document = store.ReadForUpdate(m_file, &IsObject);
+    if (!document) {
+        m_writable = false;
+        return false;
+    }
+    if (document->isNull()) {
+        *document = Json::Value(Json::objectValue);
+    }
+    WritableMember(*document, m_cardKey.c_str())[name] = value;
+    if (store.WriteJson(m_file, *document) != 0) {
+        return false;
+    }
+    m_values[name] = value;
+    return true;
+}
+
+}  // namespace quaro
