@@ -109,13 +109,14 @@ SimMixer DefaultHeadsetMixer() {
     mixer.card = "USB gaming headset (simulated)";
     SimMixerElement speaker;
     speaker.name = "Speaker";
-    speaker.playback = {true, 0, 37, 30, true, -3700, 0, false, true, true};
+    speaker.playback = {true, 0, 100, 80, true, -4000, 0, false, true, true};
     SimMixerElement mic;
     mic.name = "Mic";
-    // 16 steps of 1.5 dB for the capture gain, as small headset chips have; the monitoring path
+    // Steps of 0.3 dB for the capture gain and 0.4 dB for monitoring, so every percent the
+    // page sets is a step of its own and the file shows it as set. The monitoring path
     // silences at its lowest step and starts muted, so a fresh headset does not echo the user.
-    mic.capture = {true, 0, 16, 8, true, -1200, 1200, false, true, true};
-    mic.playback = {true, 0, 31, 15, true, -2300, 800, true, true, false};
+    mic.capture = {true, 0, 100, 50, true, -1200, 1800, false, true, true};
+    mic.playback = {true, 0, 100, 50, true, -3000, 1000, true, true, false};
     mixer.elements = {speaker, mic};
     return mixer;
 }
