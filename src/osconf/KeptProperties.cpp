@@ -52,10 +52,16 @@ bool KeptProperties::Set(const std::string& name, int value) {
         m_writable = false;
         return false;
     }
-    if (document->isNull()) {
-        *document = Json::Value(Json::objectValue);
+    Json::Value& card = WritableMember(*document, m_cardKey.c_str());
+    if (card.isNull()) {
+        // A fresh document (the old one was moved aside since this card was read) still gets
+        // every value this card had, not only the one being set.
+        card = Json::Value(Json::objectValue);
+        for (const auto& [kept, number] : m_values) {
+            card[kept] = number;
+        }
     }
-    WritableMember(*document, m_cardKey.c_str())[name] = value;
+    card[name] = value;
     if (store.WriteJson(m_file, *document) != 0) {
         return false;
     }

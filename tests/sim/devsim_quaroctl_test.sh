@@ -84,6 +84,12 @@ XDG_DATA_HOME="$home" "$ctl" profiles keyboard select missing 2>/dev/null || sta
 rm -rf "$home"
 [[ $status == 4 ]] || fail "an unknown profile exits 4, not $status"
 
+# The simulated headset brings its sound card's mixer; its levels are read through the audio
+# library's own code.
+audio=$("$ctl" --bus "$bus" read headset audio --json)
+jq -e '.audio.microphone.level == 50 and .audio.microphone.muted == false and
+  .audio.monitor.muted == true' <<<"$audio" >/dev/null || fail "headset audio: $audio"
+
 # The simulator printed the begin packet it received and its reply, one line each.
 grep -q '^keyboard if1 <- 04 01 00 01 00' "$log" || fail "devsim packet log"
 grep -q '^keyboard if1 -> 04 01 00 01 00' "$log" || fail "devsim reply log"
