@@ -13,6 +13,8 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace quaro {
 namespace {
@@ -260,6 +262,29 @@ TEST_F(OsConfLibraryTest, UnpluggedHeadsetLeavesNoDevicesAndOldRecordsRefused) {
     ASSERT_TRUE(PublishSimMixer(Bus(), DefaultHeadsetMixer()));
     ASSERT_EQ(m_lib.createList(), 0);
     EXPECT_EQ(SetInt(m_b, u"MuteControl", 1), kOsConfUnknownDevice);
+}
+
+TEST_F(OsConfLibraryTest, CallsFromSeveralThreadsAreTakenOneAtATime) {
+    // The page's worker and its UI thread may both call; every value must land whole.
+    std::vector<std::thread> threads;
+    for (int band = 1; band <= 4; ++band) {
+        threads.emplace_back([this, band] {
+            const std::u16string name = u"EQ_Slider" + std::u16string(1, char16_t(u'0' + band));
+            for (int round = 0; round < 10; ++round) {
+                EXPECT_EQ(SetInt(m_a, name.c_str(), band * 2 + round % 2), 0);
+                EXPECT_EQ(SetFloat(m_b, u"VolumeScalarControl", 0.1f * band), 0);
+                EXPECT_TRUE(GetText(m_b, u"VolumeScalarControl"));
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    Open();
+    for (int band = 1; band <= 4; ++band) {
+        const std::u16string name = u"EQ_Slider" + std::u16string(1, char16_t(u'0' + band));
+        EXPECT_EQ(GetInt(m_a, name.c_str()), band * 2 + 1);
+    }
 }
 
 TEST(OsConfLibraryExportsTest, OnlyTheEntryPointsAreVisible) {
