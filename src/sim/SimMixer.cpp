@@ -39,13 +39,27 @@ Json::Value FormatDirection(const SimMixerDirection& direction) {
     return value;
 }
 
-bool ReadBounded(const Json::Value& object, const char* key, long& out) {
-    const Json::Value& value = object[key];
-    if (!value.isIntegral() || value.asLargestInt() < -kMaxMagnitude ||
-        value.asLargestInt() > kMaxMagnitude) {
+// Sound cards name their elements in plain ASCII; anything else would not survive being
+// written back unchanged.
+bool IsElementName(const std::string& name) {
+    if (name.empty() || name.size() > kMaxNameLength) {
         return false;
     }
-    out = static_cast<long>(value.asLargestInt());
+    for (const char c : name) {
+        if (c < 0x20 || c > 0x7E) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ReadBounded(const Json::Value& object, const char* key, long& out) {
+    const Json::Value& value = object[key];
+    // isInt64 before asInt64: JsonCpp throws for an integral number outside its range.
+    if (!value.isInt64() || value.asInt64() < -kMaxMagnitude || value.asInt64() > kMaxMagnitude) {
+        return false;
+    }
+    out = static_cast<long>(value.asInt64());
     return true;
 }
 
@@ -145,9 +159,18 @@ std::optional<SimMixer> ParseSimMixer(const std::string& text) {
     const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
     std::string errors;
-    if (text.size() > kMaxFileBytes ||
-        !reader->parse(text.data(), text.data() + text.size(), &root, &errors) ||
-        !root.isObject()) {
+    if (text.size() > kMaxFileBytes) {
+        return std::nullopt;
+    }
+    try {
+        // The reader throws, rather than fails, on nesting past its stack limit.
+        if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors)) {
+            return std::nullopt;
+        }
+    } catch (const Json::Exception&) {
+        return std::nullopt;
+    }
+    if (!root.isObject()) {
         return std::nullopt;
     }
     SimMixer mixer;
@@ -164,8 +187,7 @@ std::optional<SimMixer> ParseSimMixer(const std::string& text) {
         }
         SimMixerElement element;
         element.name = entry["name"].asString();
-        if (element.name.empty() || element.name.size() > kMaxNameLength ||
-            !ParseDirection(entry["capture"], element.capture) ||
+        if (!IsElementName(element.name) || !ParseDirection(entry["capture"], element.capture) ||
             !ParseDirection(entry["playback"], element.playback)) {
             return std::nullopt;
         }

@@ -58,9 +58,9 @@ SimMixer DefaultHeadsetMixer();
 // decibel) and "muteAtMin" for its decibel scale, "switch" (true = on) for a switch.
 std::string FormatSimMixer(const SimMixer& mixer);
 
-// Empty when the text is not a well-formed mixer: not JSON, no elements or more than 64, a
-// nameless element, a volume whose minimum is not below its maximum, numbers out of bounds.
-// Values outside their range are brought inside it.
+// Empty when the text is not a well-formed mixer: not JSON, no elements or more than 64, an
+// element without a plain ASCII name of 1-64 characters, a volume whose minimum is not below its
+// maximum, numbers out of bounds. Values outside their range are brought inside it.
 std::optional<SimMixer> ParseSimMixer(const std::string& text);
 
 std::filesystem::path SimMixerPath(const std::filesystem::path& busFolder);

@@ -141,9 +141,14 @@ TEST(SimMixerTest, FileKeepsEveryFieldAndRefusesMalformedMixers) {
              "{\"elements\": [{\"name\": \"Mic\", \"capture\": {\"switch\": 1}}]}",
              "{\"elements\": [{\"name\": \"Mic\", \"playback\": 3}]}",
              "{\"elements\": [7]}",
+             "{\"elements\": [{\"name\": \"Mic\", \"capture\": {\"min\": 0, \"max\": "
+             "18446744073709551615}}]}",
+             "{\"elements\": [{\"name\": \"Mi\xff\"}]}",
          }) {
         EXPECT_FALSE(ParseSimMixer(bad)) << bad;
     }
+    // Nesting past the reader's limit is refused, not thrown.
+    EXPECT_FALSE(ParseSimMixer("{\"elements\": " + std::string(200, '[')));
     const std::optional<SimMixer> clamped = ParseSimMixer(
         "{\"elements\": [{\"name\": \"Mic\", \"capture\": {\"min\": 0, \"max\": 9, \"value\": "
         "40}}]}");
