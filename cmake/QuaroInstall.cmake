@@ -22,6 +22,10 @@ endif()
 install(TARGETS ${quaro_programs} RUNTIME DESTINATION "${QUARO_INSTALL_APPDIR}")
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/skin" "${PROJECT_SOURCE_DIR}/DefaultData"
         DESTINATION "${QUARO_INSTALL_APPDIR}")
+# Our audio library, in the SDK folder the headset page loads it from.
+if(TARGET osConfLib)
+  install(TARGETS osConfLib LIBRARY DESTINATION "${QUARO_INSTALL_APPDIR}/SDK")
+endif()
 # Optional vendor libraries (the audio library's SDK folder) ship beside the programs when the
 # tree has them.
 if(EXISTS "${PROJECT_SOURCE_DIR}/SDK")

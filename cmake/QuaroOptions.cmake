@@ -73,7 +73,7 @@ endfunction()
 
 # Layers from the bottom up; a layer may use only the ones before it. src/ and tests/ add the
 # folder of each layer that has a CMakeLists.txt.
-set(QUARO_LAYERS platform device sim profiles devices update)
+set(QUARO_LAYERS platform device sim profiles devices update osconf)
 set(QUARO_QT_LAYERS ui panels pages shell app)
 
 # quaro_check_layer_order(<library> <dependency>...)

@@ -17,7 +17,7 @@ dpkg-deb -x "$deb" "$root"
 version=$(dpkg-deb -f "$deb" Version)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for library in libjsoncpp libudev1 libqt6widgets6 qt6-qpa-plugins libqt6svg6; do
+for library in libjsoncpp libudev1 libasound2 libqt6widgets6 qt6-qpa-plugins libqt6svg6; do
   grep -q "$library" <<<"$depends" || fail "the package does not depend on $library"
 done
 control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t)
@@ -26,6 +26,7 @@ grep -qx './postinst' <<<"$control" || fail "no postinst"
   fail "the autostart entry is not a configuration file"
 
 for file in usr/lib/quaro/skin/res.xml usr/lib/quaro/DefaultData/keyboard.Json \
+  usr/lib/quaro/SDK/libosConfLib.so \
   usr/lib/udev/rules.d/70-quaro.rules usr/share/applications/org.quaro.Quaro.desktop \
   etc/xdg/autostart/org.quaro.Quaro.desktop usr/share/metainfo/org.quaro.Quaro.metainfo.xml \
   usr/share/icons/hicolor/scalable/apps/org.quaro.Quaro.svg \

@@ -92,6 +92,12 @@ jq -e '.by == "quaroctl" and .profile == "profile1"' <<<"$applied" >/dev/null ||
 trail=$(sed -n 's/^keyboard if1 <- 04 .. .. \(..\) .*/\1/p' "$log" | uniq | tr '\n' ' ')
 [[ $trail == *"01 06 02 03 01 09 02 " ]] || fail "apply's exchanges: $trail"
 
+# The simulated headset brings its sound card's mixer; its levels are read through the audio
+# library's own code.
+audio=$("$ctl" --bus "$bus" read headset audio --json)
+jq -e '.audio.microphone.level == 50 and .audio.microphone.muted == false and
+  .audio.monitor.muted == true' <<<"$audio" >/dev/null || fail "headset audio: $audio"
+
 # The simulator printed the begin packet it received and its reply, one line each.
 grep -q '^keyboard if1 <- 04 01 00 01 00' "$log" || fail "devsim packet log"
 grep -q '^keyboard if1 -> 04 01 00 01 00' "$log" || fail "devsim reply log"

@@ -3,6 +3,7 @@
 #include "DevSimOptions.h"
 #include "sim/DeviceEmulator.h"
 #include "sim/EmulatorModels.h"
+#include "sim/SimMixer.h"
 
 #include <cstdio>
 #include <iostream>
@@ -36,6 +37,25 @@ void PrintPacket(const std::string& device, uint16_t interfaceNumber,
     std::fflush(stdout);
 }
 
+// The first headset also brings its sound card: the simulated mixer the audio library uses when
+// no real headset is plugged in. It comes and goes with the headset.
+bool HasSoundCard(const DeviceEmulator& emulator) {
+    return emulator.InstanceName() == "headset";
+}
+
+void PlugSoundCard(const DeviceEmulator& emulator, const std::filesystem::path& bus) {
+    if (HasSoundCard(emulator) && !PublishSimMixer(bus, DefaultHeadsetMixer())) {
+        std::fprintf(stderr, "quaro-devsim: cannot publish the headset's mixer in %s\n",
+                     bus.c_str());
+    }
+}
+
+void UnplugSoundCard(const DeviceEmulator& emulator, const std::filesystem::path& bus) {
+    if (HasSoundCard(emulator)) {
+        RemoveSimMixer(bus);
+    }
+}
+
 DeviceEmulator* FindEmulator(std::vector<std::unique_ptr<DeviceEmulator>>& emulators,
                              const std::string& name) {
     for (auto& emulator : emulators) {
@@ -47,7 +67,8 @@ DeviceEmulator* FindEmulator(std::vector<std::unique_ptr<DeviceEmulator>>& emula
 }
 
 // One line of standard input: a request to a device.
-void RunCommand(std::vector<std::unique_ptr<DeviceEmulator>>& emulators, const std::string& line) {
+void RunCommand(std::vector<std::unique_ptr<DeviceEmulator>>& emulators, const std::string& line,
+                const std::filesystem::path& bus) {
     std::istringstream words(line);
     std::string verb;
     std::string name;
@@ -72,8 +93,12 @@ void RunCommand(std::vector<std::unique_ptr<DeviceEmulator>>& emulators, const s
         ok = emulator->SendKeyEvent(static_cast<uint8_t>(slot), verb == "press");
     } else if (verb == "unplug") {
         emulator->Unplug();
+        UnplugSoundCard(*emulator, bus);
     } else if (verb == "plug") {
         ok = emulator->Plug();
+        if (ok) {
+            PlugSoundCard(*emulator, bus);
+        }
     } else {
         std::fprintf(stderr, "quaro-devsim: unknown request '%s'\n", verb.c_str());
         return;
@@ -124,6 +149,7 @@ int Run(const DevSimOptions& options) {
                          options.bus.c_str());
             return 1;
         }
+        PlugSoundCard(*emulator, options.bus);
         const EmulatorModel& model = emulator->Model();
         std::fprintf(stderr, "quaro-devsim: %s plugged in (%04x:%04x, %zu interface%s)\n",
                      instance.c_str(), model.vendorId, model.productId, model.interfaces.size(),
@@ -151,13 +177,14 @@ int Run(const DevSimOptions& options) {
             }
             pending.append(chunk, static_cast<size_t>(got));
             for (size_t end; (end = pending.find('\n')) != std::string::npos;) {
-                RunCommand(emulators, pending.substr(0, end));
+                RunCommand(emulators, pending.substr(0, end), options.bus);
                 pending.erase(0, end + 1);
             }
         }
     }
     for (auto& emulator : emulators) {
         emulator->Unplug();
+        UnplugSoundCard(*emulator, options.bus);
     }
     std::fprintf(stderr, "quaro-devsim: stopped\n");
     ::close(signalFd);

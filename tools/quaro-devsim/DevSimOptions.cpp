@@ -24,7 +24,10 @@ const char* const kDevSimUsage =
     "\n"
     "Every packet received and sent is printed in hex, one line per packet. Lines typed on\n"
     "standard input drive the devices: 'settings DEVICE', 'press DEVICE SLOT',\n"
-    "'release DEVICE SLOT', 'unplug DEVICE', 'plug DEVICE'.\n";
+    "'release DEVICE SLOT', 'unplug DEVICE', 'plug DEVICE'.\n"
+    "\n"
+    "The headset brings its sound card: its mixer (microphone level and mute, monitoring\n"
+    "level and mute) is the file headset-mixer.json in the bus folder while it is plugged in.\n";
 
 std::optional<FaultKind> FaultKindByName(const std::string& name) {
     if (name == "no-reply") {

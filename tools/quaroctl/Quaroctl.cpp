@@ -1,6 +1,7 @@
 #include "Quaroctl.h"
 
 #include "ApplyCommand.h"
+#include "AudioCommand.h"
 #include "DeviceListing.h"
 #include "DeviceSession.h"
 #include "JsonOutput.h"
@@ -40,6 +41,8 @@ constexpr const char* kUsage =
     "                     lights    the key light index table (keyboard)\n"
     "                     macros    the macro memory (keyboard, mouse; it cannot be read back)\n"
     "                     status    the power status record (all kinds)\n"
+    "                     audio     microphone and monitoring levels and mutes on the\n"
+    "                               headset's sound card (headset)\n"
     "  profiles KIND      list the profiles of a device kind; '*' marks the selected one\n"
     "  profiles KIND select NAME\n"
     "                     make profile NAME the selected one (letter case may differ)\n"
@@ -305,11 +308,21 @@ int Macros(Context& context, DeviceSession& session, const Target& target) {
                 kExitNotHeld);
 }
 
-int Read(Context& context, const std::string& name, const std::string& whatName, bool json) {
+int Read(Context& context, const std::string& name, const std::string& whatName, bool json,
+         const std::filesystem::path& bus) {
+    // The headset's audio is on its sound card, not behind its HID interface.
+    if (whatName == "audio") {
+        if (name != "headset") {
+            return Fail(context,
+                        "only the headset has audio levels ('quaroctl read headset audio')",
+                        kExitNotHeld);
+        }
+        return ReadHeadsetAudio(bus, json, context.out, context.err);
+    }
     const std::optional<What> what = WhatByName(whatName);
     if (!what) {
         context.err << "quaroctl: '" << whatName
-                    << "' is not one of settings, keys, lights, macros, status\n"
+                    << "' is not one of settings, keys, lights, macros, status, audio\n"
                     << kUsage;
         return kExitUsage;
     }
@@ -526,7 +539,7 @@ int RunQuaroctl(const std::vector<std::string>& args, std::ostream& out, std::os
         return Info(context, words[1], json);
     }
     if (words.size() == 3 && words[0] == "read") {
-        return Read(context, words[1], words[2], json);
+        return Read(context, words[1], words[2], json, bus);
     }
     err << kUsage;
     return kExitUsage;
