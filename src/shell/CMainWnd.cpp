@@ -9,6 +9,7 @@
 #include "shell/ApplyProfileRequest.h"
 #include "shell/CSkinFrame.h"
 #include "shell/DiscoveryLink.h"
+#include "shell/MainWindowResources.h"
 #include "ui/CMsgWnd.h"
 #include "ui/MainMessages.h"
 #include "ui/MessageTexts.h"
@@ -28,8 +29,6 @@ namespace {
 
 constexpr QSize kMainWindowSize(1350, 810);
 constexpr int kTrayMenuLift = 50;
-const QString kTrayMenuFile = QStringLiteral("menu.xml");
-const QString kLogoFile = QStringLiteral("common/logo.png");
 const QString kMacroActionMenuFile = QStringLiteral("XML/Menus/macro_action_menu.xml");
 const QString kLightOnText = QStringLiteral("控制灯光");
 const QString kLightOffText = QStringLiteral("不控制灯光");
@@ -145,27 +144,6 @@ void CMainWnd::InitWindow() {
     if (m_services.trayAvailable) {
         CreateTray();
     }
-}
-
-void CMainWnd::CreateTray() {
-    m_tray.CreateTrayIcon(this, Resources().GetFilePath(kLogoFile),
-                          QString::fromLatin1(kProductTitle), mainmsg::kTrayCallback);
-    RebuildTrayMenu();
-}
-
-void CMainWnd::RebuildTrayMenu() {
-    // The menu's texts are resolved when it is built, so a language change builds it again.
-    m_tray.SetContextMenu(
-        std::unique_ptr<QMenu>(CMenuWnd::BuildFor(kTrayMenuFile, this, Resources())));
-}
-
-void CMainWnd::TrayBecameAvailable() {
-    if (m_tray.IsCreated()) {
-        return;
-    }
-    Trace("tray available");
-    m_services.trayAvailable = true;
-    CreateTray();
 }
 
 void CMainWnd::Exit() {
@@ -313,15 +291,6 @@ void CMainWnd::OnSelectChanged(TNotifyUI& msg) {
                 return;
             }
         }
-    }
-}
-
-void CMainWnd::HideToTray() {
-    // Without a tray nothing could bring a hidden window back: it is minimised instead.
-    if (m_services.trayAvailable) {
-        hide();
-    } else {
-        showMinimized();
     }
 }
 
@@ -656,46 +625,6 @@ void CMainWnd::OnTimer(unsigned id) {
         m_trayMenu = CMenuWnd::Init(kTrayMenuFile, QCursor::pos() - QPoint(0, kTrayMenuLift), this,
                                     Resources());
     }
-}
-
-void CMainWnd::OnTray(LPARAM mouseEvent) {
-    if (mouseEvent == msg::kWmLButtonUp) {
-        UpdateNoDeviceOverlay();
-        if (m_settingsWindow) {
-            m_settingsWindow->Close(0);
-        }
-        if (isVisible() && !isMinimized()) {
-            hide();
-        } else {
-            show();
-            Relayout();
-            SendMessage(msg::kWmSysCommand, msg::kScRestore, 0);
-            RaiseToFront();
-            update();
-        }
-    } else if (mouseEvent == msg::kWmRButtonUp) {
-        SetTimer(mainmsg::kTimerTrayMenu, 10);
-    }
-}
-
-void CMainWnd::OnMenuCommand(WPARAM commandRecord) {
-    if (commandRecord == 0) {
-        return;
-    }
-    const MenuCmd command = *reinterpret_cast<const MenuCmd*>(commandRecord);
-    if (command.szName.compare(u"exit", Qt::CaseInsensitive) == 0) {
-        Exit();
-        return;
-    }
-    if (command.szName.compare(u"show", Qt::CaseInsensitive) == 0) {
-        // The tray menu's own way back to the window, for desktops whose tray eats left clicks.
-        if (!isVisible() || isMinimized()) {
-            OnTray(msg::kWmLButtonUp);
-        }
-        return;
-    }
-    // Other items belong to the macro action menu and go to the current page's macro panel.
-    TraceFormat("menu %s", command.szName.toUtf8().constData());
 }
 
 void CMainWnd::OnDestroy() {
