@@ -104,9 +104,8 @@ int ParseKeySetEdit(std::string_view text) {
         text.remove_prefix(1);
     }
     int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    (void)end;
-    return error == std::errc{} ? value : 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc{} ? value : 0;
 }
 
 bool IsKeySetTabOffered(int tab, int deviceKind) {
