@@ -26,23 +26,27 @@ std::optional<MouseRecord> MouseRecordFromXButton(unsigned button, bool down,
         down ? MouseRecord::Kind::kButtonDown : MouseRecord::Kind::kButtonUp;
     switch (button) {
         case 1:
-            return MouseRecord{kind, MouseButton::kLeft, 0, timeMs};
+            return MouseRecord{kind, MouseButton::kLeft, 0, timeMs, 0, 0};
         case 2:
-            return MouseRecord{kind, MouseButton::kMiddle, 0, timeMs};
+            return MouseRecord{kind, MouseButton::kMiddle, 0, timeMs, 0, 0};
         case 3:
-            return MouseRecord{kind, MouseButton::kRight, 0, timeMs};
+            return MouseRecord{kind, MouseButton::kRight, 0, timeMs, 0, 0};
         case 4:
         case 5:
             // The server sends each notch as a press and a release; only the press is the notch.
             if (!down) {
                 return std::nullopt;
             }
-            return MouseRecord{MouseRecord::Kind::kWheel, MouseButton::kLeft,
-                               button == 4 ? kWheelNotch : -kWheelNotch, timeMs};
+            return MouseRecord{MouseRecord::Kind::kWheel,
+                               MouseButton::kLeft,
+                               button == 4 ? kWheelNotch : -kWheelNotch,
+                               timeMs,
+                               0,
+                               0};
         case 8:
-            return MouseRecord{kind, MouseButton::kBack, 0, timeMs};
+            return MouseRecord{kind, MouseButton::kBack, 0, timeMs, 0, 0};
         case 9:
-            return MouseRecord{kind, MouseButton::kForward, 0, timeMs};
+            return MouseRecord{kind, MouseButton::kForward, 0, timeMs, 0, 0};
         default:
             return std::nullopt;
     }

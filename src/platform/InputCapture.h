@@ -29,6 +29,10 @@ struct MouseRecord {
     MouseButton button = MouseButton::kLeft;  // for button records
     int wheelDelta = 0;                       // for wheel records: +120 a notch away, -120 toward
     std::uint32_t timeMs = 0;
+    // Where the pointer was, in screen coordinates: the recorder must not record the click on its
+    // own stop button.
+    int x = 0;
+    int y = 0;
 };
 
 // X key codes are the Linux input key codes moved up by 8 on every evdev-based server.

@@ -17,6 +17,7 @@ namespace quaro {
 struct X11InputCapture::Connection {
     xcb_connection_t* xcb = nullptr;
     std::uint8_t opcode = 0;
+    xcb_window_t root = 0;
 };
 
 namespace {
@@ -26,7 +27,8 @@ namespace {
 constexpr std::uint16_t kMajorVersion = 2;
 constexpr std::uint16_t kMinorVersion = 2;
 
-void Deliver(const xcb_input_raw_key_press_event_t& raw, const InputCapture::Sinks& sinks) {
+void Deliver(xcb_connection_t* xcb, xcb_window_t root, const xcb_input_raw_key_press_event_t& raw,
+             const InputCapture::Sinks& sinks) {
     const std::uint32_t timeMs = raw.time;
     switch (raw.event_type) {
         case XCB_INPUT_RAW_KEY_PRESS:
@@ -46,11 +48,20 @@ void Deliver(const xcb_input_raw_key_press_event_t& raw, const InputCapture::Sin
             if (!sinks.mouse) {
                 return;
             }
-            const auto record = MouseRecordFromXButton(
+            auto record = MouseRecordFromXButton(
                 raw.detail, raw.event_type == XCB_INPUT_RAW_BUTTON_PRESS, timeMs);
-            if (record) {
-                sinks.mouse(*record);
+            if (!record) {
+                return;
             }
+            // Raw events carry no position; where the pointer is now is where it was clicked.
+            xcb_query_pointer_reply_t* pointer =
+                xcb_query_pointer_reply(xcb, xcb_query_pointer(xcb, root), nullptr);
+            if (pointer != nullptr) {
+                record->x = pointer->root_x;
+                record->y = pointer->root_y;
+                std::free(pointer);
+            }
+            sinks.mouse(*record);
             return;
         }
         default:
@@ -123,7 +134,8 @@ CaptureInstall X11InputCapture::Install(Sinks sinks) {
         xcb_disconnect(xcb);
         return CaptureInstall::kFailed;
     }
-    m_connection = std::make_unique<Connection>(Connection{xcb, extension->major_opcode});
+    m_connection =
+        std::make_unique<Connection>(Connection{xcb, extension->major_opcode, screen->root});
     m_stopRead = fds[0];
     m_stopWrite = fds[1];
     m_thread = std::thread(Run, m_connection.get(), m_stopRead, std::move(sinks));
@@ -154,7 +166,8 @@ void X11InputCapture::Run(Connection* connection, int stopFd, Sinks sinks) {
             if ((event->response_type & 0x7F) == XCB_GE_GENERIC &&
                 generic->extension == connection->opcode) {
                 // Key and button raw events share one layout.
-                Deliver(*reinterpret_cast<const xcb_input_raw_key_press_event_t*>(event), sinks);
+                Deliver(xcb, connection->root,
+                        *reinterpret_cast<const xcb_input_raw_key_press_event_t*>(event), sinks);
             }
             std::free(event);
         }

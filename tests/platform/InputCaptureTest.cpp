@@ -120,6 +120,10 @@ public:
         XTestFakeKeyEvent(m_display, linuxKey + kXKeycodeOffset, down ? True : False, CurrentTime);
         XSync(m_display, False);
     }
+    void MoveTo(int x, int y) {
+        XTestFakeMotionEvent(m_display, 0, x, y, CurrentTime);
+        XSync(m_display, False);
+    }
     void Button(unsigned button, bool down) {
         XTestFakeButtonEvent(m_display, button, down ? True : False, CurrentTime);
         XSync(m_display, False);
@@ -181,6 +185,7 @@ TEST_F(X11InputCaptureTest, WheelNotchesAndSideButtonsArrive) {
     Collected collected;
     ASSERT_EQ(capture.Install(collected.Sinks()), CaptureInstall::kInstalled);
 
+    m_injector->MoveTo(200, 150);
     m_injector->Button(5, true);
     m_injector->Button(5, false);
     m_injector->Button(8, true);
@@ -191,6 +196,8 @@ TEST_F(X11InputCaptureTest, WheelNotchesAndSideButtonsArrive) {
     EXPECT_EQ(mice[0].wheelDelta, -120);
     EXPECT_EQ(mice[1].kind, MouseRecord::Kind::kButtonDown);
     EXPECT_EQ(mice[1].button, MouseButton::kBack);
+    EXPECT_EQ(mice[1].x, 200);
+    EXPECT_EQ(mice[1].y, 150);
     EXPECT_EQ(mice[2].kind, MouseRecord::Kind::kButtonUp);
     EXPECT_EQ(mice[2].button, MouseButton::kBack);
 }
