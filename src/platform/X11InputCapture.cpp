@@ -112,7 +112,12 @@ CaptureInstall X11InputCapture::Install(Sinks sinks) {
         return CaptureInstall::kNoInputExtension;
     }
 
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(xcb)).data;
+    // The screen the display name asks for (":0.1"), the first one otherwise.
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(xcb));
+    for (int skip = screenNumber; skip > 0 && screens.rem > 1; --skip) {
+        xcb_screen_next(&screens);
+    }
+    const xcb_screen_t* screen = screens.data;
     RawEventMask mask{
         {XCB_INPUT_DEVICE_ALL_MASTER, 1},
         XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE |
