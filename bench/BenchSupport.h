@@ -1,5 +1,7 @@
 #pragma once
 
+#include "profiles/ProfileRecords.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -8,6 +10,7 @@
 #include <string>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace quaro::bench {
 
@@ -44,6 +47,20 @@ void MeasureAtFrameTick(benchmark::State& state, Tick tick) {
         state.counters["cpu_ms_per_s"] = cpu * 1000.0 / wall;
         state.counters["frames_per_s"] = frames / wall;
     }
+}
+
+// Per-LED settings that give every LED's own effect work on every pass of a light thread.
+inline std::vector<LightSetting> BusyLightList(int count) {
+    std::vector<LightSetting> list(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        list[static_cast<std::size_t>(i)] = {.effect = static_cast<std::uint8_t>(i % 4),
+                                             .brightness = 4,
+                                             .speed = 1,
+                                             .multiColor = 1,
+                                             .red = 9,
+                                             .extraByte = 1};
+    }
+    return list;
 }
 
 // A private simulated bus folder, removed with what the emulators left in it.

@@ -115,18 +115,6 @@ private:
 LightSetting BusyLight() {
     return {.effect = 4, .brightness = 4, .speed = 4, .direction = 1, .multiColor = 1};
 }
-std::vector<LightSetting> BusyList() {
-    std::vector<LightSetting> list(kKeyCount);
-    for (int i = 0; i < kKeyCount; ++i) {
-        list[i] = {.effect = static_cast<std::uint8_t>(i % 4),
-                   .brightness = 4,
-                   .speed = 1,
-                   .multiColor = 1,
-                   .red = 9,
-                   .extraByte = 1};
-    }
-    return list;
-}
 
 void KeyboardLightStreamToEmulator(benchmark::State& state) {
     KeyboardRig rig("kblight");
@@ -136,7 +124,7 @@ void KeyboardLightStreamToEmulator(benchmark::State& state) {
     }
     KeyboardDriver& driver = rig.Driver();
     driver.ApplyLight(BusyLight());
-    driver.Light().SetLightList(BusyList());
+    driver.Light().SetLightList(BusyLightList(kKeyCount));
     driver.Light().Start();
     MeasureAtFrameTick(state, [&] { driver.SubmitLightFrame(); });
     state.counters["frames_sent"] = static_cast<double>(driver.Frames().sent);

@@ -26,18 +26,6 @@ using namespace bench;
 LightSetting BusyLight() {
     return {.effect = 0, .brightness = 5, .speed = 5, .direction = 1, .multiColor = 1};
 }
-std::vector<LightSetting> BusyList() {
-    std::vector<LightSetting> list(kPadLedCount);
-    for (int i = 0; i < kPadLedCount; ++i) {
-        list[i] = {.effect = static_cast<std::uint8_t>(i % 4),
-                   .brightness = 4,
-                   .speed = 1,
-                   .multiColor = 1,
-                   .red = 9,
-                   .extraByte = 1};
-    }
-    return list;
-}
 
 // The light thread and the frame composition alone: the channel is marked connected but no
 // device is behind it, so nothing is sent.
@@ -48,7 +36,7 @@ void PadLightThreadAndFrames(benchmark::State& state) {
         channel.SetConnected(true);
         PadLightThread light(channel, SteadyMillisecondClock());
         light.SetSetting(BusyLight());
-        light.SetLightList(BusyList());
+        light.SetLightList(BusyLightList(kPadLedCount));
         light.Start();
         std::array<std::uint8_t, kPadFrameSize> frame{};
         MeasureAtFrameTick(state, [&] { benchmark::DoNotOptimize(light.ComposeFrame(frame)); });
@@ -81,7 +69,7 @@ void PadLightStreamToEmulator(benchmark::State& state) {
             return;
         }
         driver.ApplyLight(BusyLight());
-        driver.Light().SetLightList(BusyList());
+        driver.Light().SetLightList(BusyLightList(kPadLedCount));
         driver.Light().Start();
         MeasureAtFrameTick(state, [&] { driver.SubmitLightFrame(); });
         state.counters["frames_sent"] = static_cast<double>(driver.Frames().sent);
