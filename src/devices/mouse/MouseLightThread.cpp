@@ -17,7 +17,10 @@ constexpr std::uint32_t kIdleWaitMs = 100;
 }  // namespace
 
 MouseLightThread::MouseLightThread(const CommandChannel& channel, MillisecondClock clock)
-    : m_channel(channel), m_clock(clock), m_engine(LedDeviceKind::kMouse, kMouseLedCount, clock) {}
+    : m_channel(channel),
+      m_clock(clock),
+      m_engine(LedDeviceKind::kMouse, kMouseLedCount, clock),
+      m_mark(m_clock()) {}
 
 MouseLightThread::~MouseLightThread() {
     Stop();
@@ -94,10 +97,6 @@ MouseLightThread::Pass MouseLightThread::RunPass() {
         return Pass::kStepped;
     }
     const std::uint32_t now = m_clock();
-    if (!m_marked) {
-        m_mark = now;
-        m_marked = true;
-    }
     // The mouse counts clock movements, not passes, so a thread that is woken late does not
     // slow the effect down further than the clock did.
     if (now == m_mark) {

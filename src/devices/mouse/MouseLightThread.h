@@ -80,8 +80,7 @@ private:
 
     // The passing thread's own (RunPass is not reentrant).
     std::uint32_t m_counter = 0;
-    std::uint32_t m_mark = 0;
-    bool m_marked = false;
+    std::uint32_t m_mark = 0;  // the clock at the last count
 
     WorkerThread m_thread;  // last: stopped before anything it uses goes
 };
