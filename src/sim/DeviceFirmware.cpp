@@ -49,6 +49,11 @@ DeviceFirmware::Outcome DeviceFirmware::Handle(std::span<const uint8_t> report) 
     const uint32_t number = ++m_counters.packets;
     Packet request{};
     std::copy(report.begin(), report.end(), request.begin());
+    // A receiver whose mouse is switched off or out of reach answers the link check and nothing
+    // else: the request is taken and no reply ever comes.
+    if (!m_memory.linkPresent && request[kPacketCommand] != kCmdLinkCheck) {
+        return outcome;
+    }
 
     Packet reply{};
     reply[0] = kPacketReportId;

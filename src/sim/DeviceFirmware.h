@@ -22,7 +22,8 @@ struct FirmwareMemory {
     std::vector<uint8_t> macros;              // 0x15, sized to the macro capacity
     std::vector<uint8_t> lightFrame;          // 0x12: the last frame, as far as it came
     std::vector<uint8_t> status;              // 0x1A
-    bool linkPresent = true;                  // 0xAA answers 0xFF in byte 8 when set
+    // 0xAA answers 0xFF in byte 8 when set; without, no other command is answered.
+    bool linkPresent = true;
 };
 
 // Faults a test or the simulator asks for, applied to one coming packet.

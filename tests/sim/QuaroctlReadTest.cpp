@@ -5,6 +5,7 @@
 #include "SimBusTestSupport.h"
 #include "device/CatalogueEntries.h"
 #include "device/SimHidBackend.h"
+#include "devices/mouse/MouseDriver.h"
 #include "sim/EmulatorModels.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
+#include <mutex>
 #include <set>
 #include <sstream>
 
@@ -142,6 +145,78 @@ TEST_F(QuaroctlReadTest, MouseSettingsShowEveryDpiStage) {
     EXPECT_EQ(received[1][kPacketLength], 56);
     EXPECT_EQ(PacketAddress(received[2]), 128 + 56);
     EXPECT_EQ(received[2][kPacketLength], 15);
+}
+
+// What the mouse page writes is what quaroctl shows: a DPI stage the driver put into record 0
+// comes back through "read mouse settings", beside the mouse's information and buttons.
+TEST_F(QuaroctlReadTest, MouseStageWrittenByTheDriverShowsInTheSettings) {
+    Start(MouseModel());
+    {
+        class Quiet : public MouseDriverSink {
+        public:
+            void OnFlowDone(uint32_t, int32_t result) override {
+                std::lock_guard lock(m_mutex);
+                m_results.push_back(result);
+                m_done.notify_all();
+            }
+            void OnStatusRead(const StatusBytes&) override {}
+            void OnMouseStartRead(const MouseStartRead&) override {}
+            void OnMacroDownload(const MouseMacroDownload&) override {}
+            void OnSettingsRecordRead(const MouseRecordRead&) override {}
+            std::vector<int32_t> Wait(std::size_t count) {
+                std::unique_lock lock(m_mutex);
+                m_done.wait_for(lock, std::chrono::seconds(10),
+                                [&] { return m_results.size() >= count; });
+                return m_results;
+            }
+
+        private:
+            std::mutex m_mutex;
+            std::condition_variable m_done;
+            std::vector<int32_t> m_results;
+        } sink;
+        MouseDriver driver(std::make_shared<SimHidBackend>(m_device->Bus()), &sink);
+        driver.Start();
+        ASSERT_TRUE(driver.Connect(m_device->PathOf(1, 4)));
+        MouseSettingsWrite settings;
+        settings.activeStage = 2;
+        settings.stages = {
+            {1, 0, 16, 16, 0, 0, 0}, {1, 0, 24, 24, 0, 0, 0}, {1, 0, 37, 37, 9, 8, 7}};
+        settings.screenWidth = 2560;
+        settings.screenHeight = 1440;
+        driver.RequestStart();
+        driver.RequestWriteSettingsRecord(settings);
+        EXPECT_EQ(sink.Wait(2), (std::vector<int32_t>{kResultSuccess, kResultSuccess}));
+    }
+    m_device->ClearReceived();
+    const Json::Value settings = RunJson({"read", "mouse", "settings"})["settings"];
+    EXPECT_EQ(settings["activeStage"].asInt(), 2);
+    EXPECT_EQ(settings["dpiStages"][2]["enabled"].asInt(), 1);
+    EXPECT_EQ(settings["dpiStages"][2]["dpiXUnits"].asInt(), 37);
+    EXPECT_EQ(settings["screenHeight"].asInt(), 1440);
+    const Outcome text = Run({"read", "mouse", "settings"});
+    ASSERT_EQ(text.status, kExitSuccess) << text.err;
+    // The text form shows the same stage as a row of the stage table.
+    std::istringstream lines(text.out);
+    bool stageRow = false;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::vector<std::string> row;
+        for (std::string word; words >> word;) {
+            row.push_back(word);
+        }
+        stageRow =
+            stageRow || row == std::vector<std::string>{"2", "1", "0", "37", "37", "9", "8", "7"};
+    }
+    EXPECT_TRUE(stageRow) << text.out;
+
+    const Json::Value info = RunJson({"read", "mouse", "info"});
+    EXPECT_EQ(info["dpiStep"].asInt(), 50);
+    EXPECT_EQ(info["minDpi"].asInt(), 100);
+    EXPECT_EQ(info["keyCount"].asInt(), 10);
+    const Json::Value buttons = RunJson({"read", "mouse", "buttons"})["keys"]["slots"];
+    ASSERT_EQ(buttons.size(), 10u);
+    EXPECT_EQ(buttons[0]["caption"].asString(), "mouse_key_left");
 }
 
 TEST_F(QuaroctlReadTest, KeyImageNamesEachSlotAndItsLogicalKey) {

@@ -101,4 +101,25 @@ jq -e '.audio.microphone.level == 50 and .audio.microphone.muted == false and
 # The simulator printed the begin packet it received and its reply, one line each.
 grep -q '^keyboard if1 <- 04 01 00 01 00' "$log" || fail "devsim packet log"
 grep -q '^keyboard if1 -> 04 01 00 01 00' "$log" || fail "devsim reply log"
+
+# The mouse has no real ids yet but its emulator is reachable on a bus of its own: its
+# information record gives the DPI geometry and its buttons come back in the firmware's order.
+mousebus=$(mktemp -d)
+"$devsim" --bus "$mousebus" mouse >/dev/null 2>&1 </dev/null &
+mousepid=$!
+for _ in $(seq 100); do
+  [[ -e "$mousebus/mouse-if1.json" ]] && break
+  sleep 0.1
+done
+mouseinfo=$("$ctl" --bus "$mousebus" read mouse info --json) || mouseinfo=""
+buttons=$("$ctl" --bus "$mousebus" read mouse buttons --json) || buttons=""
+mousesettings=$("$ctl" --bus "$mousebus" read mouse settings --json) || mousesettings=""
+kill -INT "$mousepid" 2>/dev/null || true
+wait "$mousepid" 2>/dev/null || true
+rm -rf "$mousebus"
+jq -e '.dpiStep == 50 and .minDpi == 100 and .keyCount == 10' <<<"$mouseinfo" >/dev/null ||
+  fail "mouse info: $mouseinfo"
+[[ $(jq -r '.keys.slots[0].caption' <<<"$buttons") == mouse_key_left ]] || fail "mouse buttons"
+jq -e '.settings.dpiStages[0].enabled == 1 and .settings.dpiStages[0].dpiXUnits == 16' \
+  <<<"$mousesettings" >/dev/null || fail "mouse settings: $mousesettings"
 echo "tools end to end: ok"

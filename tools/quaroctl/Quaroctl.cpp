@@ -37,7 +37,9 @@ constexpr const char* kUsage =
     "  read KIND|PATH WHAT\n"
     "                     print what the device holds, reading only; WHAT is one of\n"
     "                     settings  the settings record in force (all kinds)\n"
+    "                     info      the device information record, as 'info' prints it\n"
     "                     keys      the key image (keyboard) or button image (mouse)\n"
+    "                     buttons   the same as keys\n"
     "                     lights    the key light index table (keyboard)\n"
     "                     macros    the macro memory (keyboard, mouse; it cannot be read back)\n"
     "                     status    the power status record (all kinds)\n"
@@ -76,7 +78,7 @@ std::optional<What> WhatByName(const std::string& name) {
     if (name == "settings") {
         return What::kSettings;
     }
-    if (name == "keys") {
+    if (name == "keys" || name == "buttons") {
         return What::kKeys;
     }
     if (name == "lights") {
@@ -319,10 +321,14 @@ int Read(Context& context, const std::string& name, const std::string& whatName,
         }
         return ReadHeadsetAudio(bus, json, context.out, context.err);
     }
+    if (whatName == "info") {
+        return Info(context, name, json);
+    }
     const std::optional<What> what = WhatByName(whatName);
     if (!what) {
         context.err << "quaroctl: '" << whatName
-                    << "' is not one of settings, keys, lights, macros, status, audio\n"
+                    << "' is not one of settings, info, keys, buttons, lights, macros, status, "
+                       "audio\n"
                     << kUsage;
         return kExitUsage;
     }
