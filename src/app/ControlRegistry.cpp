@@ -15,6 +15,7 @@
 #include "panels/controls/CWndUI.h"
 #include "panels/devicetab/CDeviceOptionUI.h"
 #include "panels/devicetab/CMpDevicePowerUI.h"
+#include "panels/keyset/CKeySetControlUI.h"
 #include "panels/light/CLightControlUI.h"
 #include "panels/profile/CDeviceProfileUI.h"
 #include "panels/voice/CMagicControlUI.h"
@@ -52,7 +53,7 @@ constexpr RegistryRow kRegistry[] = {
     {"CRedioMacroButtonUI", &Make<CRedioMacroButtonUI>},
     {"CLightControlUI", &Make<CLightControlUI>},
     {"CMacroControlUI", nullptr},
-    {"CKeySetControlUI", nullptr},
+    {"CKeySetControlUI", &Make<CKeySetControlUI>},
     {"CDeviceProfileUI", &Make<CDeviceProfileUI>},
     {"CShootControlUI", nullptr},
     {"CMagicControlUI", &Make<CMagicControlUI>},

@@ -95,6 +95,7 @@ KeyboardDriver* CKestrovaKeyboardDevice::GetKeyboardDriver() const {
 
 void CKestrovaKeyboardDevice::InitPage() {
     CKestrovaUSBDevice::InitPage();
+    FindKeySetPanel();
     if (CLightControlUI* panel = GetLightPanel()) {
         std::vector<std::string> groups;
         for (int group = 1; group <= kCustomGroupCount; ++group) {
@@ -176,6 +177,7 @@ void CKestrovaKeyboardDevice::LoadLibraries() {
 
 void CKestrovaKeyboardDevice::RefreshPanels() {
     LoadLibraries();
+    ShowMacroNames();
     if (CLightControlUI* panel = GetLightPanel()) {
         const LightSetting setting = GetLightSetting();
         panel->ShowLightSetting(setting);

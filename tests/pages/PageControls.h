@@ -19,7 +19,7 @@ namespace quaro {
 
 // The main window's control factory as far as the device pages need it: the page classes, the
 // picture's controls, and the profile bar and lighting panel fragments standing in for
-// "DeviceProfileUI" and "LightSetControlUI", and the voice panels' fragments.
+// "DeviceProfileUI" and "LightSetControlUI", and the key and voice panels' fragments.
 class PageControls : public IDialogBuilderCallback {
 public:
     explicit PageControls(CResourceManager& resources) : m_resources(resources) {}
@@ -69,6 +69,12 @@ public:
         }
         if (name == u"magiccontrol") {
             return new CMagicControlUI;
+        }
+        if (name == u"keysetcontrol") {
+            return new CKeySetControlUI;
+        }
+        if (name == u"keysetcontrolui") {
+            return Fragment("XML/CustomControlXML/KeySetControl.xml");
         }
         if (name == u"voice6533setcontrolui") {
             return Fragment("XML/CustomControlXML/Voice6533Control.xml");
