@@ -115,6 +115,14 @@ CMainWnd::~CMainWnd() {
             worker->Stop();
         }
     }
+    // The pages outlive the window's members: they must not hold on to the applier, which
+    // applies what still waits and joins its thread here.
+    for (CKestrovaUSBDevice* page : Mice()) {
+        if (auto* mouse = dynamic_cast<CKestrovaMouseDevice*>(page)) {
+            mouse->SetPointerApplier(nullptr);
+        }
+    }
+    m_pointerApplier.reset();
     Resources().SetTextQueryInterface({});
 }
 
