@@ -18,6 +18,7 @@
 #include "panels/keyset/CKeySetControlUI.h"
 #include "panels/light/CLightControlUI.h"
 #include "panels/profile/CDeviceProfileUI.h"
+#include "panels/shoot/CShootControlUI.h"
 #include "panels/voice/CMagicControlUI.h"
 #include "panels/voice/CVoice6533ControlUI.h"
 #include "shell/CUpdateInfoListItemUI.h"
@@ -55,7 +56,7 @@ constexpr RegistryRow kRegistry[] = {
     {"CMacroControlUI", nullptr},
     {"CKeySetControlUI", &Make<CKeySetControlUI>},
     {"CDeviceProfileUI", &Make<CDeviceProfileUI>},
-    {"CShootControlUI", nullptr},
+    {"CShootControlUI", &Make<CShootControlUI>},
     {"CMagicControlUI", &Make<CMagicControlUI>},
     {"CVoice6533ControlUI", &Make<CVoice6533ControlUI>},
     {"CKestrovaUSBDevice", &Make<CKestrovaUSBDevice>},

@@ -11,6 +11,7 @@
 #include "shell/KeyboardRoutes.h"
 #include "shell/LightRoutes.h"
 #include "shell/LightSyncRunner.h"
+#include "shell/MouseRoutes.h"
 #include "ui/Language.h"
 #include "ui/SkinChange.h"
 #include "ui/toolkit/WindowImplBase.h"
@@ -32,6 +33,7 @@ class CButtonUI;
 class CKestrovaUSBDevice;
 class DiscoveryLink;
 class HidBackend;
+class PointerSettingsApplier;
 class SystemSettingsService;
 
 // The application's one top-level window: title bar, tray icon and menus, the device tab strip
@@ -110,6 +112,7 @@ public:
     // The one hook of key capture and macro recording.
     CDeviceHook& Hook() { return *m_hook; }
     bool IsKeyCaptureOn() const { return m_keyCapture; }
+    MouseRoutes& MouseRouting() { return m_mouseRoutes; }
     // The page of the first selected device tab; null when no device shows.
     CKestrovaUSBDevice* CurrentPage() const { return m_devices.CurrentPage(); }
     // A copy of discovery's slot table; the catalogue's rows before discovery runs.
@@ -189,6 +192,9 @@ private:
     HeadsetRoutes m_headsetRoutes{m_devices, [this](const char* id) { ShowRouteMessage(id); }};
     KeyRoutes m_keyRoutes{m_devices,
                           [this](bool lockTabs, bool idle) { SetEditState(lockTabs, idle); }};
+    MouseRoutes m_mouseRoutes{m_devices, [this](const char* id) { ShowRouteMessage(id); }};
+    // The mouse pages' pointer settings reach the session on its thread; joined with the window.
+    std::unique_ptr<PointerSettingsApplier> m_pointerApplier;
 
     int m_languageIndex = -1;
     int m_lightControl = 1;
