@@ -16,6 +16,7 @@
 #include "panels/devicetab/CDeviceOptionUI.h"
 #include "panels/devicetab/CMpDevicePowerUI.h"
 #include "panels/light/CLightControlUI.h"
+#include "panels/macro/CMacroControlUI.h"
 #include "panels/profile/CDeviceProfileUI.h"
 #include "panels/voice/CMagicControlUI.h"
 #include "panels/voice/CVoice6533ControlUI.h"
@@ -51,7 +52,7 @@ constexpr RegistryRow kRegistry[] = {
     {"CHandImgSelectButtonUI", &Make<CHandImgSelectButtonUI>},
     {"CRedioMacroButtonUI", &Make<CRedioMacroButtonUI>},
     {"CLightControlUI", &Make<CLightControlUI>},
-    {"CMacroControlUI", nullptr},
+    {"CMacroControlUI", &Make<CMacroControlUI>},
     {"CKeySetControlUI", nullptr},
     {"CDeviceProfileUI", &Make<CDeviceProfileUI>},
     {"CShootControlUI", nullptr},

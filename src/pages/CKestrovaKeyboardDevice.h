@@ -14,6 +14,7 @@
 
 namespace quaro {
 
+class CMacroControlUI;
 class SystemSettingsService;
 
 // The keyboard's page: its picture of 126 keys lit by the live preview, the profile bar, the
@@ -104,6 +105,17 @@ public:
     bool HandBackLight(std::chrono::milliseconds wait);
 
     const CKeyboardProfiledata& Profile() const { return m_profile; }
+
+    // --- the macro editor ("MacroControlItem", given its folder by InitPage) ---
+    CMacroControlUI* GetMacroPanel() const;
+    // Whether any key plays macro number (once or repeating).
+    bool KeysPlayMacro(int macro) const;
+    // Macro number is gone: keys that played it return to their defaults and keys of later
+    // macros follow one place up; the profile object takes the list. True when a key changed.
+    bool ForgetMacroInKeys(int macro);
+    // The macros and the key image to the keyboard (on the driver's worker), then the profile
+    // saved.
+    void WriteMacrosAndKeys();
 
 protected:
     // A read of the settings record arrived on the UI thread.

@@ -63,6 +63,7 @@ constexpr OwnControl kOwnControls[] = {
     {"MagicControl", "CMagicControlUI", nullptr, nullptr},
     {"Voice6533Control", "CVoice6533ControlUI", nullptr, nullptr},
     {"KeySetControl", "CKeySetControlUI", nullptr, nullptr},
+    {"MacroControl", "CMacroControlUI", nullptr, nullptr},
     {"ShootControl", "CShootControlUI", nullptr, nullptr},
     // The device tab and power widget fragments' own tags.
     {"DeviceOption", "CDeviceOptionUI", nullptr, nullptr},
