@@ -75,6 +75,11 @@ public:
     // Returns once no sink runs any more and none will; does nothing when not installed.
     virtual void Uninstall() = 0;
     virtual bool IsInstalled() const = 0;
+    // While installed: true keeps every key but Caps, Num and Scroll Lock from other
+    // applications (the lock keys still toggle), false lets them through again. Returns false
+    // when the keys cannot be withheld; the capture itself goes on either way. Ends with
+    // Uninstall.
+    virtual bool WithholdKeys(bool withhold) { return !withhold; }
 };
 
 }  // namespace quaro

@@ -159,8 +159,57 @@ void X11InputCapture::Uninstall() {
     close(m_stopWrite);
     m_stopRead = -1;
     m_stopWrite = -1;
+    // Closing the connection ends its grab and its window too.
+    m_withheld = false;
+    m_grabWindow = 0;
     xcb_disconnect(m_connection->xcb);
     m_connection.reset();
+}
+
+bool X11InputCapture::WithholdKeys(bool withhold) {
+    if (!IsInstalled()) {
+        return !withhold;
+    }
+    if (withhold == m_withheld) {
+        return true;
+    }
+    xcb_connection_t* xcb = m_connection->xcb;
+    if (!withhold) {
+        xcb_ungrab_keyboard(xcb, XCB_CURRENT_TIME);
+        xcb_destroy_window(xcb, m_grabWindow);
+        xcb_flush(xcb);
+        m_grabWindow = 0;
+        m_withheld = false;
+        return true;
+    }
+    // The server gives a client that grabs on the root window no raw events of its own grab, so
+    // the grab sits on a window of its own: input-only, one pixel, off the screen.
+    // XCB connections may be used from several threads; the capture thread only polls for
+    // events meanwhile.
+    m_grabWindow = xcb_generate_id(xcb);
+    const std::uint32_t overrideRedirect = 1;
+    xcb_create_window(xcb, XCB_COPY_FROM_PARENT, m_grabWindow, m_connection->root, -1, -1, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT,
+                      &overrideRedirect);
+    xcb_map_window(xcb, m_grabWindow);
+    xcb_grab_keyboard_reply_t* reply =
+        xcb_grab_keyboard_reply(xcb,
+                                xcb_grab_keyboard(xcb, 0, m_grabWindow, XCB_CURRENT_TIME,
+                                                  XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                nullptr);
+    const int status = reply != nullptr ? reply->status : -1;
+    std::free(reply);
+    if (status != XCB_GRAB_STATUS_SUCCESS) {
+        // Another client holds the keyboard (an open menu, a screen locker): the capture goes on,
+        // the keys just reach the other applications.
+        TraceFormat("input capture: the keyboard cannot be grabbed (status %d)\n", status);
+        xcb_destroy_window(xcb, m_grabWindow);
+        xcb_flush(xcb);
+        m_grabWindow = 0;
+        return false;
+    }
+    m_withheld = true;
+    return true;
 }
 
 void X11InputCapture::Run(Connection* connection, int stopFd, Sinks sinks) {

@@ -23,6 +23,9 @@ public:
     CaptureInstall Install(Sinks sinks) override;
     void Uninstall() override;
     bool IsInstalled() const override { return m_thread.joinable(); }
+    // A keyboard grab on the capture's own connection: the server sends the keys to no other
+    // client, raw events still reach the capture, and XKB keeps the lock state under the grab.
+    bool WithholdKeys(bool withhold) override;
 
 private:
     struct Connection;
@@ -33,6 +36,8 @@ private:
     std::unique_ptr<Connection> m_connection;
     int m_stopRead = -1;
     int m_stopWrite = -1;
+    bool m_withheld = false;
+    std::uint32_t m_grabWindow = 0;
     std::thread m_thread;
 };
 
