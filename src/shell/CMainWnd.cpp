@@ -171,6 +171,9 @@ void CMainWnd::Notify(TNotifyUI& msg) {
     if (m_keyboardRoutes.Dispatch(msg) || m_headsetRoutes.Dispatch(msg)) {
         return;
     }
+    if (m_macroRoutes.Dispatch(msg)) {
+        return;
+    }
     if (msg.sType == notify::kWindowInit) {
         OnWindowInit();
     } else if (msg.sType == notify::kWindowSize) {

@@ -9,6 +9,7 @@
 #include "shell/KeyboardRoutes.h"
 #include "shell/LightRoutes.h"
 #include "shell/LightSyncRunner.h"
+#include "shell/MacroRoutes.h"
 #include "ui/Language.h"
 #include "ui/SkinChange.h"
 #include "ui/toolkit/WindowImplBase.h"
@@ -102,6 +103,7 @@ public:
     DevicePageSet& Devices() { return m_devices; }
     LightSyncRunner& LightSync() { return m_lightSync; }
     KeyboardRoutes& KeyboardRouting() { return m_keyboardRoutes; }
+    MacroRoutes& MacroRouting() { return m_macroRoutes; }
     // The page of the first selected device tab; null when no device shows.
     CKestrovaUSBDevice* CurrentPage() const { return m_devices.CurrentPage(); }
     // A copy of discovery's slot table; the catalogue's rows before discovery runs.
@@ -139,6 +141,9 @@ private:
     void CreateTray();
     void RebuildTrayMenu();
     bool ConfirmDefaults();
+    // What the macro routes need of the window: message boxes, file dialogs, the edit state and
+    // the recording hook.
+    MacroRoutes::Host MacroHost();
     void HandBackKeyboardLight();
 
     Services m_services;
@@ -176,6 +181,7 @@ private:
                               [this] { return QSize(m_screenWidth, m_screenHeight); }};
     KeyboardRoutes m_keyboardRoutes{m_devices, [this] { return ConfirmDefaults(); }};
     HeadsetRoutes m_headsetRoutes{m_devices, [this](const char* id) { ShowRouteMessage(id); }};
+    MacroRoutes m_macroRoutes{m_devices, MacroHost()};
 
     int m_languageIndex = -1;
     int m_lightControl = 1;
