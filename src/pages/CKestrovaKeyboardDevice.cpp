@@ -561,7 +561,13 @@ bool CKestrovaKeyboardDevice::HandBackLight(std::chrono::milliseconds wait) {
 // --- the macro editor ---
 
 CMacroControlUI* CKestrovaKeyboardDevice::GetMacroPanel() const {
-    return findChild<CMacroControlUI*>(QStringLiteral("MacroControlItem"));
+    // Controls carry no meta-object of their own: the type is told by a dynamic cast.
+    for (QWidget* widget : findChildren<QWidget*>(QStringLiteral("MacroControlItem"))) {
+        if (auto* panel = dynamic_cast<CMacroControlUI*>(AsControl(widget))) {
+            return panel;
+        }
+    }
+    return nullptr;
 }
 
 bool CKestrovaKeyboardDevice::KeysPlayMacro(int macro) const {

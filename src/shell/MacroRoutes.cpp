@@ -19,6 +19,18 @@ namespace {
 
 constexpr const char* kMacroFilter = "Macro Files(*.mac)";
 
+// The first control of class T under root; our controls carry no meta-object of their own, so
+// QObject's typed search cannot tell them apart.
+template <class T>
+T* FindControlOf(QWidget* root, const QString& name = QString()) {
+    for (QWidget* widget : root->findChildren<QWidget*>(name)) {
+        if (T* control = dynamic_cast<T*>(AsControl(widget))) {
+            return control;
+        }
+    }
+    return nullptr;
+}
+
 bool Named(const QString& name, const char* expected, bool caseSensitive = false) {
     return name.compare(QLatin1String(expected),
                         caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
@@ -110,7 +122,7 @@ CMacroControlUI* MacroRoutes::CurrentPanel() const {
         (page->GetDeviceKind() != kKindKeyboard && page->GetDeviceKind() != kKindMouse)) {
         return nullptr;
     }
-    return page->findChild<CMacroControlUI*>(QStringLiteral("MacroControlItem"));
+    return FindControlOf<CMacroControlUI>(page, QStringLiteral("MacroControlItem"));
 }
 
 bool MacroRoutes::Dispatch(const TNotifyUI& msg) {
@@ -163,7 +175,7 @@ void MacroRoutes::OnStop(const TNotifyUI&, CMacroControlUI& panel) {
 }
 
 void MacroRoutes::MacroListChanged(CKestrovaUSBDevice& page, CMacroControlUI& panel) {
-    if (auto* keys = page.findChild<CKeySetControlUI*>()) {
+    if (auto* keys = FindControlOf<CKeySetControlUI>(&page)) {
         keys->SetMacroNames(panel.MacroNames());
     }
     page.RefreshKeyAssignmentList();

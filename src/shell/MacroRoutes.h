@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <utility>
 
 class QWidget;
 
@@ -41,6 +42,18 @@ public:
     };
 
     MacroRoutes(const DevicePageSet& pages, Host host);
+
+    // Other message boxes and another recording hook than the window's (tests; a window whose
+    // hook comes later).
+    void SetMessageBoxes(std::function<bool(const char*)> confirm,
+                         std::function<void(const char*)> tell) {
+        m_host.confirm = std::move(confirm);
+        m_host.tell = std::move(tell);
+    }
+    void SetHookSwitch(std::function<bool(int)> install, std::function<void()> uninstall) {
+        m_host.installHook = std::move(install);
+        m_host.uninstallHook = std::move(uninstall);
+    }
 
     // True when a macro route took the notification.
     bool Dispatch(const TNotifyUI& msg);
