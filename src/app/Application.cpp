@@ -10,10 +10,14 @@
 #include "platform/LayeredSystemSettings.h"
 #include "platform/Paths.h"
 #include "platform/Trace.h"
+#include "platform/X11InputCapture.h"
+#include "shell/CDeviceHook.h"
 #include "shell/CMainWnd.h"
 #include "shell/CTrayIcon.h"
+#include "shell/FallbackInputCapture.h"
 #include "shell/MessageEndpoint.h"
 #include "shell/UpdateLink.h"
+#include "shell/WindowInputCapture.h"
 #include "ui/CMsgWnd.h"
 #include "ui/RegisteredMessages.h"
 #include "ui/toolkit/CControlFactory.h"
@@ -106,6 +110,7 @@ int RunApplication(int& argc, char** argv) {
     RegisterWindowMessage(registered::kUpdateProgress);
     RegisterWindowMessage(registered::kLightAnnounce);
     RegisterWindowMessage(registered::kLightRequest);
+    RegisterHookMessages();
 
     const ScreenshotRequest screenshot = ScreenshotRequest::FromEnvironment();
     CMainWnd::Services services;
@@ -121,6 +126,16 @@ int RunApplication(int& argc, char** argv) {
     // where its schemas are installed. What neither can take is traced as not applied.
     const std::unique_ptr<SystemSettingsService> systemSettings = MakeSessionSystemSettings();
     services.systemSettings = systemSettings.get();
+    services.makeInputCapture = []() -> std::unique_ptr<InputCapture> {
+        // An X11 session reports the whole session's input; elsewhere (Wayland), or where the
+        // server refuses, only what reaches our own window can be captured.
+        std::unique_ptr<InputCapture> session;
+        if (QGuiApplication::platformName() == u"xcb") {
+            session = std::make_unique<X11InputCapture>();
+        }
+        return std::make_unique<FallbackInputCapture>(std::move(session),
+                                                      std::make_unique<WindowInputCapture>());
+    };
 
     auto window = std::make_unique<CMainWnd>(resources, services);
     window->Create(QString::fromLatin1(CMainWnd::kProductTitle),

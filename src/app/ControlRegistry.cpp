@@ -15,6 +15,7 @@
 #include "panels/controls/CWndUI.h"
 #include "panels/devicetab/CDeviceOptionUI.h"
 #include "panels/devicetab/CMpDevicePowerUI.h"
+#include "panels/keyset/CKeySetControlUI.h"
 #include "panels/light/CLightControlUI.h"
 #include "panels/macro/CMacroControlUI.h"
 #include "panels/profile/CDeviceProfileUI.h"
@@ -53,7 +54,7 @@ constexpr RegistryRow kRegistry[] = {
     {"CRedioMacroButtonUI", &Make<CRedioMacroButtonUI>},
     {"CLightControlUI", &Make<CLightControlUI>},
     {"CMacroControlUI", &Make<CMacroControlUI>},
-    {"CKeySetControlUI", nullptr},
+    {"CKeySetControlUI", &Make<CKeySetControlUI>},
     {"CDeviceProfileUI", &Make<CDeviceProfileUI>},
     {"CShootControlUI", nullptr},
     {"CMagicControlUI", &Make<CMagicControlUI>},

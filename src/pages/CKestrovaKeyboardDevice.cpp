@@ -96,6 +96,7 @@ KeyboardDriver* CKestrovaKeyboardDevice::GetKeyboardDriver() const {
 
 void CKestrovaKeyboardDevice::InitPage() {
     CKestrovaUSBDevice::InitPage();
+    FindKeySetPanel();
     if (CLightControlUI* panel = GetLightPanel()) {
         std::vector<std::string> groups;
         for (int group = 1; group <= kCustomGroupCount; ++group) {
@@ -181,6 +182,7 @@ void CKestrovaKeyboardDevice::LoadLibraries() {
 
 void CKestrovaKeyboardDevice::RefreshPanels() {
     LoadLibraries();
+    ShowMacroNames();
     if (CLightControlUI* panel = GetLightPanel()) {
         const LightSetting setting = GetLightSetting();
         panel->ShowLightSetting(setting);
@@ -585,13 +587,6 @@ bool CKestrovaKeyboardDevice::ForgetMacroInKeys(int macro) {
     m_keyList = std::move(keys);
     m_profile.SetKeyList(m_keyList);
     return true;
-}
-
-void CKestrovaKeyboardDevice::WriteMacrosAndKeys() {
-    // Both are queued on the driver's worker in this order: the key image may name the macros.
-    DownloadMacros();
-    SaveKeyAssignments(0);
-    SaveProfile();
 }
 
 }  // namespace quaro

@@ -5,6 +5,7 @@
 #include "devices/keyboard/SystemSettings.h"
 #include "pages/CKestrovaUSBDevice.h"
 #include "pages/KeyboardSystemView.h"
+#include "panels/keyset/CKeySetControlUI.h"
 #include "profiles/CKeyboardProfiledata.h"
 
 #include <chrono>
@@ -113,9 +114,20 @@ public:
     // Macro number is gone: keys that played it return to their defaults and keys of later
     // macros follow one place up; the profile object takes the list. True when a key changed.
     bool ForgetMacroInKeys(int macro);
-    // The macros and the key image to the keyboard (on the driver's worker), then the profile
-    // saved.
-    void WriteMacrosAndKeys();
+    // --- key assignments ---
+    CKeySetControlUI* GetKeySetPanel() const { return m_keySetPanel; }
+    // Key n of the picture picked for its assignment. Refused (false) while the profile
+    // document is damaged: what the panel would store could not be saved.
+    bool PickKeyForAssignment(int key);
+    void SelectKeyListItem(int index) override;
+    // The selected key takes code; the picture's captions follow. False without a selected key.
+    bool StoreKeyCode(KeyCode code);
+    // The save button: macros, then the key image, to the keyboard on the driver's worker; the
+    // key list into the profile document.
+    void SaveKeysToKeyboard();
+    // The picture's key captions: a reassigned key shows what it does now.
+    void RefreshKeyAssignmentList() override;
+    const std::vector<KeyAssignmentEntry>& KeyList() const { return m_keyList; }
 
 protected:
     // A read of the settings record arrived on the UI thread.
@@ -132,7 +144,11 @@ private:
     void StoreSystemSettings();
     void PlayLight();
 
+    void FindKeySetPanel();
+    void ShowMacroNames();
+
     std::unique_ptr<Sink> m_sink;
+    QPointer<CKeySetControlUI> m_keySetPanel;
     CKeyboardProfiledata m_profile;
     SystemSettings m_system;
     std::vector<CustomLightColor> m_customColours;

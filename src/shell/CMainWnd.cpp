@@ -168,7 +168,8 @@ void CMainWnd::Notify(TNotifyUI& msg) {
     if (m_lightRoutes.Dispatch(msg)) {
         return;
     }
-    if (m_keyboardRoutes.Dispatch(msg) || m_headsetRoutes.Dispatch(msg)) {
+    if (m_keyboardRoutes.Dispatch(msg) || m_keyRoutes.Dispatch(msg) ||
+        m_headsetRoutes.Dispatch(msg)) {
         return;
     }
     if (m_macroRoutes.Dispatch(msg)) {
@@ -196,6 +197,10 @@ void CMainWnd::Notify(TNotifyUI& msg) {
     } else if (msg.sType == notify::kSetFocus) {
         if (NameIs(msg.pSender, "keyset_keyboard_text_edit")) {
             SendMessage(mainmsg::kKeyCapture, 1, 0);
+        }
+    } else if (msg.sType == notify::kKillFocus) {
+        if (NameIs(msg.pSender, "keyset_keyboard_text_edit")) {
+            SendMessage(mainmsg::kKeyCapture, 0, 0);
         }
     }
     // Selection, value, item and edit routes arrive with the device pages and their panels.
@@ -568,8 +573,7 @@ LRESULT CMainWnd::HandleCustomMessage(unsigned message, WPARAM wParam, LPARAM lP
             OnTray(lParam);
             break;
         case mainmsg::kKeyCapture:
-            m_keyCapture = wParam == 1;
-            Trace(wParam == 1 ? "key capture on" : "key capture off");
+            OnKeyCapture(wParam);
             break;
         case mainmsg::kDeviceArrival:
         case mainmsg::kDeviceRemoval:

@@ -3,9 +3,11 @@
 #include "device/CatalogueEntries.h"
 #include "device/Discovery.h"
 #include "platform/WorkerThread.h"
+#include "shell/CDeviceHook.h"
 #include "shell/CTrayIcon.h"
 #include "shell/DevicePageSet.h"
 #include "shell/HeadsetRoutes.h"
+#include "shell/KeyRoutes.h"
 #include "shell/KeyboardRoutes.h"
 #include "shell/LightRoutes.h"
 #include "shell/LightSyncRunner.h"
@@ -56,6 +58,9 @@ public:
         // Where the keyboard's repeat delay and speed go (not owned; outlives the window).
         // Without one they are traced as not applied.
         SystemSettingsService* systemSettings = nullptr;
+        // The session's input for key capture and macro recording; without one both are refused
+        // (traced) and the window carries on.
+        std::function<std::unique_ptr<InputCapture>()> makeInputCapture;
     };
     using SettingsWindowFactory = std::function<WindowImplBase*(CMainWnd& owner)>;
 
@@ -104,6 +109,9 @@ public:
     LightSyncRunner& LightSync() { return m_lightSync; }
     KeyboardRoutes& KeyboardRouting() { return m_keyboardRoutes; }
     MacroRoutes& MacroRouting() { return m_macroRoutes; }
+    // The one hook of key capture and macro recording.
+    CDeviceHook& Hook() { return *m_hook; }
+    bool IsKeyCaptureOn() const { return m_keyCapture; }
     // The page of the first selected device tab; null when no device shows.
     CKestrovaUSBDevice* CurrentPage() const { return m_devices.CurrentPage(); }
     // A copy of discovery's slot table; the catalogue's rows before discovery runs.
@@ -145,6 +153,9 @@ private:
     // the recording hook.
     MacroRoutes::Host MacroHost();
     void HandBackKeyboardLight();
+    // Message 1054: key capture on (1) or off (0).
+    void OnKeyCapture(WPARAM on);
+    void OnHookDelivery(const HookDelivery& delivery);
 
     Services m_services;
     LanguageCatalogue m_languages;
@@ -182,6 +193,8 @@ private:
     KeyboardRoutes m_keyboardRoutes{m_devices, [this] { return ConfirmDefaults(); }};
     HeadsetRoutes m_headsetRoutes{m_devices, [this](const char* id) { ShowRouteMessage(id); }};
     MacroRoutes m_macroRoutes{m_devices, MacroHost()};
+    KeyRoutes m_keyRoutes{m_devices,
+                          [this](bool lockTabs, bool idle) { SetEditState(lockTabs, idle); }};
 
     int m_languageIndex = -1;
     int m_lightControl = 1;
@@ -195,6 +208,10 @@ private:
     bool m_keyCapture = false;
     int m_screenWidth = 0;
     int m_screenHeight = 0;
+    // Last: it goes first, so no delivery reaches a window half gone.
+    std::unique_ptr<CDeviceHook> m_hook{std::make_unique<CDeviceHook>(
+        m_services.makeInputCapture ? m_services.makeInputCapture() : nullptr, this,
+        [this](const HookDelivery& delivery) { OnHookDelivery(delivery); })};
 };
 
 }  // namespace quaro

@@ -13,6 +13,9 @@ MacroRoutes::Host CMainWnd::MacroHost() {
     host.editState = [this](bool lockTabs, bool idle) { SetEditState(lockTabs, idle); };
     host.chooseExport = [this] { return MacroRoutes::ChooseMacroFile(this, true); };
     host.chooseImport = [this] { return MacroRoutes::ChooseMacroFile(this, false); };
+    // Recording takes keys and pointer buttons alike, as every recording mode does.
+    host.installHook = [this](int mode) { return Hook().Install(mode, true, true); };
+    host.uninstallHook = [this] { Hook().Uninstall(); };
     return host;
 }
 

@@ -209,7 +209,7 @@ void MacroRoutes::OnDelete(const TNotifyUI&, CMacroControlUI& panel) {
     const bool keysChanged = keyboard != nullptr && keyboard->ForgetMacroInKeys(macro);
     MacroListChanged(page, panel);
     if (keysChanged) {
-        keyboard->WriteMacrosAndKeys();
+        keyboard->SaveKeysToKeyboard();
     }
 }
 

@@ -1,3 +1,4 @@
+#include "ScriptedCapture.h"
 #include "TraceCapture.h"
 #include "VirtualDisplay.h"
 #include "platform/X11InputCapture.h"
@@ -13,11 +14,12 @@
 #include <gtest/gtest.h>
 
 #include <linux/input-event-codes.h>
-#include <thread>
 #include <vector>
 
 namespace quaro {
 namespace {
+
+using test::ScriptedCapture;
 
 // The UI thread's queue until pred holds or 5 s pass.
 template <class Pred>
@@ -35,39 +37,6 @@ struct Received {
     std::function<void(const HookDelivery&)> Sink() {
         return [this](const HookDelivery& item) { items.push_back(item); };
     }
-};
-
-// A capture driven by the test: its sinks are called from a thread of the test's own, as a real
-// capture thread would.
-class ScriptedCapture : public InputCapture {
-public:
-    CaptureInstall Install(Sinks sinks) override {
-        if (refuse) {
-            return CaptureInstall::kNoDisplay;
-        }
-        m_sinks = std::move(sinks);
-        m_installed = true;
-        return CaptureInstall::kInstalled;
-    }
-    void Uninstall() override {
-        m_installed = false;
-        withheld = false;
-    }
-    bool IsInstalled() const override { return m_installed; }
-    bool WithholdKeys(bool withhold) override {
-        withheld = withhold;
-        return true;
-    }
-    void FromOtherThread(const std::function<void(const Sinks&)>& step) {
-        std::thread([&] { step(m_sinks); }).join();
-    }
-
-    bool refuse = false;
-    bool withheld = false;
-
-private:
-    Sinks m_sinks;
-    bool m_installed = false;
 };
 
 // The keys that reached a widget.

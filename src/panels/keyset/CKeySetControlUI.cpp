@@ -144,6 +144,12 @@ void CKeySetControlUI::SetSaveButtonsEnabled(bool enabled) {
     }
 }
 
+void CKeySetControlUI::HideEditingArea() {
+    if (CControlUI* layout = m_layout.Get()) {
+        layout->SetVisible(false);
+    }
+}
+
 void CKeySetControlUI::ShowSelectedFunction() {
     const int tab = SelectedTab();
     if (CTabLayoutUI* tabs = m_tabs.Get()) {

@@ -39,6 +39,8 @@ public:
     void SetModifierOption(int option);
     int GetModifierOption();
     void SetSaveButtonsEnabled(bool enabled);
+    // No key picked: the editing area goes until the next LoadKey.
+    void HideEditingArea();
 
     // The reaction to a choice in the function combo: its tab page, a fresh keyboard tab.
     void ShowSelectedFunction();
