@@ -17,6 +17,7 @@
 #include "panels/devicetab/CMpDevicePowerUI.h"
 #include "panels/keyset/CKeySetControlUI.h"
 #include "panels/light/CLightControlUI.h"
+#include "panels/macro/CMacroControlUI.h"
 #include "panels/profile/CDeviceProfileUI.h"
 #include "panels/shoot/CShootControlUI.h"
 #include "panels/voice/CMagicControlUI.h"
@@ -53,7 +54,7 @@ constexpr RegistryRow kRegistry[] = {
     {"CHandImgSelectButtonUI", &Make<CHandImgSelectButtonUI>},
     {"CRedioMacroButtonUI", &Make<CRedioMacroButtonUI>},
     {"CLightControlUI", &Make<CLightControlUI>},
-    {"CMacroControlUI", nullptr},
+    {"CMacroControlUI", &Make<CMacroControlUI>},
     {"CKeySetControlUI", &Make<CKeySetControlUI>},
     {"CDeviceProfileUI", &Make<CDeviceProfileUI>},
     {"CShootControlUI", &Make<CShootControlUI>},

@@ -4,6 +4,7 @@
 #include "devices/keyboard/KeyboardSettingsRecord.h"
 #include "devices/light/LedLightFrame.h"
 #include "panels/light/CLightControlUI.h"
+#include "panels/macro/CMacroControlUI.h"
 #include "panels/profile/ProfileBarRoutes.h"
 #include "platform/SystemSettings.h"
 #include "platform/Trace.h"
@@ -104,6 +105,10 @@ void CKestrovaKeyboardDevice::InitPage() {
                                  .toStdString());
         }
         panel->FillCustomEffects(groups);
+    }
+    if (CMacroControlUI* macros = GetMacroPanel()) {
+        macros->SetFolder(UserDataFolder());
+        macros->LoadMacroList();
     }
 }
 
@@ -553,6 +558,35 @@ bool CKestrovaKeyboardDevice::HandBackLight(std::chrono::milliseconds wait) {
     } catch (const std::future_error&) {
         return false;
     }
+}
+
+// --- the macro editor ---
+
+CMacroControlUI* CKestrovaKeyboardDevice::GetMacroPanel() const {
+    // Controls carry no meta-object of their own: the type is told by a dynamic cast.
+    for (QWidget* widget : findChildren<QWidget*>(QStringLiteral("MacroControlItem"))) {
+        if (auto* panel = dynamic_cast<CMacroControlUI*>(AsControl(widget))) {
+            return panel;
+        }
+    }
+    return nullptr;
+}
+
+bool CKestrovaKeyboardDevice::KeysPlayMacro(int macro) const {
+    return std::any_of(m_keyList.begin(), m_keyList.end(), [macro](const KeyAssignmentEntry& key) {
+        return IsMacroCode(key.code) && key.code.first == macro;
+    });
+}
+
+bool CKestrovaKeyboardDevice::ForgetMacroInKeys(int macro) {
+    std::vector<KeyAssignmentEntry> keys = m_keyList;
+    MacroLibrary::RenumberKeysForDeletedMacro(keys, macro);
+    if (keys == m_keyList) {
+        return false;
+    }
+    m_keyList = std::move(keys);
+    m_profile.SetKeyList(m_keyList);
+    return true;
 }
 
 }  // namespace quaro

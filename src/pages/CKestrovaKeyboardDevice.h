@@ -15,6 +15,7 @@
 
 namespace quaro {
 
+class CMacroControlUI;
 class SystemSettingsService;
 
 // The keyboard's page: its picture of 126 keys lit by the live preview, the profile bar, the
@@ -106,6 +107,13 @@ public:
 
     const CKeyboardProfiledata& Profile() const { return m_profile; }
 
+    // --- the macro editor ("MacroControlItem", given its folder by InitPage) ---
+    CMacroControlUI* GetMacroPanel() const;
+    // Whether any key plays macro number (once or repeating).
+    bool KeysPlayMacro(int macro) const;
+    // Macro number is gone: keys that played it return to their defaults and keys of later
+    // macros follow one place up; the profile object takes the list. True when a key changed.
+    bool ForgetMacroInKeys(int macro);
     // --- key assignments ---
     CKeySetControlUI* GetKeySetPanel() const { return m_keySetPanel; }
     // Key n of the picture picked for its assignment. Refused (false) while the profile

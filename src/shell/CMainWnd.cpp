@@ -64,6 +64,7 @@ constexpr OwnControl kOwnControls[] = {
     {"MagicControl", "CMagicControlUI", nullptr, nullptr},
     {"Voice6533Control", "CVoice6533ControlUI", nullptr, nullptr},
     {"KeySetControl", "CKeySetControlUI", nullptr, nullptr},
+    {"MacroControl", "CMacroControlUI", nullptr, nullptr},
     {"ShootControl", "CShootControlUI", nullptr, nullptr},
     // The device tab and power widget fragments' own tags.
     {"DeviceOption", "CDeviceOptionUI", nullptr, nullptr},
@@ -178,6 +179,9 @@ void CMainWnd::Notify(TNotifyUI& msg) {
     }
     if (m_keyboardRoutes.Dispatch(msg) || m_keyRoutes.Dispatch(msg) ||
         m_mouseRoutes.Dispatch(msg) || m_headsetRoutes.Dispatch(msg)) {
+        return;
+    }
+    if (m_macroRoutes.Dispatch(msg)) {
         return;
     }
     if (msg.sType == notify::kWindowInit) {

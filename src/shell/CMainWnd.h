@@ -11,6 +11,7 @@
 #include "shell/KeyboardRoutes.h"
 #include "shell/LightRoutes.h"
 #include "shell/LightSyncRunner.h"
+#include "shell/MacroRoutes.h"
 #include "shell/MouseRoutes.h"
 #include "ui/Language.h"
 #include "ui/SkinChange.h"
@@ -109,6 +110,7 @@ public:
     DevicePageSet& Devices() { return m_devices; }
     LightSyncRunner& LightSync() { return m_lightSync; }
     KeyboardRoutes& KeyboardRouting() { return m_keyboardRoutes; }
+    MacroRoutes& MacroRouting() { return m_macroRoutes; }
     // The one hook of key capture and macro recording.
     CDeviceHook& Hook() { return *m_hook; }
     bool IsKeyCaptureOn() const { return m_keyCapture; }
@@ -150,6 +152,9 @@ private:
     void CreateTray();
     void RebuildTrayMenu();
     bool ConfirmDefaults();
+    // What the macro routes need of the window: message boxes, file dialogs, the edit state and
+    // the recording hook.
+    MacroRoutes::Host MacroHost();
     void HandBackKeyboardLight();
     // Message 1054: key capture on (1) or off (0).
     void OnKeyCapture(WPARAM on);
@@ -190,6 +195,7 @@ private:
                               [this] { return QSize(m_screenWidth, m_screenHeight); }};
     KeyboardRoutes m_keyboardRoutes{m_devices, [this] { return ConfirmDefaults(); }};
     HeadsetRoutes m_headsetRoutes{m_devices, [this](const char* id) { ShowRouteMessage(id); }};
+    MacroRoutes m_macroRoutes{m_devices, MacroHost()};
     KeyRoutes m_keyRoutes{m_devices,
                           [this](bool lockTabs, bool idle) { SetEditState(lockTabs, idle); }};
     MouseRoutes m_mouseRoutes{m_devices, [this](const char* id) { ShowRouteMessage(id); }};

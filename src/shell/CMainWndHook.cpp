@@ -22,6 +22,8 @@ void CMainWnd::OnHookDelivery(const HookDelivery& delivery) {
         if (const auto* key = std::get_if<KeyRecord>(&delivery.record)) {
             m_keyRoutes.CaptureKey(*key);
         }
+    } else {
+        m_macroRoutes.OnHookDelivery(delivery);
     }
 }
 

@@ -79,6 +79,7 @@ void CMainWnd::OnMenuCommand(WPARAM commandRecord) {
     }
     // Other items belong to the macro action menu and go to the current page's macro panel.
     TraceFormat("menu %s", command.szName.toUtf8().constData());
+    m_macroRoutes.OnMenuCommand(command.szName);
 }
 
 }  // namespace quaro

@@ -6,7 +6,9 @@
 #include "pages/CKestrovaMousePadDevice.h"
 #include "panels/controls/CDeviceKeyButtonUI.h"
 #include "panels/controls/CSelectPanelUI.h"
+#include "panels/keyset/CKeySetControlUI.h"
 #include "panels/light/CLightControlUI.h"
+#include "panels/macro/CMacroControlUI.h"
 #include "panels/profile/CDeviceProfileUI.h"
 #include "panels/shoot/CShootControlUI.h"
 #include "panels/voice/CMagicControlUI.h"
@@ -88,6 +90,18 @@ public:
         }
         if (name == u"magicsetcontrolui") {
             return Fragment("XML/CustomControlXML/MagicControl.xml");
+        }
+        if (name == u"keysetcontrol") {
+            return new CKeySetControlUI;
+        }
+        if (name == u"keysetcontrolui") {
+            return Fragment("XML/CustomControlXML/KeySetControl.xml");
+        }
+        if (name == u"macrocontrol") {
+            return new CMacroControlUI;
+        }
+        if (name == u"macrosetcontrolui") {
+            return Fragment("XML/CustomControlXML/MacroControl.xml");
         }
         return nullptr;
     }
