@@ -1,0 +1,113 @@
+#include "PairCost.h"
+
+#include "SimBusDevices.h"
+#include "device/CommandChannel.h"
+#include "device/SimHidBackend.h"
+#include "platform/Trace.h"
+
+#include <array>
+#include <cstdint>
+#include <ctime>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace quaro::bench {
+namespace {
+
+constexpr int kWarmUpPairs = 200;
+
+double ThreadCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+double WallSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+template <typename Pair>
+std::optional<PairCost> Measure(int pairs, Pair pair) {
+    for (int i = 0; i < kWarmUpPairs; ++i) {
+        if (!pair()) {
+            return std::nullopt;
+        }
+    }
+    const double cpuStart = ThreadCpuSeconds();
+    const double wallStart = WallSeconds();
+    for (int i = 0; i < pairs; ++i) {
+        if (!pair()) {
+            return std::nullopt;
+        }
+    }
+    PairCost cost;
+    cost.pairs = pairs;
+    cost.cpuMicroseconds = (ThreadCpuSeconds() - cpuStart) * 1e6 / pairs;
+    cost.wallMicroseconds = (WallSeconds() - wallStart) * 1e6 / pairs;
+    return cost;
+}
+
+}  // namespace
+
+std::optional<PairCost> MeasureFloor(int pairs) {
+    int fds[2];
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) != 0) {
+        return std::nullopt;
+    }
+    std::thread echo([fd = fds[1]] {
+        std::array<std::uint8_t, 64> packet{};
+        for (;;) {
+            const ssize_t got = ::read(fd, packet.data(), packet.size());
+            if (got <= 0 || ::write(fd, packet.data(), static_cast<size_t>(got)) != got) {
+                break;
+            }
+        }
+    });
+    std::array<std::uint8_t, 64> request{};
+    request[0] = 4;
+    std::array<std::uint8_t, 64> reply{};
+    const std::optional<PairCost> cost = Measure(pairs, [&] {
+        return ::write(fds[0], request.data(), request.size()) == 64 &&
+               ::read(fds[0], reply.data(), reply.size()) == 64;
+    });
+    ::shutdown(fds[0], SHUT_RDWR);
+    echo.join();
+    ::close(fds[0]);
+    ::close(fds[1]);
+    return cost;
+}
+
+std::optional<PairCost> MeasureChannelPairs(const std::filesystem::path& bus, bool logged,
+                                            int pairs) {
+    auto backend = std::make_shared<SimHidBackend>(bus);
+    const std::optional<SimBusDevices> devices = FindSimBusDevices(*backend);
+    if (!devices || devices->keyboardCommand.empty()) {
+        return std::nullopt;
+    }
+    CommandChannel channel(backend);
+    {
+        std::lock_guard lock(channel.TransferLock());
+        if (!channel.Device().Open(devices->keyboardCommand, true, true, true, false)) {
+            return std::nullopt;
+        }
+    }
+    channel.SetConnected(true);
+    // The text is formatted as in the application; only where it goes differs.
+    const TraceSink previous = SetTraceSink([](std::string_view) {});
+    const std::vector<std::uint8_t> onePacketFrame(56, 0x5A);
+    std::optional<PairCost> cost;
+    if (logged) {
+        cost = Measure(pairs, [&] { return channel.Begin() == kResultSuccess; });
+    } else {
+        cost = Measure(pairs,
+                       [&] { return channel.SendLightFrame(onePacketFrame) == kResultSuccess; });
+    }
+    SetTraceSink(previous);
+    return cost;
+}
+
+}  // namespace quaro::bench
