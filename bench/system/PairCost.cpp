@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 #include <ctime>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -53,7 +55,7 @@ std::optional<PairCost> Measure(int pairs, Pair pair) {
 
 }  // namespace
 
-std::optional<PairCost> MeasureFloor(int pairs) {
+std::optional<PairCost> MeasureFloor(int pairs, bool waitable) {
     int fds[2];
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) != 0) {
         return std::nullopt;
@@ -70,10 +72,20 @@ std::optional<PairCost> MeasureFloor(int pairs) {
     std::array<std::uint8_t, 64> request{};
     request[0] = 4;
     std::array<std::uint8_t, 64> reply{};
+    const int cancel = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     const std::optional<PairCost> cost = Measure(pairs, [&] {
-        return ::write(fds[0], request.data(), request.size()) == 64 &&
-               ::read(fds[0], reply.data(), reply.size()) == 64;
+        if (::write(fds[0], request.data(), request.size()) != 64) {
+            return false;
+        }
+        if (waitable) {
+            pollfd wait[2] = {{fds[0], POLLIN, 0}, {cancel, POLLIN, 0}};
+            if (::poll(wait, 2, 1000) != 1) {
+                return false;
+            }
+        }
+        return ::read(fds[0], reply.data(), reply.size()) == 64;
     });
+    ::close(cancel);
     ::shutdown(fds[0], SHUT_RDWR);
     echo.join();
     ::close(fds[0]);

@@ -138,62 +138,64 @@ bool WriteJson(const std::filesystem::path& path, const std::vector<Row>& rows,
     return static_cast<bool>(file);
 }
 
-int Run(const Options& options) {
-    char pattern[] = "/tmp/quaro-bench-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) {
-        std::perror("bench_system: mkdtemp");
-        return 1;
-    }
-    const std::filesystem::path root = pattern;
-    for (const char* folder : {"run", "config", "data", "cache", "pairs", "stream"}) {
-        std::filesystem::create_directories(root / folder);
-    }
-    std::filesystem::permissions(root / "run", std::filesystem::perms::owner_all);
-    std::vector<Row> rows;
-    std::string error;
-    // The drivers' trace lines are formatted as in the application and dropped here.
-    SetTraceSink([](std::string_view) {});
-    double keyboardFramesPerSecond = 0;
-
+// Item 0: the floor, returned for the ratios (0 when it could not be measured).
+double FloorItems(std::vector<Row>& rows) {
     std::fprintf(stderr, "bench_system: 0 floor\n");
     const std::optional<PairCost> floor = MeasureFloor(kFloorPairs);
-    double floorUs = 0;
-    if (floor) {
-        floorUs = floor->cpuMicroseconds;
-        rows.push_back({"0", "floor: bare socket pair, CPU per pair", floorUs, "us",
-                        Format("%.2f us", floorUs), "", std::nullopt});
-    } else {
+    if (!floor) {
         Fail(rows, "0", "the socket pair failed");
+        return 0;
     }
+    const double floorUs = floor->cpuMicroseconds;
+    rows.push_back({"0", "floor: bare socket pair, CPU per pair", floorUs, "us",
+                    Format("%.2f us", floorUs), "", std::nullopt});
+    if (const std::optional<PairCost> waitable = MeasureFloor(kFloorPairs, true)) {
+        rows.push_back({"0", "floor with a cancellable wait (+ poll)", waitable->cpuMicroseconds,
+                        "us",
+                        Format("%.2f us = %.2fx floor", waitable->cpuMicroseconds,
+                               waitable->cpuMicroseconds / floorUs),
+                        "", std::nullopt});
+    }
+    return floorUs;
+}
 
+// Item 1. The emulator answers at once here, as the floor's echo thread does.
+void PairItems(const Options& options, const std::filesystem::path& bus, double floorUs,
+               std::vector<Row>& rows) {
     std::fprintf(stderr, "bench_system: 1 per pair\n");
-    // The emulator answers at once here, as the floor's echo thread does.
-    if (!options.Runs('1')) {
-    } else if (auto devsim = StartDevsim(options, root / "pairs", "0", {"keyboard"})) {
-        for (const bool logged : {true, false}) {
-            const std::optional<PairCost> pair =
-                MeasureChannelPairs(root / "pairs", logged, kChannelPairs);
-            const std::string figure =
-                std::string("per pair, CommandChannel, ") + (logged ? "logged" : "quiet");
-            if (!pair || floorUs <= 0) {
-                Fail(rows, "1", figure + " could not be measured");
-                continue;
-            }
-            const double ratio = pair->cpuMicroseconds / floorUs;
-            rows.push_back({"1", figure, pair->cpuMicroseconds, "us",
-                            Format("%.2f us = %.2fx floor", pair->cpuMicroseconds, ratio),
-                            Format("<= 1.2x floor (%.2f us)", 1.2 * floorUs), ratio <= 1.2});
-        }
-    } else {
+    auto devsim = StartDevsim(options, bus, "0", {"keyboard"});
+    if (!devsim) {
         Fail(rows, "1", "quaro-devsim did not start");
+        return;
     }
+    for (const bool logged : {true, false}) {
+        const std::optional<PairCost> pair = MeasureChannelPairs(bus, logged, kChannelPairs);
+        const std::string figure =
+            std::string("per pair, CommandChannel, ") + (logged ? "logged" : "quiet");
+        if (!pair || floorUs <= 0) {
+            Fail(rows, "1", figure + " could not be measured");
+            continue;
+        }
+        const double ratio = pair->cpuMicroseconds / floorUs;
+        rows.push_back({"1", figure, pair->cpuMicroseconds, "us",
+                        Format("%.2f us = %.2fx floor", pair->cpuMicroseconds, ratio),
+                        Format("<= 1.2x floor (%.2f us)", 1.2 * floorUs), ratio <= 1.2});
+    }
+}
 
+// Items 2 and 5, on one quaro-devsim answering after an emulated millisecond.
+void StreamItems(const Options& options, const std::filesystem::path& bus, double floorUs,
+                 std::vector<Row>& rows) {
     std::fprintf(stderr, "bench_system: 2 streaming, %.0f s\n", options.seconds);
-    if (!options.Runs('2') && !options.Runs('5')) {
-    } else if (auto devsim = StartDevsim(options, root / "stream", "1",
-                                         {"keyboard", "mousepad", "headset"})) {
-        if (!options.Runs('2')) {
-        } else if (const auto stream = MeasureStreaming(root / "stream", options.seconds, error)) {
+    auto devsim = StartDevsim(options, bus, "1", {"keyboard", "mousepad", "headset"});
+    if (!devsim) {
+        Fail(rows, "2", "quaro-devsim did not start");
+        return;
+    }
+    std::string error;
+    double keyboardFramesPerSecond = 0;
+    if (options.Runs('2')) {
+        if (const auto stream = MeasureStreaming(bus, options.seconds, error)) {
             const double floorShare = stream->packetsPerSecond * floorUs * 1e-6;
             const double ratio = floorShare > 0 ? stream->cpuShare / floorShare : 0;
             const bool underOnePercent = stream->cpuShare < 0.01 || floorShare * 1.3 >= 0.01;
@@ -225,42 +227,43 @@ int Run(const Options& options) {
         } else {
             Fail(rows, "2", error);
         }
-        std::fprintf(stderr, "bench_system: 5 profile switch\n");
-        if (!options.Runs('5')) {
-        } else if (const auto change =
-                       MeasureProfileSwitch(root / "stream", kProfileSwitches, error)) {
-            const double ratio = change->switchMs / change->exchangesMs;
-            rows.push_back(
-                {"5", "profile switch vs packets x round trip", change->switchMs, "ms",
-                 Format("%.1f ms = %.2fx %.1f ms", change->switchMs, ratio, change->exchangesMs),
-                 "<= 1.2x", ratio <= 1.2});
-            rows.push_back(
-                {"5", "profile switch: packets, Ends, round trip", change->packets, "",
-                 Format("%.0f, %.0f, %.3f ms", change->packets, change->ends, change->roundTripMs),
-                 "", std::nullopt});
-            if (keyboardFramesPerSecond > 0) {
-                // The emulator's millisecond is longer than one on a loaded machine.
-                const double limit =
-                    std::min(1000.0 / kFrameTickMs,
-                             1000.0 / (kKeyboardPacketsPerFrame * change->roundTripMs));
-                rows.push_back({"2", "keyboard frames per second, measured round trip",
-                                keyboardFramesPerSecond, "1/s",
-                                Format("%.1f /s = %.0f%% of %.1f", keyboardFramesPerSecond,
-                                       100.0 * keyboardFramesPerSecond / limit, limit),
-                                "", std::nullopt});
-            }
-        } else {
-            Fail(rows, "5", error);
+    }
+    if (!options.Runs('5')) {
+        return;
+    }
+    std::fprintf(stderr, "bench_system: 5 profile switch\n");
+    if (const auto change = MeasureProfileSwitch(bus, kProfileSwitches, error)) {
+        const double ratio = change->switchMs / change->exchangesMs;
+        rows.push_back(
+            {"5", "profile switch vs packets x round trip", change->switchMs, "ms",
+             Format("%.1f ms = %.2fx %.1f ms", change->switchMs, ratio, change->exchangesMs),
+             "<= 1.2x", ratio <= 1.2});
+        rows.push_back(
+            {"5", "profile switch: packets, Ends, round trip", change->packets, "",
+             Format("%.0f, %.0f, %.3f ms", change->packets, change->ends, change->roundTripMs), "",
+             std::nullopt});
+        if (keyboardFramesPerSecond > 0) {
+            // The emulator's millisecond is longer than one on a loaded machine.
+            const double limit = std::min(
+                1000.0 / kFrameTickMs, 1000.0 / (kKeyboardPacketsPerFrame * change->roundTripMs));
+            rows.push_back({"2", "keyboard frames per second, measured round trip",
+                            keyboardFramesPerSecond, "1/s",
+                            Format("%.1f /s = %.0f%% of %.1f", keyboardFramesPerSecond,
+                                   100.0 * keyboardFramesPerSecond / limit, limit),
+                            "", std::nullopt});
         }
     } else {
-        Fail(rows, "2", "quaro-devsim did not start");
+        Fail(rows, "5", error);
     }
+}
 
+// Items 3, 4 and 6, against the application process.
+void ApplicationItems(const Options& options, const std::filesystem::path& root,
+                      std::vector<Row>& rows) {
     std::fprintf(stderr, "bench_system: 3, 4, 6 the application\n");
     const AppEnvironment environment{options.quaro, options.devsim, root};
-    if (!options.Runs('3') && !options.Runs('4') && !options.Runs('6')) {
-    } else if (const auto app =
-                   MeasureApplication(environment, options.seconds, options.cycles, error)) {
+    std::string error;
+    if (const auto app = MeasureApplication(environment, options.seconds, options.cycles, error)) {
         const IdleFigures& none = app->idleNoDevice;
         rows.push_back({"3", "idle, no device: CPU", none.cpuShare * 100, "% core",
                         Format("%.3f%%", none.cpuShare * 100), "< 0.1% (not measurable)",
@@ -290,6 +293,33 @@ int Run(const Options& options) {
     } else {
         Fail(rows, "3", error);
     }
+}
+
+int Run(const Options& options) {
+    char pattern[] = "/tmp/quaro-bench-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) {
+        std::perror("bench_system: mkdtemp");
+        return 1;
+    }
+    const std::filesystem::path root = pattern;
+    for (const char* folder : {"run", "config", "data", "cache", "pairs", "stream"}) {
+        std::filesystem::create_directories(root / folder);
+    }
+    std::filesystem::permissions(root / "run", std::filesystem::perms::owner_all);
+    // The drivers' trace lines are formatted as in the application and dropped here.
+    SetTraceSink([](std::string_view) {});
+
+    std::vector<Row> rows;
+    const double floorUs = FloorItems(rows);
+    if (options.Runs('1')) {
+        PairItems(options, root / "pairs", floorUs, rows);
+    }
+    if (options.Runs('2') || options.Runs('5')) {
+        StreamItems(options, root / "stream", floorUs, rows);
+    }
+    if (options.Runs('3') || options.Runs('4') || options.Runs('6')) {
+        ApplicationItems(options, root, rows);
+    }
 
     PrintTable(rows);
     std::error_code ignored;
@@ -310,7 +340,7 @@ int main(int argc, char** argv) {
     if (!options) {
         std::fputs(
             "usage: bench_system --quaro PATH --devsim PATH --json PATH [--seconds S] "
-            "[--cycles N]\n",
+            "[--cycles N] [--items 0123456]\n",
             stderr);
         return 2;
     }
