@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -55,12 +56,12 @@ std::optional<PairCost> Measure(int pairs, Pair pair) {
 
 }  // namespace
 
-std::optional<PairCost> MeasureFloor(int pairs, bool waitable) {
+std::optional<PairCost> MeasureFloor(int pairs, FloorEcho echo) {
     int fds[2];
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) != 0) {
         return std::nullopt;
     }
-    std::thread echo([fd = fds[1]] {
+    const auto answer = [](int fd) {
         std::array<std::uint8_t, 64> packet{};
         for (;;) {
             const ssize_t got = ::read(fd, packet.data(), packet.size());
@@ -68,26 +69,47 @@ std::optional<PairCost> MeasureFloor(int pairs, bool waitable) {
                 break;
             }
         }
-    });
+    };
+    std::thread echoThread;
+    pid_t echoProcess = -1;
+    if (echo == FloorEcho::kProcess) {
+        // Only the measuring thread runs at this point, so the child may run ordinary code.
+        echoProcess = ::fork();
+        if (echoProcess == 0) {
+            ::close(fds[0]);
+            answer(fds[1]);
+            ::_exit(0);
+        }
+    } else {
+        echoThread = std::thread(answer, fds[1]);
+    }
     std::array<std::uint8_t, 64> request{};
     request[0] = 4;
     std::array<std::uint8_t, 64> reply{};
     const int cancel = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    const std::optional<PairCost> cost = Measure(pairs, [&] {
-        if (::write(fds[0], request.data(), request.size()) != 64) {
-            return false;
-        }
-        if (waitable) {
-            pollfd wait[2] = {{fds[0], POLLIN, 0}, {cancel, POLLIN, 0}};
-            if (::poll(wait, 2, 1000) != 1) {
+    std::optional<PairCost> cost;
+    if (echoProcess != -1 || echoThread.joinable()) {
+        cost = Measure(pairs, [&] {
+            if (::write(fds[0], request.data(), request.size()) != 64) {
                 return false;
             }
-        }
-        return ::read(fds[0], reply.data(), reply.size()) == 64;
-    });
+            if (echo == FloorEcho::kThreadWaitable) {
+                pollfd wait[2] = {{fds[0], POLLIN, 0}, {cancel, POLLIN, 0}};
+                if (::poll(wait, 2, 1000) != 1) {
+                    return false;
+                }
+            }
+            return ::read(fds[0], reply.data(), reply.size()) == 64;
+        });
+    }
     ::close(cancel);
     ::shutdown(fds[0], SHUT_RDWR);
-    echo.join();
+    if (echoThread.joinable()) {
+        echoThread.join();
+    }
+    if (echoProcess > 0) {
+        ::waitpid(echoProcess, nullptr, 0);
+    }
     ::close(fds[0]);
     ::close(fds[1]);
     return cost;

@@ -14,10 +14,14 @@ struct PairCost {
 
 // The least a request/reply can cost here: a bare SOCK_SEQPACKET socket pair, an echo thread
 // answering at once, 64-byte packets, one write and one blocking read per pair.
-// With waitable set, every read is preceded by a poll on the socket and an eventfd, the wait a
-// transfer needs to be cancellable and to time out: what is left of the channel's cost beyond
-// this is ours.
-std::optional<PairCost> MeasureFloor(int pairs, bool waitable = false);
+enum class FloorEcho {
+    kThread,          // the echo is a thread of ours
+    kThreadWaitable,  // each read is preceded by a poll on the socket and an eventfd, the wait
+                      // a transfer needs to time out and be cancelled
+    kProcess,         // the echo is another process, as the emulators are
+};
+
+std::optional<PairCost> MeasureFloor(int pairs, FloorEcho echo = FloorEcho::kThread);
 
 // The command channel through the sim backend to the keyboard on the bus: logged pairs (Begin,
 // both packets traced into a sink that drops the text) or quiet ones (a one-packet light frame).

@@ -149,13 +149,16 @@ double FloorItems(std::vector<Row>& rows) {
     const double floorUs = floor->cpuMicroseconds;
     rows.push_back({"0", "floor: bare socket pair, CPU per pair", floorUs, "us",
                     Format("%.2f us", floorUs), "", std::nullopt});
-    if (const std::optional<PairCost> waitable = MeasureFloor(kFloorPairs, true)) {
-        rows.push_back({"0", "floor with a cancellable wait (+ poll)", waitable->cpuMicroseconds,
-                        "us",
-                        Format("%.2f us = %.2fx floor", waitable->cpuMicroseconds,
-                               waitable->cpuMicroseconds / floorUs),
-                        "", std::nullopt});
-    }
+    const auto beside = [&](const char* figure, FloorEcho echo) {
+        if (const std::optional<PairCost> other = MeasureFloor(kFloorPairs, echo)) {
+            rows.push_back({"0", figure, other->cpuMicroseconds, "us",
+                            Format("%.2f us = %.2fx floor", other->cpuMicroseconds,
+                                   other->cpuMicroseconds / floorUs),
+                            "", std::nullopt});
+        }
+    };
+    beside("floor with a cancellable wait (+ poll)", FloorEcho::kThreadWaitable);
+    beside("floor with the echo in another process", FloorEcho::kProcess);
     return floorUs;
 }
 
