@@ -3,7 +3,6 @@
 #include "SimBusDevices.h"
 #include "device/CommandChannel.h"
 #include "device/SimHidBackend.h"
-#include "platform/Trace.h"
 
 #include <array>
 #include <cstdint>
@@ -52,6 +51,43 @@ std::optional<PairCost> Measure(int pairs, Pair pair) {
     cost.cpuMicroseconds = (ThreadCpuSeconds() - cpuStart) * 1e6 / pairs;
     cost.wallMicroseconds = (WallSeconds() - wallStart) * 1e6 / pairs;
     return cost;
+}
+
+// One end of a socket pair as an interface; the other end is the echo's.
+class EchoBackend : public HidBackend {
+public:
+    static constexpr const char* kPath = "echo:0#vid_1234&pid_5678&mi_01";
+
+    explicit EchoBackend(int fd) : m_fd(fd) {}
+    bool Enumerate(std::vector<std::string>& paths) override {
+        paths.push_back(kPath);
+        return true;
+    }
+    bool Handles(const std::string&) const override { return true; }
+    std::optional<HidOpenedInterface> Open(const std::string&, const HidOpenMode&) override {
+        HidOpenedInterface opened;
+        opened.fd = UniqueFd(::dup(m_fd));
+        // One unnumbered vendor collection, 64 bytes each way.
+        opened.reportDescriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x00,
+                                   0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x40, 0x09, 0x01,
+                                   0x81, 0x02, 0x09, 0x02, 0x91, 0x02, 0xC0};
+        opened.attributes = {0x1234, 0x5678, 0x0100};
+        opened.interfaceNumber = 1;
+        return opened;
+    }
+    std::string Identity(const std::string&) override { return "echo"; }
+
+private:
+    int m_fd;
+};
+
+std::optional<PairCost> MeasureChannel(CommandChannel& channel, bool logged, int pairs) {
+    channel.SetConnected(true);
+    const std::vector<std::uint8_t> onePacketFrame(56, 0x5A);
+    if (logged) {
+        return Measure(pairs, [&] { return channel.Begin() == kResultSuccess; });
+    }
+    return Measure(pairs, [&] { return channel.SendLightFrame(onePacketFrame) == kResultSuccess; });
 }
 
 }  // namespace
@@ -129,18 +165,40 @@ std::optional<PairCost> MeasureChannelPairs(const std::filesystem::path& bus, bo
             return std::nullopt;
         }
     }
-    channel.SetConnected(true);
-    // The text is formatted as in the application; only where it goes differs.
-    const TraceSink previous = SetTraceSink([](std::string_view) {});
-    const std::vector<std::uint8_t> onePacketFrame(56, 0x5A);
-    std::optional<PairCost> cost;
-    if (logged) {
-        cost = Measure(pairs, [&] { return channel.Begin() == kResultSuccess; });
-    } else {
-        cost = Measure(pairs,
-                       [&] { return channel.SendLightFrame(onePacketFrame) == kResultSuccess; });
+    return MeasureChannel(channel, logged, pairs);
+}
+
+std::optional<PairCost> MeasureChannelOverEcho(bool logged, int pairs) {
+    int fds[2];
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) != 0) {
+        return std::nullopt;
     }
-    SetTraceSink(previous);
+    // A reply is the request itself: report id, the command echoed, status 0.
+    std::thread echo([fd = fds[1]] {
+        std::array<std::uint8_t, 64> packet{};
+        for (;;) {
+            const ssize_t got = ::read(fd, packet.data(), packet.size());
+            if (got <= 0 || ::write(fd, packet.data(), static_cast<size_t>(got)) != got) {
+                break;
+            }
+        }
+    });
+    std::optional<PairCost> cost;
+    {
+        CommandChannel channel(std::make_shared<EchoBackend>(fds[0]));
+        bool opened = false;
+        {
+            std::lock_guard lock(channel.TransferLock());
+            opened = channel.Device().Open(EchoBackend::kPath, true, true, true, false);
+        }
+        if (opened) {
+            cost = MeasureChannel(channel, logged, pairs);
+        }
+    }
+    ::shutdown(fds[0], SHUT_RDWR);
+    echo.join();
+    ::close(fds[0]);
+    ::close(fds[1]);
     return cost;
 }
 

@@ -28,4 +28,8 @@ std::optional<PairCost> MeasureFloor(int pairs, FloorEcho echo = FloorEcho::kThr
 std::optional<PairCost> MeasureChannelPairs(const std::filesystem::path& bus, bool logged,
                                             int pairs);
 
+// The same pairs answered by the floor's echo thread instead of an emulator: the channel's own
+// cost, with the emulator's slower answer taken out.
+std::optional<PairCost> MeasureChannelOverEcho(bool logged, int pairs);
+
 }  // namespace quaro::bench

@@ -166,6 +166,17 @@ double FloorItems(std::vector<Row>& rows) {
 void PairItems(const Options& options, const std::filesystem::path& bus, double floorUs,
                std::vector<Row>& rows) {
     std::fprintf(stderr, "bench_system: 1 per pair\n");
+    for (const bool logged : {true, false}) {
+        const std::string figure =
+            std::string("per pair over the floor's echo, ") + (logged ? "logged" : "quiet");
+        if (const std::optional<PairCost> pair = MeasureChannelOverEcho(logged, kChannelPairs);
+            pair && floorUs > 0) {
+            rows.push_back({"1", figure, pair->cpuMicroseconds, "us",
+                            Format("%.2f us = %.2fx floor", pair->cpuMicroseconds,
+                                   pair->cpuMicroseconds / floorUs),
+                            "", std::nullopt});
+        }
+    }
     auto devsim = StartDevsim(options, bus, "0", {"keyboard"});
     if (!devsim) {
         Fail(rows, "1", "quaro-devsim did not start");
