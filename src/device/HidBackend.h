@@ -27,7 +27,8 @@ struct HidOpenMode {
 };
 
 // What a backend hands HidDevice for one opened interface: a pollable descriptor that moves one
-// report per read or write, and what the device says about itself.
+// report per read or write (HidDevice makes it non-blocking), and what the device says about
+// itself.
 struct HidOpenedInterface {
     UniqueFd fd;
     std::vector<uint8_t> reportDescriptor;

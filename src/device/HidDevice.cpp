@@ -9,9 +9,12 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <string_view>
 #include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quaro {
@@ -146,8 +149,19 @@ bool HidDevice::Open(const std::string& path, bool wantRead, bool wantWrite, boo
         FreeCapabilities();
         return false;
     }
+    // Transfers try the node before they wait on it, which is only safe when it never blocks.
+    const int flags = ::fcntl(opened->fd.Get(), F_GETFL);
+    if (flags < 0 || ((flags & O_NONBLOCK) == 0 &&
+                      ::fcntl(opened->fd.Get(), F_SETFL, flags | O_NONBLOCK) != 0)) {
+        m_lastOpenError = errno;
+        FreeCapabilities();
+        return false;
+    }
+    struct stat node {};
+    const bool socketNode = ::fstat(opened->fd.Get(), &node) == 0 && S_ISSOCK(node.st_mode);
     std::lock_guard lock(m_stateMutex);
     m_fd = std::move(opened->fd);
+    m_socketNode = socketNode;
     return true;
 }
 
@@ -269,11 +283,17 @@ bool HidDevice::ReadReport(std::span<uint8_t> buffer, uint32_t timeoutMs, uint32
     bool ok = false;
     // One byte in front, for the report id that hidraw leaves out of unnumbered reports.
     std::array<uint8_t, kMaxReportBytes + 1> raw;
+    // A look without waiting (the stale-reply drain) reads at once: a poll first would only
+    // double the system calls of a read that returns either way.
+    const bool waitFirst = timeoutMs != 0;
     for (;;) {
-        if (!WaitReady(fd, Direction::kRead, deadline.LeftMs())) {
+        if (waitFirst && !WaitReady(fd, Direction::kRead, deadline.LeftMs())) {
             break;
         }
         const ssize_t got = ::read(fd, raw.data() + 1, raw.size() - 1);
+        if (got < 0 && errno == EAGAIN && !waitFirst) {
+            break;  // nothing waiting, and no time to wait for it
+        }
         if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
             continue;
         }
@@ -313,9 +333,20 @@ bool HidDevice::WriteReport(std::span<const uint8_t> report, uint32_t timeoutMs,
     m_writePending = true;
     bool ok = false;
     const Deadline deadline(timeoutMs);
-    while (WaitReady(fd, Direction::kWrite, deadline.LeftMs())) {
-        const ssize_t sent = ::write(fd, report.data(), report.size());
-        if (sent < 0 && (errno == EAGAIN || errno == EINTR)) {
+    // The node almost always takes a report at once, so the write goes first and only a full
+    // queue (EAGAIN) waits for room.
+    for (;;) {
+        // A socket whose other end has gone fails the send with EPIPE; without MSG_NOSIGNAL it
+        // would also end the process with SIGPIPE.
+        const ssize_t sent = m_socketNode ? ::send(fd, report.data(), report.size(), MSG_NOSIGNAL)
+                                          : ::write(fd, report.data(), report.size());
+        if (sent < 0 && errno == EINTR) {
+            continue;
+        }
+        if (sent < 0 && errno == EAGAIN) {
+            if (!WaitReady(fd, Direction::kWrite, deadline.LeftMs())) {
+                break;
+            }
             continue;
         }
         if (sent > 0) {

@@ -126,6 +126,7 @@ private:
     mutable std::mutex m_stateMutex;
     std::condition_variable m_transfersDone;
     UniqueFd m_fd;
+    bool m_socketNode = false;  // the sim backend's sockets take send() with MSG_NOSIGNAL
     UniqueFd m_cancelFd;
     int m_activeTransfers = 0;
     std::atomic<bool> m_readPending{false};

@@ -54,6 +54,26 @@ TEST_F(CommandChannelTest, BeginPacketAndTraceLines) {
     EXPECT_EQ(m_device.Emulator().Firmware().Counters().begins, 1u);
 }
 
+// Every hex digit and every separator of the two trace lines: groups of four, three spaces
+// between the groups of the first half, two between those of the second.
+TEST(CommandChannelTraceTest, PacketLinesKeepTheirFixedLayout) {
+    test::TraceCapture trace;
+    Packet packet{};
+    for (size_t i = 0; i < packet.size(); ++i) {
+        packet[i] = static_cast<uint8_t>(i < 32 ? i : 0xC0 + (i - 32));
+    }
+    TracePacket("返回", packet);
+    const auto lines = trace.Lines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "返回");
+    EXPECT_EQ(lines[1],
+              "00 01 02 03   04 05 06 07   08 09 0a 0b   0c 0d 0e 0f  10 11 12 13  14 15 16 17  "
+              "18 19 1a 1b  1c 1d 1e 1f");
+    EXPECT_EQ(lines[2],
+              "c0 c1 c2 c3   c4 c5 c6 c7   c8 c9 ca cb   cc cd ce cf  d0 d1 d2 d3  d4 d5 d6 d7  "
+              "d8 d9 da db  dc dd de df");
+}
+
 TEST_F(CommandChannelTest, DeviceInfoIsOnePacketOf34Bytes) {
     DeviceInfoBytes record{};
     ASSERT_EQ(m_channel.ReadDeviceInfo(record), kResultSuccess);

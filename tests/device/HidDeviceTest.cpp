@@ -6,8 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
+#include <fcntl.h>
+#include <future>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace quaro {
 namespace {
@@ -186,6 +191,89 @@ TEST(HidDeviceTest, UnplugEndsAWaitingReadWithoutSpinning) {
     EXPECT_FALSE(device.ReadReport(report, HidDevice::kInfinite, got));
     EXPECT_FALSE(device.WriteReport(report, HidDevice::kInfinite, got));
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1000));
+}
+
+// One end of a socket pair opened blocking, as a backend might hand it over; the test holds the
+// device's end as `peer`.
+class SocketPairBackend : public HidBackend {
+public:
+    static constexpr const char* kPath = "pair:0#vid_1234&pid_5678&mi_01";
+
+    bool Enumerate(std::vector<std::string>& paths) override {
+        paths.push_back(kPath);
+        return true;
+    }
+    bool Handles(const std::string&) const override { return true; }
+    std::optional<HidOpenedInterface> Open(const std::string&, const HidOpenMode&) override {
+        int fds[2];
+        if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) != 0) {
+            return std::nullopt;
+        }
+        peer = UniqueFd(fds[1]);
+        HidOpenedInterface opened;
+        opened.fd = UniqueFd(fds[0]);
+        // One unnumbered vendor collection, 64 bytes each way.
+        opened.reportDescriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x00,
+                                   0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x40, 0x09, 0x01,
+                                   0x81, 0x02, 0x09, 0x02, 0x91, 0x02, 0xC0};
+        opened.attributes = {0x1234, 0x5678, 0x0100};
+        opened.interfaceNumber = 1;
+        return opened;
+    }
+    std::string Identity(const std::string&) override { return "pair"; }
+
+    UniqueFd peer;
+};
+
+// Transfers try the node before they wait on it; a blocking node must not turn that into a
+// hang, a full queue must still wait for room within the time-out, and a node whose other end
+// has gone must fail the write rather than end the process with SIGPIPE.
+TEST(HidDeviceTest, TransfersTryTheNodeFirstWithoutHanging) {
+    auto backend = std::make_shared<SocketPairBackend>();
+    HidDevice device(backend);
+    ASSERT_TRUE(device.Open(SocketPairBackend::kPath, true, true, true, false));
+    std::vector<uint8_t> report(64, 0x5A);
+    uint32_t got = 0;
+
+    std::future<bool> look = std::async(std::launch::async, [&] {
+        std::vector<uint8_t> buffer(64);
+        uint32_t n = 0;
+        return device.ReadReport(buffer, 0, n);
+    });
+    const bool returned = look.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!returned) {
+        device.Close();  // ends the stuck read so the test can report it
+    }
+    ASSERT_TRUE(returned) << "a read without time-out blocked";
+    EXPECT_FALSE(look.get());
+
+    // What is waiting is taken at once.
+    const std::array<uint8_t, 3> sent = {0x00, 0x11, 0x22};
+    ASSERT_EQ(::write(backend->peer.Get(), sent.data(), sent.size()), 3);
+    std::vector<uint8_t> buffer(64);
+    ASSERT_TRUE(device.ReadReport(buffer, 0, got));
+    EXPECT_EQ(got, 3u);
+    EXPECT_EQ(buffer[2], 0x22);
+
+    // Nobody reads the other end: the queue fills, and then a write waits its time-out and fails.
+    int written = 0;
+    const auto start = Clock::now();
+    while (written < 100000 && device.WriteReport(report, 20, got)) {
+        ++written;
+    }
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, 100000);
+    EXPECT_EQ(got, 0u);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+    // Room again once the other end reads.
+    std::vector<uint8_t> drained(64);
+    ASSERT_EQ(::read(backend->peer.Get(), drained.data(), drained.size()), 64);
+    EXPECT_TRUE(device.WriteReport(report, 20, got));
+    EXPECT_EQ(got, 64u);
+
+    backend->peer.Reset();
+    EXPECT_FALSE(device.WriteReport(report, 20, got));
+    EXPECT_FALSE(device.ReadReport(buffer, 0, got));
 }
 
 TEST(HidDeviceTest, HeadsetLightReportsAreRecorded) {

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace quaro::bench {
+
+// The application's drivers animating the three devices on the bus at the 5 ms frame tick.
+struct StreamFigures {
+    double seconds = 0;
+    double cpuShare = 0;  // of one core, the whole process (every driver thread)
+    double packetsPerSecond = 0;
+    double keyboardFramesPerSecond = 0;
+    double padFramesPerSecond = 0;
+    double headsetFramesPerSecond = 0;
+    double longestKeyboardGapMs = 0;  // seen at the 5 ms tick, so up to 5 ms coarse
+};
+
+std::optional<StreamFigures> MeasureStreaming(const std::filesystem::path& bus, double seconds,
+                                              std::string& error);
+
+// A keyboard profile switch (settings record, macros, key image) against its exchanges.
+struct SwitchFigures {
+    double switchMs = 0;
+    double packets = 0;  // logged request packets per switch
+    double ends = 0;     // End commands per switch, each after the protocol's 10 ms pause
+    double roundTripMs = 0;
+    double exchangesMs = 0;  // packets x round trip + ends x 10 ms
+};
+
+std::optional<SwitchFigures> MeasureProfileSwitch(const std::filesystem::path& bus, int switches,
+                                                  std::string& error);
+
+}  // namespace quaro::bench
