@@ -5,11 +5,13 @@
 
 #include "RegisteredControls.h"
 #include "TempDir.h"
+#include "VirtualDisplay.h"
 #include "device/CommandPacket.h"
 #include "device/SimHidBackend.h"
 #include "pages/CKestrovaKeyboardDevice.h"
 #include "panels/devicetab/CDeviceOptionUI.h"
 #include "panels/macro/CMacroControlUI.h"
+#include "platform/X11InputCapture.h"
 #include "profiles/MacroLibrary.h"
 #include "shell/CMainWnd.h"
 #include "sim/DeviceEmulator.h"
@@ -21,7 +23,11 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 #include <algorithm>
+#include <functional>
+#include <linux/input-event-codes.h>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -64,8 +70,10 @@ protected:
         m_emulator.reset();
     }
 
-    void Start() {
+    // Without a capture the hook switch is recorded instead of installed.
+    void Start(std::function<std::unique_ptr<InputCapture>()> makeCapture = {}) {
         CMainWnd::Services services;
+        services.makeInputCapture = makeCapture;
         services.settingsFolder = m_dir / "config";
         services.defaultDataFolder = test::SourceDefaultDataFolder();
         services.backend = std::make_shared<SimHidBackend>(m_bus.Path());
@@ -82,12 +90,14 @@ protected:
                 return m_answer;
             },
             [this](const char* id) { m_told.emplace_back(id); });
-        m_window->MacroRouting().SetHookSwitch(
-            [this](int mode) {
-                m_hookModes.push_back(mode);
-                return true;
-            },
-            [this] { m_hookModes.push_back(0); });
+        if (!makeCapture) {
+            m_window->MacroRouting().SetHookSwitch(
+                [this](int mode) {
+                    m_hookModes.push_back(mode);
+                    return true;
+                },
+                [this] { m_hookModes.push_back(0); });
+        }
 
         m_emulator = std::make_unique<DeviceEmulator>(KeyboardModel(), m_bus.Path());
         m_emulator->SetPacketObserver([received = m_received](DeviceEmulator::Direction direction,
@@ -254,6 +264,56 @@ TEST_F(MacroRoutesInWindow, RecordingRunsThroughTheHookAndItsDeliveries) {
     EXPECT_TRUE(m_window->MacroRouting().OnMenuCommand(QStringLiteral("macro_action_edit")));
     EXPECT_EQ(m_hookModes.back(), 32);
     EXPECT_FALSE(m_window->MacroRouting().OnMenuCommand(QStringLiteral("show_more")));
+}
+
+// The whole path of a recording: keys typed on the X session reach the editor through the
+// session-wide capture, are listed with the gaps between them and are kept in the macro's file.
+TEST_F(MacroRoutesInWindow, KeysTypedOnTheSessionAreRecordedWithTheirGaps) {
+    test::VirtualDisplay display;
+    if (display.Name().empty()) {
+        GTEST_SKIP() << "no Xvfb";
+    }
+    Start([name = display.Name()] { return std::make_unique<X11InputCapture>(name); });
+    Display* typist = XOpenDisplay(display.Name().c_str());
+    ASSERT_NE(typist, nullptr);
+    const auto type = [&](unsigned linuxKey, bool down) {
+        XTestFakeKeyEvent(typist, linuxKey + kXKeycodeOffset, down ? True : False, CurrentTime);
+        XSync(typist, False);
+    };
+    auto* rows = dynamic_cast<CListUI*>(Control("macro_action_list"));
+    ASSERT_NE(rows, nullptr);
+
+    Click("macro_btn_name_add");
+    Click("macro_btn_starredio");
+    ASSERT_TRUE(m_window->Hook().IsInstalled());
+    type(KEY_A, true);
+    ASSERT_TRUE(test::WaitFor([&] { return rows->GetCount() == 1; }, kWaitMs));
+    QTest::qWait(150);
+    type(KEY_A, false);
+    ASSERT_TRUE(test::WaitFor([&] { return rows->GetCount() == 2; }, kWaitMs));
+    QTest::qWait(300);
+    type(KEY_B, true);
+    type(KEY_B, false);
+    ASSERT_TRUE(test::WaitFor([&] { return rows->GetCount() == 4; }, kWaitMs));
+    Click("macro_btn_stopredio");
+    EXPECT_FALSE(m_window->Hook().IsInstalled());
+    XCloseDisplay(typist);
+
+    const MacroLibrary library(m_page->UserDataFolder());
+    EXPECT_EQ(library.Names(), (std::vector<std::string>{"macro_1"}));
+    const std::vector<MacroEvent> saved = library.Load(0);
+    ASSERT_EQ(saved.size(), 4u);
+    EXPECT_EQ(saved[0].button, 4);  // A
+    EXPECT_EQ(saved[2].button, 5);  // B
+    for (const MacroEvent& event : saved) {
+        EXPECT_EQ(event.type, 10);
+    }
+    EXPECT_TRUE(saved[0].down);
+    EXPECT_FALSE(saved[1].down);
+    // Each row keeps the wait before the next one; the last waits for nothing.
+    EXPECT_GE(saved[0].delay, 140);
+    EXPECT_GE(saved[1].delay, 290);
+    EXPECT_EQ(saved[3].delay, 0);
 }
 
 TEST_F(MacroRoutesInWindow, RenameRefusalsAreTold) {
