@@ -17,6 +17,7 @@
 #include "panels/devicetab/CMpDevicePowerUI.h"
 #include "panels/light/CLightControlUI.h"
 #include "panels/profile/CDeviceProfileUI.h"
+#include "panels/shoot/CShootControlUI.h"
 #include "panels/voice/CMagicControlUI.h"
 #include "panels/voice/CVoice6533ControlUI.h"
 #include "shell/CUpdateInfoListItemUI.h"
@@ -54,7 +55,7 @@ constexpr RegistryRow kRegistry[] = {
     {"CMacroControlUI", nullptr},
     {"CKeySetControlUI", nullptr},
     {"CDeviceProfileUI", &Make<CDeviceProfileUI>},
-    {"CShootControlUI", nullptr},
+    {"CShootControlUI", &Make<CShootControlUI>},
     {"CMagicControlUI", &Make<CMagicControlUI>},
     {"CVoice6533ControlUI", &Make<CVoice6533ControlUI>},
     {"CKestrovaUSBDevice", &Make<CKestrovaUSBDevice>},

@@ -27,7 +27,22 @@ struct SchemaUnref {
 
 // Pointer speed 10 is the unaccelerated pointer, the desktop's 0; each step is a tenth.
 double DesktopPointerSpeed(unsigned speed) {
-    return (static_cast<double>(std::clamp(speed, 1u, 20u)) - 10.0) / 10.0;
+    return (static_cast<double>(std::clamp(speed, kMinPointerSpeed, kMaxPointerSpeed)) - 10.0) /
+           10.0;
+}
+
+constexpr const char* kAccelProfileKey = "accel-profile";
+constexpr const char* kDoubleClickKey = "double-click";
+
+bool HasKey(GSettings* settings, const char* key) {
+    GSettingsSchema* schema = nullptr;
+    g_object_get(settings, "settings-schema", &schema, nullptr);
+    if (schema == nullptr) {
+        return false;
+    }
+    const bool has = g_settings_schema_has_key(schema, key) != FALSE;
+    g_settings_schema_unref(schema);
+    return has;
 }
 
 }  // namespace
@@ -35,6 +50,9 @@ double DesktopPointerSpeed(unsigned speed) {
 struct GSettingsSystemSettings::Store {
     GObjectPtr<GSettings> keyboard;
     GObjectPtr<GSettings> mouse;
+    // Keys of the mouse schema that older desktops lack; the speed alone makes it usable.
+    bool accelProfile = false;
+    bool doubleClick = false;
 
     // The settings of a schema that is installed and has every key; null otherwise.
     static GSettings* Open(GSettingsSchemaSource* source, GSettingsBackend* backend, const char* id,
@@ -59,6 +77,8 @@ struct GSettingsSystemSettings::Store {
     void OpenAll(GSettingsSchemaSource* source, GSettingsBackend* backend) {
         keyboard.reset(Open(source, backend, kKeyboardSchema, {"delay", "repeat-interval"}));
         mouse.reset(Open(source, backend, kMouseSchema, {"speed"}));
+        accelProfile = mouse && HasKey(mouse.get(), kAccelProfileKey);
+        doubleClick = mouse && HasKey(mouse.get(), kDoubleClickKey);
     }
 };
 
@@ -139,6 +159,40 @@ SettingApplied GSettingsSystemSettings::SetPointerSpeed(unsigned speed) {
     return SettingApplied::kApplied;
 }
 
+SettingApplied GSettingsSystemSettings::SetPointerPrecision(bool on) {
+    std::lock_guard lock(m_mutex);
+    if (!m_store->accelProfile) {
+        Trace("pointer precision not applied: the desktop's mouse settings have no acceleration");
+        return SettingApplied::kNotApplied;
+    }
+    // "flat" moves the pointer by the speed alone; "adaptive" speeds up fast movements.
+    if (!g_settings_set_string(m_store->mouse.get(), kAccelProfileKey, on ? "adaptive" : "flat")) {
+        Trace("pointer precision not applied: the desktop's setting is not writable");
+        return SettingApplied::kFailed;
+    }
+    g_settings_sync();
+    return SettingApplied::kApplied;
+}
+
+SettingApplied GSettingsSystemSettings::SetWheelLines(unsigned lines) {
+    TraceFormat("wheel lines %u not applied: the desktop keeps no such setting", lines);
+    return SettingApplied::kNotApplied;
+}
+
+SettingApplied GSettingsSystemSettings::SetDoubleClickTime(unsigned ms) {
+    std::lock_guard lock(m_mutex);
+    if (!m_store->doubleClick) {
+        Trace("double-click time not applied: the desktop's mouse settings have no such key");
+        return SettingApplied::kNotApplied;
+    }
+    if (!g_settings_set_int(m_store->mouse.get(), kDoubleClickKey, static_cast<int>(ms))) {
+        Trace("double-click time not applied: the desktop's setting is not writable");
+        return SettingApplied::kFailed;
+    }
+    g_settings_sync();
+    return SettingApplied::kApplied;
+}
+
 bool GSettingsSystemSettings::ReadRepeat(unsigned& delayMs, unsigned& intervalMs) const {
     std::lock_guard lock(m_mutex);
     if (!m_store->keyboard) {
@@ -155,6 +209,26 @@ bool GSettingsSystemSettings::ReadPointerSpeed(double& speed) const {
         return false;
     }
     speed = g_settings_get_double(m_store->mouse.get(), "speed");
+    return true;
+}
+
+bool GSettingsSystemSettings::ReadPointerPrecision(bool& on) const {
+    std::lock_guard lock(m_mutex);
+    if (!m_store->accelProfile) {
+        return false;
+    }
+    gchar* profile = g_settings_get_string(m_store->mouse.get(), kAccelProfileKey);
+    on = g_strcmp0(profile, "adaptive") == 0;
+    g_free(profile);
+    return true;
+}
+
+bool GSettingsSystemSettings::ReadDoubleClickTime(int& ms) const {
+    std::lock_guard lock(m_mutex);
+    if (!m_store->doubleClick) {
+        return false;
+    }
+    ms = g_settings_get_int(m_store->mouse.get(), kDoubleClickKey);
     return true;
 }
 

@@ -32,10 +32,17 @@ public:
     SettingApplied SetRepeatDelay(unsigned choice) override;
     SettingApplied SetRepeatSpeed(unsigned speed) override;
     SettingApplied SetPointerSpeed(unsigned speed) override;
+    // "accel-profile" and "double-click" of the mouse schema, where it has them.
+    SettingApplied SetPointerPrecision(bool on) override;
+    // The desktop keeps no wheel line count: traced as not applied.
+    SettingApplied SetWheelLines(unsigned lines) override;
+    SettingApplied SetDoubleClickTime(unsigned ms) override;
 
     // The stored values, for checks; false where the schema is missing.
     bool ReadRepeat(unsigned& delayMs, unsigned& intervalMs) const;
     bool ReadPointerSpeed(double& speed) const;
+    bool ReadPointerPrecision(bool& on) const;
+    bool ReadDoubleClickTime(int& ms) const;
 
 private:
     struct Store;

@@ -37,6 +37,18 @@ SettingApplied LayeredSystemSettings::SetPointerSpeed(unsigned speed) {
     return Each([speed](SystemSettingsService& layer) { return layer.SetPointerSpeed(speed); });
 }
 
+SettingApplied LayeredSystemSettings::SetPointerPrecision(bool on) {
+    return Each([on](SystemSettingsService& layer) { return layer.SetPointerPrecision(on); });
+}
+
+SettingApplied LayeredSystemSettings::SetWheelLines(unsigned lines) {
+    return Each([lines](SystemSettingsService& layer) { return layer.SetWheelLines(lines); });
+}
+
+SettingApplied LayeredSystemSettings::SetDoubleClickTime(unsigned ms) {
+    return Each([ms](SystemSettingsService& layer) { return layer.SetDoubleClickTime(ms); });
+}
+
 std::unique_ptr<SystemSettingsService> MakeSessionSystemSettings() {
     std::vector<std::unique_ptr<SystemSettingsService>> layers;
     layers.push_back(std::make_unique<X11SystemSettings>());

@@ -17,6 +17,9 @@ public:
     SettingApplied SetRepeatDelay(unsigned choice) override;
     SettingApplied SetRepeatSpeed(unsigned speed) override;
     SettingApplied SetPointerSpeed(unsigned speed) override;
+    SettingApplied SetPointerPrecision(bool on) override;
+    SettingApplied SetWheelLines(unsigned lines) override;
+    SettingApplied SetDoubleClickTime(unsigned ms) override;
 
 private:
     template <typename Change>

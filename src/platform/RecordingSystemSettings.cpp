@@ -14,7 +14,19 @@ SettingApplied RecordingSystemSettings::SetRepeatSpeed(unsigned speed) {
 }
 
 SettingApplied RecordingSystemSettings::SetPointerSpeed(unsigned speed) {
-    return Record("pointer speed", speed, std::clamp(speed, 1u, 20u));
+    return Record("pointer speed", speed, std::clamp(speed, kMinPointerSpeed, kMaxPointerSpeed));
+}
+
+SettingApplied RecordingSystemSettings::SetPointerPrecision(bool on) {
+    return Record("pointer precision", on ? 1 : 0, on ? 1 : 0);
+}
+
+SettingApplied RecordingSystemSettings::SetWheelLines(unsigned lines) {
+    return Record("wheel lines", lines, lines);
+}
+
+SettingApplied RecordingSystemSettings::SetDoubleClickTime(unsigned ms) {
+    return Record("double-click time", ms, ms);
 }
 
 std::vector<RecordingSystemSettings::Request> RecordingSystemSettings::Requests() const {

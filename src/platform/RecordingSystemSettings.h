@@ -14,7 +14,9 @@ namespace quaro {
 class RecordingSystemSettings : public SystemSettingsService {
 public:
     struct Request {
-        std::string setting;   // "repeat delay", "repeat speed", "pointer speed"
+        // "repeat delay", "repeat speed", "pointer speed", "pointer precision", "wheel lines",
+        // "double-click time"
+        std::string setting;
         unsigned value = 0;    // as asked
         unsigned applied = 0;  // what a session gets: milliseconds, or the speed as clamped
     };
@@ -25,6 +27,9 @@ public:
     SettingApplied SetRepeatDelay(unsigned choice) override;
     SettingApplied SetRepeatSpeed(unsigned speed) override;
     SettingApplied SetPointerSpeed(unsigned speed) override;
+    SettingApplied SetPointerPrecision(bool on) override;
+    SettingApplied SetWheelLines(unsigned lines) override;
+    SettingApplied SetDoubleClickTime(unsigned ms) override;
 
     std::vector<Request> Requests() const;
 

@@ -17,7 +17,11 @@ namespace {
 // Pointer speed 10 is the unaccelerated pointer; each step away from it is a tenth more or
 // less, as a fraction the server keeps.
 constexpr int kPointerDenominator = 10;
-constexpr int kPointerThreshold = 4;
+// The server scales every movement longer than the threshold. One pixel scales all of them alike,
+// a constant speed; four leaves slow, short movements exact and speeds up fast ones, which is
+// what the page calls precision.
+constexpr int kPrecisionThreshold = 4;
+constexpr int kConstantThreshold = 1;
 
 }  // namespace
 
@@ -98,8 +102,9 @@ SettingApplied X11SystemSettings::SetPointerSpeed(unsigned speed) {
         Trace("pointer speed not applied: no X display");
         return SettingApplied::kNotApplied;
     }
-    const int numerator = static_cast<int>(std::clamp(speed, 1u, 20u));
-    XChangePointerControl(display, True, True, numerator, kPointerDenominator, kPointerThreshold);
+    const int numerator = static_cast<int>(std::clamp(speed, kMinPointerSpeed, kMaxPointerSpeed));
+    // The threshold stays as it is: precision is a setting of its own.
+    XChangePointerControl(display, True, False, numerator, kPointerDenominator, 0);
     XSync(display, False);
     int numeratorNow = 0;
     int denominatorNow = 0;
@@ -114,6 +119,37 @@ SettingApplied X11SystemSettings::SetPointerSpeed(unsigned speed) {
     return SettingApplied::kApplied;
 }
 
+SettingApplied X11SystemSettings::SetPointerPrecision(bool on) {
+    std::lock_guard lock(m_mutex);
+    Display* display = m_connection->display;
+    if (display == nullptr) {
+        Trace("pointer precision not applied: no X display");
+        return SettingApplied::kNotApplied;
+    }
+    const int threshold = on ? kPrecisionThreshold : kConstantThreshold;
+    XChangePointerControl(display, False, True, 0, 0, threshold);
+    XSync(display, False);
+    int numerator = 0;
+    int denominator = 0;
+    int thresholdNow = 0;
+    XGetPointerControl(display, &numerator, &denominator, &thresholdNow);
+    if (thresholdNow != threshold) {
+        TraceFormat("pointer precision not applied: the X server has threshold %d", thresholdNow);
+        return SettingApplied::kFailed;
+    }
+    return SettingApplied::kApplied;
+}
+
+SettingApplied X11SystemSettings::SetWheelLines(unsigned lines) {
+    TraceFormat("wheel lines %u not applied: the X server has no such setting", lines);
+    return SettingApplied::kNotApplied;
+}
+
+SettingApplied X11SystemSettings::SetDoubleClickTime(unsigned ms) {
+    TraceFormat("double-click time %u ms not applied: the X server has no such setting", ms);
+    return SettingApplied::kNotApplied;
+}
+
 bool X11SystemSettings::ReadRepeat(unsigned& delayMs, unsigned& intervalMs) const {
     std::lock_guard lock(m_mutex);
     return m_connection->display != nullptr &&
@@ -126,6 +162,17 @@ bool X11SystemSettings::ReadPointerAcceleration(int& numerator, int& denominator
         return false;
     }
     int threshold = 0;
+    XGetPointerControl(m_connection->display, &numerator, &denominator, &threshold);
+    return true;
+}
+
+bool X11SystemSettings::ReadPointerThreshold(int& threshold) const {
+    std::lock_guard lock(m_mutex);
+    if (m_connection->display == nullptr) {
+        return false;
+    }
+    int numerator = 0;
+    int denominator = 0;
     XGetPointerControl(m_connection->display, &numerator, &denominator, &threshold);
     return true;
 }

@@ -5,6 +5,7 @@
 #include "pages/CKestrovaMouseDevice.h"
 #include "panels/devicetab/CDeviceOptionUI.h"
 #include "panels/profile/ProfileBarRoutes.h"
+#include "platform/PointerSettingsApplier.h"
 #include "platform/Trace.h"
 #include "shell/ApplyProfileRequest.h"
 #include "shell/CSkinFrame.h"
@@ -114,6 +115,14 @@ CMainWnd::~CMainWnd() {
             worker->Stop();
         }
     }
+    // The pages outlive the window's members: they must not hold on to the applier, which
+    // applies what still waits and joins its thread here.
+    for (CKestrovaUSBDevice* page : Mice()) {
+        if (auto* mouse = dynamic_cast<CKestrovaMouseDevice*>(page)) {
+            mouse->SetPointerApplier(nullptr);
+        }
+    }
+    m_pointerApplier.reset();
     Resources().SetTextQueryInterface({});
 }
 
@@ -167,7 +176,8 @@ void CMainWnd::Notify(TNotifyUI& msg) {
     if (m_lightRoutes.Dispatch(msg)) {
         return;
     }
-    if (m_keyboardRoutes.Dispatch(msg) || m_headsetRoutes.Dispatch(msg)) {
+    if (m_keyboardRoutes.Dispatch(msg) || m_mouseRoutes.Dispatch(msg) ||
+        m_headsetRoutes.Dispatch(msg)) {
         return;
     }
     if (msg.sType == notify::kWindowInit) {
@@ -211,6 +221,12 @@ void CMainWnd::OnWindowInit() {
         for (CKestrovaUSBDevice* page : Keyboards()) {
             if (auto* keyboard = dynamic_cast<CKestrovaKeyboardDevice*>(page)) {
                 keyboard->SetSystemSettingsService(*m_services.systemSettings);
+            }
+        }
+        m_pointerApplier = std::make_unique<PointerSettingsApplier>(*m_services.systemSettings);
+        for (CKestrovaUSBDevice* page : Mice()) {
+            if (auto* mouse = dynamic_cast<CKestrovaMouseDevice*>(page)) {
+                mouse->SetPointerApplier(m_pointerApplier.get());
             }
         }
     }

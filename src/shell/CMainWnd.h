@@ -9,6 +9,7 @@
 #include "shell/KeyboardRoutes.h"
 #include "shell/LightRoutes.h"
 #include "shell/LightSyncRunner.h"
+#include "shell/MouseRoutes.h"
 #include "ui/Language.h"
 #include "ui/SkinChange.h"
 #include "ui/toolkit/WindowImplBase.h"
@@ -30,6 +31,7 @@ class CButtonUI;
 class CKestrovaUSBDevice;
 class DiscoveryLink;
 class HidBackend;
+class PointerSettingsApplier;
 class SystemSettingsService;
 
 // The application's one top-level window: title bar, tray icon and menus, the device tab strip
@@ -102,6 +104,7 @@ public:
     DevicePageSet& Devices() { return m_devices; }
     LightSyncRunner& LightSync() { return m_lightSync; }
     KeyboardRoutes& KeyboardRouting() { return m_keyboardRoutes; }
+    MouseRoutes& MouseRouting() { return m_mouseRoutes; }
     // The page of the first selected device tab; null when no device shows.
     CKestrovaUSBDevice* CurrentPage() const { return m_devices.CurrentPage(); }
     // A copy of discovery's slot table; the catalogue's rows before discovery runs.
@@ -176,6 +179,9 @@ private:
                               [this] { return QSize(m_screenWidth, m_screenHeight); }};
     KeyboardRoutes m_keyboardRoutes{m_devices, [this] { return ConfirmDefaults(); }};
     HeadsetRoutes m_headsetRoutes{m_devices, [this](const char* id) { ShowRouteMessage(id); }};
+    MouseRoutes m_mouseRoutes{m_devices, [this](const char* id) { ShowRouteMessage(id); }};
+    // The mouse pages' pointer settings reach the session on its thread; joined with the window.
+    std::unique_ptr<PointerSettingsApplier> m_pointerApplier;
 
     int m_languageIndex = -1;
     int m_lightControl = 1;

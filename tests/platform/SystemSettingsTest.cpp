@@ -50,6 +50,26 @@ TEST(RecordingSystemSettings, KeepsWhatWasAskedAndWhatASessionWouldGet) {
     EXPECT_EQ(unable.Requests().size(), 1u);
 }
 
+TEST(PointerFormulas, SliderPositionsBecomeSessionValues) {
+    EXPECT_EQ(PointerSpeedForPosition(0), 2u);
+    EXPECT_EQ(PointerSpeedForPosition(4), 10u);
+    EXPECT_EQ(PointerSpeedForPosition(9), 20u);
+    EXPECT_EQ(PointerSpeedForPosition(10), 20u);  // 22 is limited
+    EXPECT_EQ(PointerSpeedForPosition(127), 1u);  // 256 kept in a byte is 0, raised to 1
+    EXPECT_EQ(PointerSpeedForPosition(-1), 1u);
+
+    EXPECT_EQ(WheelLinesFor(false, 2), 3u);
+    EXPECT_EQ(WheelLinesFor(true, 2), kPageScrollLines);
+    EXPECT_EQ(kPageScrollLines, 255u);
+    EXPECT_EQ(WheelLinesFor(false, -4), 1u);
+
+    // A slider of 1-9: fast on the right.
+    EXPECT_EQ(DoubleClickMsFor(9, 9), 100u);
+    EXPECT_EQ(DoubleClickMsFor(9, 1), 900u);
+    EXPECT_EQ(DoubleClickMsFor(9, 0), 1000u);
+    EXPECT_EQ(DoubleClickMsFor(9, 12), 100u);  // never below one step
+}
+
 using test::VirtualDisplay;
 
 TEST(X11SystemSettings, RepeatDelayAndSpeedReachTheServer) {
@@ -81,12 +101,44 @@ TEST(X11SystemSettings, RepeatDelayAndSpeedReachTheServer) {
     EXPECT_EQ(numerator * 10, 15 * denominator);
 }
 
+TEST(X11SystemSettings, PrecisionIsTheThresholdAndSpeedTheFractionEachKeepingTheOther) {
+    VirtualDisplay display;
+    if (display.Name().empty()) {
+        GTEST_SKIP() << "Xvfb not available";
+    }
+    X11SystemSettings settings(display.Name());
+    X11SystemSettings reader(display.Name());
+    ASSERT_TRUE(settings.IsAvailable());
+    int numerator = 0;
+    int denominator = 0;
+    int threshold = 0;
+
+    EXPECT_EQ(settings.SetPointerSpeed(6), SettingApplied::kApplied);
+    EXPECT_EQ(settings.SetPointerPrecision(false), SettingApplied::kApplied);
+    ASSERT_TRUE(reader.ReadPointerThreshold(threshold));
+    EXPECT_EQ(threshold, 1);  // every movement scaled alike
+    ASSERT_TRUE(reader.ReadPointerAcceleration(numerator, denominator));
+    EXPECT_EQ(numerator * 10, 6 * denominator);
+
+    EXPECT_EQ(settings.SetPointerPrecision(true), SettingApplied::kApplied);
+    EXPECT_EQ(settings.SetPointerSpeed(20), SettingApplied::kApplied);
+    ASSERT_TRUE(reader.ReadPointerThreshold(threshold));
+    EXPECT_EQ(threshold, 4);
+    ASSERT_TRUE(reader.ReadPointerAcceleration(numerator, denominator));
+    EXPECT_EQ(numerator, 2 * denominator);
+
+    // What the server has no setting for is not reported as done.
+    EXPECT_EQ(settings.SetWheelLines(3), SettingApplied::kNotApplied);
+    EXPECT_EQ(settings.SetDoubleClickTime(400), SettingApplied::kNotApplied);
+}
+
 TEST(X11SystemSettings, WithoutADisplayNothingIsReportedAsDone) {
     X11SystemSettings settings("/nonexistent-display:0");
     EXPECT_FALSE(settings.IsAvailable());
     EXPECT_EQ(settings.SetRepeatDelay(1), SettingApplied::kNotApplied);
     EXPECT_EQ(settings.SetRepeatSpeed(10), SettingApplied::kNotApplied);
     EXPECT_EQ(settings.SetPointerSpeed(10), SettingApplied::kNotApplied);
+    EXPECT_EQ(settings.SetPointerPrecision(true), SettingApplied::kNotApplied);
     unsigned delay = 0;
     unsigned interval = 0;
     EXPECT_FALSE(settings.ReadRepeat(delay, interval));
@@ -110,6 +162,8 @@ public:
   </schema>
   <schema id="org.gnome.desktop.peripherals.mouse" path="/org/gnome/desktop/peripherals/mouse/">
     <key name="speed" type="d"><default>0</default></key>
+    <key name="accel-profile" type="s"><default>'default'</default></key>
+    <key name="double-click" type="i"><default>400</default></key>
   </schema>
 </schemalist>
 )");
@@ -151,6 +205,26 @@ TEST(GSettingsSystemSettings, RepeatAndPointerReachTheDesktopStore) {
     EXPECT_DOUBLE_EQ(speed, 1.0);
 }
 
+TEST(GSettingsSystemSettings, PrecisionAndDoubleClickReachTheDesktopStoreAndWheelLinesDoNot) {
+    DesktopSchemas schemas;
+    if (!schemas.Compiled()) {
+        GTEST_SKIP() << "glib-compile-schemas not available";
+    }
+    GSettingsSystemSettings settings(schemas.Folder(), true);
+    bool precise = true;
+    EXPECT_EQ(settings.SetPointerPrecision(false), SettingApplied::kApplied);
+    ASSERT_TRUE(settings.ReadPointerPrecision(precise));
+    EXPECT_FALSE(precise);
+    EXPECT_EQ(settings.SetPointerPrecision(true), SettingApplied::kApplied);
+    ASSERT_TRUE(settings.ReadPointerPrecision(precise));
+    EXPECT_TRUE(precise);
+    int ms = 0;
+    EXPECT_EQ(settings.SetDoubleClickTime(300), SettingApplied::kApplied);
+    ASSERT_TRUE(settings.ReadDoubleClickTime(ms));
+    EXPECT_EQ(ms, 300);
+    EXPECT_EQ(settings.SetWheelLines(255), SettingApplied::kNotApplied);
+}
+
 TEST(GSettingsSystemSettings, WithoutTheDesktopsSchemasNothingIsReportedAsDone) {
     test::TempDir empty;
     GSettingsSystemSettings settings(empty.Path() / "missing", true);
@@ -158,6 +232,8 @@ TEST(GSettingsSystemSettings, WithoutTheDesktopsSchemasNothingIsReportedAsDone) 
     EXPECT_EQ(settings.SetRepeatDelay(1), SettingApplied::kNotApplied);
     EXPECT_EQ(settings.SetRepeatSpeed(1), SettingApplied::kNotApplied);
     EXPECT_EQ(settings.SetPointerSpeed(1), SettingApplied::kNotApplied);
+    EXPECT_EQ(settings.SetPointerPrecision(true), SettingApplied::kNotApplied);
+    EXPECT_EQ(settings.SetDoubleClickTime(500), SettingApplied::kNotApplied);
     unsigned delay = 0;
     unsigned interval = 0;
     EXPECT_FALSE(settings.ReadRepeat(delay, interval));
