@@ -74,15 +74,15 @@ std::vector<int> Collapsed(std::vector<int> commands) {
     return commands;
 }
 
-class MouseInWindow : public ::testing::Test {
+class MousePageInWindow : public ::testing::Test {
 protected:
-    MouseInWindow() {
+    MousePageInWindow() {
         test::RegisterApplicationControls();
         m_resources.SetResourcePath(test::SourceSkinPath());
         m_resources.LoadResource(QStringLiteral("res.xml"));
         m_resources.LoadLanguage(QStringLiteral("lan_en.xml"));
     }
-    ~MouseInWindow() override {
+    ~MousePageInWindow() override {
         m_window.reset();
         m_emulator.reset();
     }
@@ -210,7 +210,7 @@ protected:
 
 // Arrival reads the mouse in one bracket; a stage slider then writes the 66-byte record at
 // record 0, which the mouse keeps; an edit is taken in whole steps.
-TEST_F(MouseInWindow, ArrivalReadsTheMouseAndAStageMoveReachesItsMemory) {
+TEST_F(MousePageInWindow, ArrivalReadsTheMouseAndAStageMoveReachesItsMemory) {
     Start();
     const std::vector<int> start = m_received->Commands();
     const std::vector<int> expectedStart = {kCmdBegin, kCmdReadDeviceInfo, kCmdReadKeyImage,
@@ -278,7 +278,7 @@ TEST_F(MouseInWindow, ArrivalReadsTheMouseAndAStageMoveReachesItsMemory) {
 
 // The stage checks keep one stage on; the report rate and the settings pages follow their
 // options, and an option the mouse does not know is never written.
-TEST_F(MouseInWindow, StageChecksKeepOneStageAndOptionsReachTheMouse) {
+TEST_F(MousePageInWindow, StageChecksKeepOneStageAndOptionsReachTheMouse) {
     Start();
     for (int stage = 0; stage < 5; ++stage) {
         Check(stage, true);
@@ -335,7 +335,7 @@ TEST_F(MouseInWindow, StageChecksKeepOneStageAndOptionsReachTheMouse) {
 
 // Every packet of the stage write failing in turn, refused or unanswered: the document holds the
 // stage the user chose, nothing the failed write brought back, and the page still shows it.
-TEST_F(MouseInWindow, FaultAtAnyPacketOfAStageWriteLeavesTheStoredProfileAlone) {
+TEST_F(MousePageInWindow, FaultAtAnyPacketOfAStageWriteLeavesTheStoredProfileAlone) {
     Start();
     struct Case {
         FaultKind kind;
@@ -367,7 +367,7 @@ TEST_F(MouseInWindow, FaultAtAnyPacketOfAStageWriteLeavesTheStoredProfileAlone) 
 
 // The mouse changed its own settings and says so: a read that fails leaves the profile as it
 // was; a whole one takes the active stage and the light.
-TEST_F(MouseInWindow, MousesOwnChangeReachesTheProfileOnlyWhenReadWhole) {
+TEST_F(MousePageInWindow, MousesOwnChangeReachesTheProfileOnlyWhenReadWhole) {
     Start();
     ASSERT_TRUE(test::WaitFor([&] { return m_page->Driver()->IsSecondaryAttached(); }, kWaitMs));
     FirmwareMemory memory = m_emulator->Firmware().Memory();
@@ -395,7 +395,7 @@ TEST_F(MouseInWindow, MousesOwnChangeReachesTheProfileOnlyWhenReadWhole) {
 
 // Without a mouse the page knows no DPI step: an edit is ignored instead of divided by zero, and
 // neither the stages nor the document change.
-TEST_F(MouseInWindow, DpiEditWithNoStepKnownIsIgnored) {
+TEST_F(MousePageInWindow, DpiEditWithNoStepKnownIsIgnored) {
     OpenWindow();
     m_page = dynamic_cast<CKestrovaMouseDevice*>(m_window->Devices().FirstPageOfKind(kKindMouse));
     ASSERT_NE(m_page, nullptr);
