@@ -273,6 +273,11 @@ TEST_F(CommandChannelTest, StatusRecordLinkCheckAndShutdown) {
     memory.linkPresent = false;
     m_device.Emulator().Firmware().SetMemory(memory);
     EXPECT_FALSE(m_channel.LinkCheck());
+    // The notice is always taken as sent, even when the receiver has no mouse to tell.
+    EXPECT_EQ(m_channel.ShutdownNotice(), kResultSuccess);
+    EXPECT_EQ(m_device.Emulator().Firmware().Counters().shutdownNotices, 0u);
+    memory.linkPresent = true;
+    m_device.Emulator().Firmware().SetMemory(memory);
     EXPECT_EQ(m_channel.ShutdownNotice(), kResultSuccess);
     EXPECT_EQ(m_device.Emulator().Firmware().Counters().shutdownNotices, 1u);
 }

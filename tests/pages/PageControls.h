@@ -8,6 +8,7 @@
 #include "panels/controls/CSelectPanelUI.h"
 #include "panels/light/CLightControlUI.h"
 #include "panels/profile/CDeviceProfileUI.h"
+#include "panels/shoot/CShootControlUI.h"
 #include "panels/voice/CMagicControlUI.h"
 #include "panels/voice/CVoice6533ControlUI.h"
 #include "ui/toolkit/CDialogBuilder.h"
@@ -19,7 +20,7 @@ namespace quaro {
 
 // The main window's control factory as far as the device pages need it: the page classes, the
 // picture's controls, and the profile bar and lighting panel fragments standing in for
-// "DeviceProfileUI" and "LightSetControlUI", and the voice panels' fragments.
+// "DeviceProfileUI" and "LightSetControlUI", and the voice and shoot panels' fragments.
 class PageControls : public IDialogBuilderCallback {
 public:
     explicit PageControls(CResourceManager& resources) : m_resources(resources) {}
@@ -72,6 +73,12 @@ public:
         }
         if (name == u"voice6533setcontrolui") {
             return Fragment("XML/CustomControlXML/Voice6533Control.xml");
+        }
+        if (name == u"shootcontrol") {
+            return new CShootControlUI;
+        }
+        if (name == u"shootkeysetcontrolui") {
+            return Fragment("XML/CustomControlXML/ShootControl.xml");
         }
         if (name == u"magicsetcontrolui") {
             return Fragment("XML/CustomControlXML/MagicControl.xml");
