@@ -46,6 +46,8 @@ QPixmap Compose(CMainWnd& window, bool wholeScreen) {
 
 // The function page of the headset's voice panel ("6533_voice_Op_tab").
 constexpr int kHeadsetVoicePage = 6;
+// The function page of the mouse's system area, where its DPI stages are.
+constexpr int kMouseSystemPage = 4;
 
 // The device scenes and the kind of page each shows; 0 for other scenes.
 int DeviceSceneKind(const QString& scene) {
@@ -109,6 +111,8 @@ void ScheduleScreenshot(const ScreenshotRequest& request, CMainWnd& window,
                 if (kind == kKindHeadset) {
                     // The headset's picture with its sound settings below it.
                     page->SelectFunctionTab(kHeadsetVoicePage);
+                } else if (kind == kKindMouse) {
+                    page->SelectFunctionTab(kMouseSystemPage);
                 }
             }
             QTimer::singleShot(400, &window, [request, &window, kind] {

@@ -36,6 +36,12 @@ const MouseRoutes::Route MouseRoutes::kRoutes[] = {
     {notify::kSelectChanged, "scrolls_page_check", false, &MouseRoutes::OnScrollPage},
     {notify::kValueChanged, "double_click_slider", false, &MouseRoutes::OnDoubleClick},
     {notify::kClick, "key_", true, &MouseRoutes::OnKeyPick},
+    {notify::kSelectChanged, "DPI_enable_check_", true, &MouseRoutes::OnStageCheck},
+    {notify::kValueChanged, "DPI_slider_", true, &MouseRoutes::OnStageSlider},
+    {notify::kMoveValueChanged, "DPI_slider_", true, &MouseRoutes::OnStageSliderDrag},
+    {notify::kKillFocus, "DPI_edit_", true, &MouseRoutes::OnStageEdit},
+    {notify::kSelectChanged, "polling_rate_option_", true, &MouseRoutes::OnReportRate},
+    {notify::kSelectChanged, "mouse_device_seting_option_", true, &MouseRoutes::OnSettingsPage},
     {notify::kSelectChanged, "shoot_gun_op_", true, &MouseRoutes::OnGun},
     {notify::kSelectChanged, "bullet_op_", true, &MouseRoutes::OnBullet},
     {notify::kClick, "bullet_selected_prev", false, &MouseRoutes::OnPreviousBullet},
@@ -140,6 +146,40 @@ bool MouseRoutes::OnKeyPick(const TNotifyUI&, CKestrovaMouseDevice& page, int in
         return true;
     }
     page.SelectKeyListItem(index);
+    return true;
+}
+
+bool MouseRoutes::OnStageCheck(const TNotifyUI&, CKestrovaMouseDevice& page, int index) {
+    page.TakeStageCheck(index);
+    return true;
+}
+
+bool MouseRoutes::OnStageSlider(const TNotifyUI&, CKestrovaMouseDevice& page, int index) {
+    page.TakeStageSlider(index);
+    return true;
+}
+
+bool MouseRoutes::OnStageSliderDrag(const TNotifyUI&, CKestrovaMouseDevice& page, int index) {
+    page.FollowStageSlider(index);
+    return true;
+}
+
+bool MouseRoutes::OnStageEdit(const TNotifyUI&, CKestrovaMouseDevice& page, int index) {
+    page.TakeStageEdit(index);
+    return true;
+}
+
+bool MouseRoutes::OnReportRate(const TNotifyUI& msg, CKestrovaMouseDevice& page, int index) {
+    if (OptionChosen(msg)) {
+        page.TakeReportRate(index);
+    }
+    return true;
+}
+
+bool MouseRoutes::OnSettingsPage(const TNotifyUI& msg, CKestrovaMouseDevice& page, int index) {
+    if (OptionChosen(msg)) {
+        page.ShowSettingsPage(index);
+    }
     return true;
 }
 

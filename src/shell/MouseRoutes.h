@@ -11,9 +11,10 @@ namespace quaro {
 class CKestrovaMouseDevice;
 class DevicePageSet;
 
-// What the mouse's own controls do, by control name, when the current page is a mouse: the
-// pointer controls (to the session's pointer), the firing pattern panel, and the guard that
-// keeps a left button on the mouse when a button is picked for a new assignment.
+// What the mouse's own controls do, by control name, when the current page is a mouse: the DPI
+// stages, report rate and settings sub-pages, the pointer controls (to the session's pointer), the
+// firing pattern panel, and the guard that keeps a left button on the mouse when a button is picked
+// for a new assignment.
 //
 // Threads: the UI thread only.
 class MouseRoutes {
@@ -51,6 +52,12 @@ private:
     bool OnScrollPage(const TNotifyUI& msg, CKestrovaMouseDevice& page, int index);
     bool OnDoubleClick(const TNotifyUI& msg, CKestrovaMouseDevice& page, int index);
     bool OnKeyPick(const TNotifyUI& msg, CKestrovaMouseDevice& page, int index);
+    bool OnStageCheck(const TNotifyUI& msg, CKestrovaMouseDevice& page, int index);
+    bool OnStageSlider(const TNotifyUI& msg, CKestrovaMouseDevice& page, int index);
+    bool OnStageSliderDrag(const TNotifyUI& msg, CKestrovaMouseDevice& page, int index);
+    bool OnStageEdit(const TNotifyUI& msg, CKestrovaMouseDevice& page, int index);
+    bool OnReportRate(const TNotifyUI& msg, CKestrovaMouseDevice& page, int index);
+    bool OnSettingsPage(const TNotifyUI& msg, CKestrovaMouseDevice& page, int index);
     bool OnGun(const TNotifyUI& msg, CKestrovaMouseDevice& page, int index);
     bool OnBullet(const TNotifyUI& msg, CKestrovaMouseDevice& page, int index);
     bool OnPreviousBullet(const TNotifyUI& msg, CKestrovaMouseDevice& page, int index);
