@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/InputCapture.h"
+#include "shell/RouteTable.h"
 #include "ui/toolkit/UIDefs.h"
 
 #include <functional>
@@ -33,14 +34,10 @@ public:
 private:
     using Handler = bool (KeyRoutes::*)(const TNotifyUI& msg, CKestrovaKeyboardDevice& page,
                                         CKeySetControlUI& panel, int index);
-    struct Route {
-        const QString& type;
-        const char* name;  // exact name, or a prefix followed by an index when indexed
-        bool indexed;
-        Handler handler;
-    };
-    static const Route kRoutes[];
+    static const RouteTable<Handler> kRoutes;
 
+    // The page these routes act on: the current page when it is a keyboard; else null. The one
+    // place that says which pages the key panel's routes serve.
     CKestrovaKeyboardDevice* CurrentKeyboard() const;
     // Compose, into the picked key, captions redrawn, save buttons on; the window is not idle.
     void Store(CKestrovaKeyboardDevice& page, CKeySetControlUI& panel);

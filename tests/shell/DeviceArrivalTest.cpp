@@ -2,9 +2,8 @@
 // their tabs under the selection rules, a device pulled in the middle of its traffic takes its
 // tab with it, and the window can always exit while discovery waits for it.
 
-#include "RegisteredControls.h"
-#include "TempDir.h"
 #include "TraceCapture.h"
+#include "WindowFixtures.h"
 #include "device/CatalogueTables.h"
 #include "device/CommandPacket.h"
 #include "device/SimHidBackend.h"
@@ -23,7 +22,6 @@
 #include "support/QtTestApp.h"
 #include "ui/RegisteredMessages.h"
 #include "ui/toolkit/CButtonUI.h"
-#include "ui/toolkit/CResourceManager.h"
 #include "ui/toolkit/CTabLayoutUI.h"
 
 #include <QCoreApplication>
@@ -73,35 +71,20 @@ private:
     std::shared_ptr<HidBackend> m_inner;
 };
 
-class DevicesInWindow : public ::testing::Test {
+class DevicesInWindow : public test::WindowInTest {
 protected:
-    DevicesInWindow() {
-        test::RegisterApplicationControls();
-        m_resources.SetResourcePath(test::SourceSkinPath());
-        m_resources.LoadResource(QStringLiteral("res.xml"));
-        m_resources.LoadLanguage(QStringLiteral("lan_en.xml"));
-    }
     ~DevicesInWindow() override {
         m_window.reset();
         m_emulators.clear();
     }
 
     void Make(bool writable = true) {
-        CMainWnd::Services services;
-        services.settingsFolder = m_dir / "config";
-        services.defaultDataFolder = test::SourceDefaultDataFolder();
-        services.trayAvailable = true;
-        services.backend = std::make_shared<SimHidBackend>(m_bus.Path());
-        if (!writable) {
-            services.backend = std::make_shared<ReadOnlyBackend>(services.backend);
-        }
-        services.discovery.watchHidraw = false;
-        services.discovery.simBusFolder = m_bus.Path();
-        services.dataHome = m_dir / "data";
-        m_window = std::make_unique<CMainWnd>(m_resources, services);
-        m_window->Create(QStringLiteral("main"), Qt::Window | Qt::FramelessWindowHint);
-        m_window->show();
-        ASSERT_TRUE(test::WaitFor([&] { return m_window->IsInitialised(); }));
+        ASSERT_NO_FATAL_FAILURE(OpenWindow([&](CMainWnd::Services& services) {
+            services.trayAvailable = true;
+            if (!writable) {
+                services.backend = std::make_shared<ReadOnlyBackend>(services.backend);
+            }
+        }));
     }
 
     DeviceEmulator& Plug(EmulatorModel model) {
@@ -122,10 +105,6 @@ protected:
         return test::WaitFor([&] { return Shown(kind) == shown; }, kWaitMs);
     }
 
-    test::TempDir m_dir;
-    test::TempDir m_bus;
-    CResourceManager m_resources;
-    std::unique_ptr<CMainWnd> m_window;
     std::vector<std::unique_ptr<DeviceEmulator>> m_emulators;
 };
 

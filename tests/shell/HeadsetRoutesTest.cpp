@@ -1,10 +1,8 @@
 // The headset's voice and voice changer controls routed by the main window: each action reaches
 // the headset page while it is the current page, and a hidden headset page's controls do nothing.
 
-#include "RegisteredControls.h"
-#include "TempDir.h"
+#include "WindowFixtures.h"
 #include "device/CatalogueEntries.h"
-#include "device/SimHidBackend.h"
 #include "devices/headset/HeadsetAudio.h"
 #include "pages/CKestrovaHS6533Device.h"
 #include "panels/devicetab/CDeviceOptionUI.h"
@@ -13,7 +11,6 @@
 #include "shell/CMainWnd.h"
 #include "support/QtTestApp.h"
 #include "ui/toolkit/COptionUI.h"
-#include "ui/toolkit/CResourceManager.h"
 #include "ui/toolkit/CSliderUI.h"
 
 #include <gtest/gtest.h>
@@ -23,28 +20,11 @@
 namespace quaro {
 namespace {
 
-class HeadsetInWindow : public ::testing::Test {
+class HeadsetInWindow : public test::WindowInTest {
 protected:
-    HeadsetInWindow() {
-        test::RegisterApplicationControls();
-        m_resources.SetResourcePath(test::SourceSkinPath());
-        m_resources.LoadResource(QStringLiteral("res.xml"));
-        m_resources.LoadLanguage(QStringLiteral("lan_en.xml"));
-        CMainWnd::Services services;
-        services.settingsFolder = m_dir / "config";
-        services.defaultDataFolder = test::SourceDefaultDataFolder();
-        services.trayAvailable = true;
-        services.backend = std::make_shared<SimHidBackend>(m_dir / "bus");
-        services.discovery.watchHidraw = false;
-        services.discovery.simBusFolder = m_dir / "bus";
-        services.dataHome = m_dir / "data";
-        m_window = std::make_unique<CMainWnd>(m_resources, services);
-        m_window->Create(QStringLiteral("main"), Qt::Window | Qt::FramelessWindowHint);
-        m_window->show();
-    }
-
     void SetUp() override {
-        ASSERT_TRUE(test::WaitFor([&] { return m_window->IsInitialised(); }));
+        ASSERT_NO_FATAL_FAILURE(
+            OpenWindow([](CMainWnd::Services& services) { services.trayAvailable = true; }));
         m_headset =
             dynamic_cast<CKestrovaHS6533Device*>(m_window->Devices().FirstPageOfKind(kKindHeadset));
         ASSERT_NE(m_headset, nullptr);
@@ -59,14 +39,7 @@ protected:
         return dynamic_cast<T*>(
             AsControl(m_headset->GetWidget()->findChild<QWidget*>(QLatin1String(name))));
     }
-    void Show(int kind) {
-        CDeviceOptionUI* tab = m_window->Devices().FirstPageOfKind(kind)->GetDeviceTab();
-        m_window->Devices().ShowTab(tab, true);
-    }
 
-    test::TempDir m_dir;
-    CResourceManager m_resources;
-    std::unique_ptr<CMainWnd> m_window;
     CKestrovaHS6533Device* m_headset = nullptr;
 };
 

@@ -3,14 +3,11 @@
 // edit, and the save that writes the key image the keyboard then holds.
 
 #include "Quaroctl.h"
-#include "RegisteredControls.h"
 #include "ScriptedCapture.h"
-#include "TempDir.h"
 #include "TraceCapture.h"
+#include "WindowFixtures.h"
 #include "device/CommandPacket.h"
-#include "device/SimHidBackend.h"
 #include "pages/CKestrovaKeyboardDevice.h"
-#include "panels/devicetab/CDeviceOptionUI.h"
 #include "panels/keyset/CKeySetControlUI.h"
 #include "platform/RecordingSystemSettings.h"
 #include "shell/CMainWnd.h"
@@ -21,121 +18,36 @@
 #include "ui/toolkit/CComboUI.h"
 #include "ui/toolkit/CEditUI.h"
 #include "ui/toolkit/COptionUI.h"
-#include "ui/toolkit/CResourceManager.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
 #include <json/reader.h>
 
 #include <algorithm>
-#include <mutex>
-#include <span>
 #include <sstream>
 
 namespace quaro {
 namespace {
 
-constexpr int kWaitMs = 8000;
+constexpr int kWaitMs = test::kDeviceWaitMs;
 constexpr int kKeyTab = 2;
 constexpr KeyCode kCtrlA{0x20, 0x01, 0x04};
 
-// The commands the keyboard received, light frames and status reads left out.
-struct Commands {
-    std::mutex mutex;
-    std::vector<int> list;
-
-    std::vector<int> Get() {
-        std::lock_guard lock(mutex);
-        return list;
-    }
-    void Clear() {
-        std::lock_guard lock(mutex);
-        list.clear();
-    }
-};
-
-class KeyAssignment : public ::testing::Test {
+class KeyAssignment : public test::DeviceInWindow<CKestrovaKeyboardDevice> {
 protected:
-    KeyAssignment() {
-        test::RegisterApplicationControls();
-        m_resources.SetResourcePath(test::SourceSkinPath());
-        m_resources.LoadResource(QStringLiteral("res.xml"));
-        m_resources.LoadLanguage(QStringLiteral("lan_en.xml"));
-    }
-    ~KeyAssignment() override {
-        m_window.reset();
-        m_emulator.reset();
-    }
-
     void Start() {
-        CMainWnd::Services services;
-        services.settingsFolder = m_dir / "config";
-        services.defaultDataFolder = test::SourceDefaultDataFolder();
-        services.backend = std::make_shared<SimHidBackend>(m_bus.Path());
-        services.discovery.watchHidraw = false;
-        services.discovery.simBusFolder = m_bus.Path();
-        services.dataHome = m_dir / "data";
-        services.systemSettings = &m_session;
-        services.makeInputCapture = [this]() -> std::unique_ptr<InputCapture> {
-            auto capture = std::make_unique<test::ScriptedCapture>();
-            m_capture = capture.get();
-            return capture;
-        };
-        m_window = std::make_unique<CMainWnd>(m_resources, services);
-        m_window->Create(QStringLiteral("main"), Qt::Window | Qt::FramelessWindowHint);
-        m_window->show();
-        ASSERT_TRUE(test::WaitFor([&] { return m_window->IsInitialised(); }));
+        ASSERT_NO_FATAL_FAILURE(OpenWindow([this](CMainWnd::Services& services) {
+            services.makeInputCapture = [this]() -> std::unique_ptr<InputCapture> {
+                auto capture = std::make_unique<test::ScriptedCapture>();
+                m_capture = capture.get();
+                return capture;
+            };
+        }));
         ASSERT_NE(m_capture, nullptr);
-
-        m_emulator = std::make_unique<DeviceEmulator>(KeyboardModel(), m_bus.Path());
-        m_emulator->SetPacketObserver([commands = m_commands](DeviceEmulator::Direction direction,
-                                                              uint16_t,
-                                                              std::span<const uint8_t> report) {
-            if (direction != DeviceEmulator::Direction::kReceived || report.size() != kPacketSize ||
-                report[kPacketCommand] == kCmdLightFrame ||
-                report[kPacketCommand] == kCmdReadStatus) {
-                return;
-            }
-            std::lock_guard lock(commands->mutex);
-            commands->list.push_back(report[kPacketCommand]);
-        });
-        ASSERT_TRUE(m_emulator->Plug());
-        ASSERT_TRUE(test::WaitFor(
-            [&] {
-                m_page = dynamic_cast<CKestrovaKeyboardDevice*>(
-                    m_window->Devices().FirstPageOfKind(kKindKeyboard));
-                return m_page != nullptr && m_page->GetDeviceTab()->IsShown();
-            },
-            kWaitMs));
-        ASSERT_TRUE(test::WaitFor([&] { return m_commands->Get().size() >= 13; }, kWaitMs));
+        ASSERT_NO_FATAL_FAILURE(PlugDevice(KeyboardModel(), kKindKeyboard));
+        ASSERT_TRUE(test::WaitFor([&] { return m_received->Commands().size() >= 13; }, kWaitMs));
         WaitQuiet();
         ASSERT_NE(m_page->GetKeySetPanel(), nullptr);
-    }
-
-    void WaitQuiet() {
-        std::size_t seen = m_commands->Get().size();
-        for (int round = 0; round < 40; ++round) {
-            QTest::qWait(250);
-            const std::size_t now = m_commands->Get().size();
-            if (now == seen) {
-                return;
-            }
-            seen = now;
-        }
-    }
-
-    template <class T>
-    T* Control(const char* name) const {
-        return dynamic_cast<T*>(
-            AsControl(m_page->GetWidget()->findChild<QWidget*>(QLatin1String(name))));
-    }
-
-    void Notify(CControlUI* sender, const QString& type) {
-        ASSERT_NE(sender, nullptr);
-        TNotifyUI msg;
-        msg.sType = type;
-        msg.pSender = sender;
-        m_window->Notify(msg);
     }
 
     // The user picks key on the picture and the keyboard-key family in the panel.
@@ -166,14 +78,6 @@ protected:
         return {};
     }
 
-    test::TempDir m_dir;
-    test::TempDir m_bus;
-    CResourceManager m_resources;
-    RecordingSystemSettings m_session;
-    std::shared_ptr<Commands> m_commands = std::make_shared<Commands>();
-    std::unique_ptr<DeviceEmulator> m_emulator;
-    std::unique_ptr<CMainWnd> m_window;
-    CKestrovaKeyboardDevice* m_page = nullptr;
     test::ScriptedCapture* m_capture = nullptr;
 };
 
@@ -213,10 +117,10 @@ TEST_F(KeyAssignment, CtrlACapturedForAPickedKeyIsSavedIntoTheKeyboard) {
     EXPECT_FALSE(m_window->IsKeyCaptureOn());
     EXPECT_FALSE(m_capture->IsInstalled());
 
-    m_commands->Clear();
+    m_received->Clear();
     Notify(Control<CControlUI>("key_butt_prosave"), notify::kClick);
     WaitQuiet();
-    std::vector<int> written = m_commands->Get();
+    std::vector<int> written = m_received->Commands();
     written.erase(std::unique(written.begin(), written.end(),
                               [](int a, int b) {
                                   return a == b &&

@@ -3,16 +3,13 @@
 // changes; what reaches the session's settings; what is left in the keyboard when the window
 // goes; and that a keyboard failing halfway through a switch leaves the stored profile alone.
 
-#include "RegisteredControls.h"
-#include "TempDir.h"
 #include "TraceCapture.h"
+#include "WindowFixtures.h"
 #include "device/CommandChannel.h"
 #include "device/CommandPacket.h"
-#include "device/SimHidBackend.h"
 #include "pages/CKestrovaKeyboardDevice.h"
 #include "panels/controls/CDeviceKeyButtonUI.h"
 #include "panels/controls/CSelectPanelUI.h"
-#include "panels/devicetab/CDeviceOptionUI.h"
 #include "panels/light/CLightControlUI.h"
 #include "platform/RecordingSystemSettings.h"
 #include "profiles/MacroLibrary.h"
@@ -24,7 +21,6 @@
 #include "ui/toolkit/CEditUI.h"
 #include "ui/toolkit/CLabelUI.h"
 #include "ui/toolkit/COptionUI.h"
-#include "ui/toolkit/CResourceManager.h"
 #include "ui/toolkit/CSliderUI.h"
 
 #include <QTest>
@@ -32,123 +28,20 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <iterator>
-#include <memory>
-#include <mutex>
-#include <span>
 
 namespace quaro {
 namespace {
 
-constexpr int kWaitMs = 8000;
+constexpr int kWaitMs = test::kDeviceWaitMs;
 
-std::string ReadWhole(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The command bytes the keyboard received, light frames and power status left out. Shared with
-// the emulator's threads, which may still report after a test body ends.
-struct Received {
-    std::mutex mutex;
-    std::vector<Packet> packets;
-
-    std::vector<Packet> Packets() {
-        std::lock_guard lock(mutex);
-        return packets;
-    }
-    std::vector<int> Commands() {
-        std::vector<int> commands;
-        for (const Packet& packet : Packets()) {
-            commands.push_back(packet[kPacketCommand]);
-        }
-        return commands;
-    }
-    void Clear() {
-        std::lock_guard lock(mutex);
-        packets.clear();
-    }
-};
-
-class KeyboardInWindow : public ::testing::Test {
+class KeyboardInWindow : public test::DeviceInWindow<CKestrovaKeyboardDevice> {
 protected:
-    KeyboardInWindow() {
-        test::RegisterApplicationControls();
-        m_resources.SetResourcePath(test::SourceSkinPath());
-        m_resources.LoadResource(QStringLiteral("res.xml"));
-        m_resources.LoadLanguage(QStringLiteral("lan_en.xml"));
-    }
-    ~KeyboardInWindow() override {
-        m_window.reset();
-        m_emulator.reset();
-    }
-
     // The window with a keyboard plugged in, its page started and its start flow ended.
     void Start() {
-        CMainWnd::Services services;
-        services.settingsFolder = m_dir / "config";
-        services.defaultDataFolder = test::SourceDefaultDataFolder();
-        services.backend = std::make_shared<SimHidBackend>(m_bus.Path());
-        services.discovery.watchHidraw = false;
-        services.discovery.simBusFolder = m_bus.Path();
-        services.dataHome = m_dir / "data";
-        services.systemSettings = &m_session;
-        m_window = std::make_unique<CMainWnd>(m_resources, services);
-        m_window->Create(QStringLiteral("main"), Qt::Window | Qt::FramelessWindowHint);
-        m_window->show();
-        ASSERT_TRUE(test::WaitFor([&] { return m_window->IsInitialised(); }));
-
-        m_emulator = std::make_unique<DeviceEmulator>(KeyboardModel(), m_bus.Path());
-        m_emulator->SetPacketObserver([received = m_received](DeviceEmulator::Direction direction,
-                                                              uint16_t,
-                                                              std::span<const uint8_t> report) {
-            if (direction != DeviceEmulator::Direction::kReceived || report.size() != kPacketSize ||
-                report[kPacketCommand] == kCmdLightFrame ||
-                report[kPacketCommand] == kCmdReadStatus) {
-                return;
-            }
-            std::lock_guard lock(received->mutex);
-            received->packets.emplace_back();
-            std::copy(report.begin(), report.end(), received->packets.back().begin());
-        });
-        ASSERT_TRUE(m_emulator->Plug());
-        ASSERT_TRUE(test::WaitFor(
-            [&] {
-                m_page = dynamic_cast<CKestrovaKeyboardDevice*>(
-                    m_window->Devices().FirstPageOfKind(kKindKeyboard));
-                return m_page != nullptr && m_page->GetDeviceTab()->IsShown();
-            },
-            kWaitMs));
+        ASSERT_NO_FATAL_FAILURE(OpenWindow());
+        ASSERT_NO_FATAL_FAILURE(PlugDevice(KeyboardModel(), kKindKeyboard));
         ASSERT_TRUE(test::WaitFor([&] { return m_received->Commands().size() >= 13; }, kWaitMs));
         WaitQuiet();
-    }
-
-    // Until the keyboard heard nothing new for a while.
-    void WaitQuiet() {
-        std::size_t seen = m_received->Packets().size();
-        for (int round = 0; round < 40; ++round) {
-            QTest::qWait(250);
-            const std::size_t now = m_received->Packets().size();
-            if (now == seen) {
-                return;
-            }
-            seen = now;
-        }
-    }
-
-    template <class T>
-    T* Control(const char* name) const {
-        return dynamic_cast<T*>(
-            AsControl(m_page->GetWidget()->findChild<QWidget*>(QLatin1String(name))));
-    }
-
-    void Notify(CControlUI* sender, const QString& type) {
-        ASSERT_NE(sender, nullptr);
-        TNotifyUI msg;
-        msg.sType = type;
-        msg.pSender = sender;
-        m_window->Notify(msg);
     }
 
     // The keyboard's entry of the stored profile as a fresh reader sees it.
@@ -159,15 +52,6 @@ protected:
         stored.Load(m_page->Profile().GetProfilePath());
         return stored;
     }
-
-    test::TempDir m_dir;
-    test::TempDir m_bus;
-    CResourceManager m_resources;
-    RecordingSystemSettings m_session;
-    std::shared_ptr<Received> m_received = std::make_shared<Received>();
-    std::unique_ptr<DeviceEmulator> m_emulator;
-    std::unique_ptr<CMainWnd> m_window;
-    CKestrovaKeyboardDevice* m_page = nullptr;
 };
 
 TEST_F(KeyboardInWindow, ArrivalReadsTheKeyboardAndSwitchWritesItsThreeBlocksInOrder) {
@@ -228,7 +112,7 @@ TEST_F(KeyboardInWindow, ShowingStoredSystemSettingsWritesNeitherSessionNorKeybo
     const std::array<uint32_t, 3> words = system.ToWords();
     profile.SetSystemStages(words[0], words[1], words[2]);
     ASSERT_EQ(profile.Save(), 0);
-    const std::string document = ReadWhole(m_page->Profile().GetProfilePath());
+    const std::string document = test::ReadFileBytes(m_page->Profile().GetProfilePath());
 
     m_received->Clear();
     m_page->LoadProfile();
@@ -247,7 +131,7 @@ TEST_F(KeyboardInWindow, ShowingStoredSystemSettingsWritesNeitherSessionNorKeybo
 
     EXPECT_TRUE(m_session.Requests().empty());
     EXPECT_TRUE(m_received->Commands().empty());
-    EXPECT_EQ(ReadWhole(m_page->Profile().GetProfilePath()), document);
+    EXPECT_EQ(test::ReadFileBytes(m_page->Profile().GetProfilePath()), document);
 }
 
 TEST_F(KeyboardInWindow, RepeatRoutesReachTheSessionAndTheProfileButNotTheKeyboard) {
@@ -313,7 +197,7 @@ TEST_F(KeyboardInWindow, FlagChangeWritesTheSettingsRecordWithOnlyItsByteChanged
 TEST_F(KeyboardInWindow, FaultAtAnyPacketOfASwitchLeavesTheStoredProfileUnchanged) {
     Start();
     m_page->SetStreamEnabled(false);
-    const std::string document = ReadWhole(m_page->Profile().GetProfilePath());
+    const std::string document = test::ReadFileBytes(m_page->Profile().GetProfilePath());
     const LightSetting light = m_page->GetLightSetting();
     struct Case {
         FaultKind kind;
@@ -331,14 +215,14 @@ TEST_F(KeyboardInWindow, FaultAtAnyPacketOfASwitchLeavesTheStoredProfileUnchange
         m_emulator->ScheduleFault(c.kind, c.packet);
         ASSERT_TRUE(m_page->ApplySelectedProfile());
         WaitQuiet();
-        EXPECT_EQ(ReadWhole(m_page->Profile().GetProfilePath()), document);
+        EXPECT_EQ(test::ReadFileBytes(m_page->Profile().GetProfilePath()), document);
         EXPECT_EQ(m_page->GetLightSetting(), light);
     }
     // A keyboard that is gone takes no switch, and the caller is told so.
     m_emulator->Unplug();
     ASSERT_TRUE(test::WaitFor([&] { return !m_page->IsPrimaryConnected(); }, kWaitMs));
     EXPECT_FALSE(m_page->ApplySelectedProfile());
-    EXPECT_EQ(ReadWhole(m_page->Profile().GetProfilePath()), document);
+    EXPECT_EQ(test::ReadFileBytes(m_page->Profile().GetProfilePath()), document);
 }
 
 TEST_F(KeyboardInWindow, WindowDestructionLeavesTheHandBackRecordInTheKeyboard) {
@@ -399,7 +283,7 @@ TEST_F(KeyboardInWindow, KeyboardsOwnChangeReachesTheProfileOnlyWhenReadWhole) {
     memory.settings[record + 19] = 1;
     memory.settings[record + 21] = 1;
     m_emulator->Firmware().SetMemory(memory);
-    const std::string document = ReadWhole(m_page->Profile().GetProfilePath());
+    const std::string document = test::ReadFileBytes(m_page->Profile().GetProfilePath());
     const uint8_t effect = m_page->GetLightSetting().effect;
     ASSERT_NE(effect, 3);
 
@@ -408,7 +292,7 @@ TEST_F(KeyboardInWindow, KeyboardsOwnChangeReachesTheProfileOnlyWhenReadWhole) {
     ASSERT_TRUE(m_emulator->SendSettingsChanged());
     ASSERT_TRUE(test::WaitFor([&] { return m_received->Commands().size() >= 2; }, kWaitMs));
     WaitQuiet();
-    EXPECT_EQ(ReadWhole(m_page->Profile().GetProfilePath()), document);
+    EXPECT_EQ(test::ReadFileBytes(m_page->Profile().GetProfilePath()), document);
     EXPECT_EQ(m_page->GetLightSetting().effect, effect);
 
     ASSERT_TRUE(m_emulator->SendSettingsChanged());

@@ -3,13 +3,10 @@
 // writes macros and keys to the keyboard; recording runs through the hook switch and the hook's
 // deliveries; the action menu inserts and saves.
 
-#include "RegisteredControls.h"
-#include "TempDir.h"
 #include "VirtualDisplay.h"
+#include "WindowFixtures.h"
 #include "device/CommandPacket.h"
-#include "device/SimHidBackend.h"
 #include "pages/CKestrovaKeyboardDevice.h"
-#include "panels/devicetab/CDeviceOptionUI.h"
 #include "panels/macro/CMacroControlUI.h"
 #include "platform/X11InputCapture.h"
 #include "profiles/MacroLibrary.h"
@@ -18,7 +15,6 @@
 #include "sim/EmulatorModels.h"
 #include "support/QtTestApp.h"
 #include "ui/MessageTexts.h"
-#include "ui/toolkit/CResourceManager.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -29,61 +25,23 @@
 #include <functional>
 #include <linux/input-event-codes.h>
 #include <memory>
-#include <mutex>
-#include <span>
 #include <string>
 #include <vector>
 
 namespace quaro {
 namespace {
 
-constexpr int kWaitMs = 8000;
+constexpr int kWaitMs = test::kDeviceWaitMs;
 constexpr KeyCode kMacroOnce(int macro) {
     return {key_type::kMacro, static_cast<std::uint8_t>(macro), 0};
 }
 
-// The commands the keyboard received, light frames and status reads left out.
-struct Received {
-    std::mutex mutex;
-    std::vector<int> commands;
-
-    std::vector<int> Commands() {
-        std::lock_guard lock(mutex);
-        return commands;
-    }
-    void Clear() {
-        std::lock_guard lock(mutex);
-        commands.clear();
-    }
-};
-
-class MacroRoutesInWindow : public ::testing::Test {
+class MacroRoutesInWindow : public test::DeviceInWindow<CKestrovaKeyboardDevice> {
 protected:
-    MacroRoutesInWindow() {
-        test::RegisterApplicationControls();
-        m_resources.SetResourcePath(test::SourceSkinPath());
-        m_resources.LoadResource(QStringLiteral("res.xml"));
-        m_resources.LoadLanguage(QStringLiteral("lan_en.xml"));
-    }
-    ~MacroRoutesInWindow() override {
-        m_window.reset();
-        m_emulator.reset();
-    }
-
     // Without a capture the hook switch is recorded instead of installed.
     void Start(std::function<std::unique_ptr<InputCapture>()> makeCapture = {}) {
-        CMainWnd::Services services;
-        services.makeInputCapture = makeCapture;
-        services.settingsFolder = m_dir / "config";
-        services.defaultDataFolder = test::SourceDefaultDataFolder();
-        services.backend = std::make_shared<SimHidBackend>(m_bus.Path());
-        services.discovery.watchHidraw = false;
-        services.discovery.simBusFolder = m_bus.Path();
-        services.dataHome = m_dir / "data";
-        m_window = std::make_unique<CMainWnd>(m_resources, services);
-        m_window->Create(QStringLiteral("main"), Qt::Window | Qt::FramelessWindowHint);
-        m_window->show();
-        ASSERT_TRUE(test::WaitFor([&] { return m_window->IsInitialised(); }));
+        ASSERT_NO_FATAL_FAILURE(OpenWindow(
+            [&](CMainWnd::Services& services) { services.makeInputCapture = makeCapture; }));
         m_window->MacroRouting().SetMessageBoxes(
             [this](const char* id) {
                 m_asked.emplace_back(id);
@@ -99,27 +57,8 @@ protected:
                 [this] { m_hookModes.push_back(0); });
         }
 
-        m_emulator = std::make_unique<DeviceEmulator>(KeyboardModel(), m_bus.Path());
-        m_emulator->SetPacketObserver([received = m_received](DeviceEmulator::Direction direction,
-                                                              uint16_t,
-                                                              std::span<const uint8_t> report) {
-            if (direction != DeviceEmulator::Direction::kReceived || report.size() != kPacketSize ||
-                report[kPacketCommand] == kCmdLightFrame ||
-                report[kPacketCommand] == kCmdReadStatus) {
-                return;
-            }
-            std::lock_guard lock(received->mutex);
-            received->commands.push_back(report[kPacketCommand]);
-        });
-        ASSERT_TRUE(m_emulator->Plug());
-        ASSERT_TRUE(test::WaitFor(
-            [&] {
-                m_page = dynamic_cast<CKestrovaKeyboardDevice*>(
-                    m_window->Devices().FirstPageOfKind(kKindKeyboard));
-                return m_page != nullptr && m_page->GetDeviceTab()->IsShown() &&
-                       m_window->CurrentPage() == m_page;
-            },
-            kWaitMs));
+        ASSERT_NO_FATAL_FAILURE(PlugDevice(KeyboardModel(), kKindKeyboard));
+        ASSERT_TRUE(test::WaitFor([&] { return m_window->CurrentPage() == m_page; }, kWaitMs));
         m_panel = m_page->GetMacroPanel();
         ASSERT_NE(m_panel, nullptr);
         ASSERT_EQ(m_panel->Folder(), m_page->UserDataFolder());
@@ -127,9 +66,6 @@ protected:
         QTest::qWait(500);
     }
 
-    CControlUI* Control(const char* name) const {
-        return AsControl(m_page->GetWidget()->findChild<QWidget*>(QLatin1String(name)));
-    }
     void Click(const char* name) {
         TNotifyUI msg;
         msg.sType = notify::kClick;
@@ -170,13 +106,6 @@ protected:
         return std::find(commands.begin(), commands.end(), command) != commands.end();
     }
 
-    test::TempDir m_dir;
-    test::TempDir m_bus;
-    CResourceManager m_resources;
-    std::shared_ptr<Received> m_received = std::make_shared<Received>();
-    std::unique_ptr<DeviceEmulator> m_emulator;
-    std::unique_ptr<CMainWnd> m_window;
-    CKestrovaKeyboardDevice* m_page = nullptr;
     CMacroControlUI* m_panel = nullptr;
     std::vector<std::string> m_asked;
     std::vector<std::string> m_told;

@@ -3,13 +3,10 @@
 // failing the write costs the stored profile nothing, that the mouse's own change reaches the
 // profile only when read whole, and that a DPI edit with no step known is ignored.
 
-#include "RegisteredControls.h"
-#include "TempDir.h"
+#include "WindowFixtures.h"
 #include "device/CommandPacket.h"
-#include "device/SimHidBackend.h"
 #include "devices/mouse/MouseSettingsRecord.h"
 #include "pages/CKestrovaMouseDevice.h"
-#include "panels/devicetab/CDeviceOptionUI.h"
 #include "platform/RecordingSystemSettings.h"
 #include "shell/CMainWnd.h"
 #include "sim/DeviceEmulator.h"
@@ -19,7 +16,6 @@
 #include "ui/toolkit/CEditUI.h"
 #include "ui/toolkit/CLabelUI.h"
 #include "ui/toolkit/COptionUI.h"
-#include "ui/toolkit/CResourceManager.h"
 #include "ui/toolkit/CSliderUI.h"
 #include "ui/toolkit/CTabLayoutUI.h"
 
@@ -27,44 +23,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <memory>
-#include <mutex>
 #include <span>
 
 namespace quaro {
 namespace {
 
-constexpr int kWaitMs = 8000;
-
-std::string ReadWhole(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The command packets the mouse received, light frames, link checks and power status left out.
-// Shared with the emulator's threads, which may still report after a test body ends.
-struct Received {
-    std::mutex mutex;
-    std::vector<Packet> packets;
-
-    std::vector<Packet> Packets() {
-        std::lock_guard lock(mutex);
-        return packets;
-    }
-    std::vector<int> Commands() {
-        std::vector<int> commands;
-        for (const Packet& packet : Packets()) {
-            commands.push_back(packet[kPacketCommand]);
-        }
-        return commands;
-    }
-    void Clear() {
-        std::lock_guard lock(mutex);
-        packets.clear();
-    }
-};
+constexpr int kWaitMs = test::kDeviceWaitMs;
 
 // A block longer than one packet goes as several packets of the same command.
 std::vector<int> Collapsed(std::vector<int> commands) {
@@ -74,92 +38,20 @@ std::vector<int> Collapsed(std::vector<int> commands) {
     return commands;
 }
 
-class MousePageInWindow : public ::testing::Test {
+class MousePageInWindow : public test::DeviceInWindow<CKestrovaMouseDevice> {
 protected:
-    MousePageInWindow() {
-        test::RegisterApplicationControls();
-        m_resources.SetResourcePath(test::SourceSkinPath());
-        m_resources.LoadResource(QStringLiteral("res.xml"));
-        m_resources.LoadLanguage(QStringLiteral("lan_en.xml"));
-    }
-    ~MousePageInWindow() override {
-        m_window.reset();
-        m_emulator.reset();
-    }
-
-    void OpenWindow() {
-        CMainWnd::Services services;
-        services.settingsFolder = m_dir / "config";
-        services.defaultDataFolder = test::SourceDefaultDataFolder();
-        services.backend = std::make_shared<SimHidBackend>(m_bus.Path());
-        services.discovery.watchHidraw = false;
-        services.discovery.simBusFolder = m_bus.Path();
-        services.dataHome = m_dir / "data";
-        services.systemSettings = &m_session;
-        m_window = std::make_unique<CMainWnd>(m_resources, services);
-        m_window->Create(QStringLiteral("main"), Qt::Window | Qt::FramelessWindowHint);
-        m_window->show();
-        ASSERT_TRUE(test::WaitFor([&] { return m_window->IsInitialised(); }));
-    }
-
     // The window with a mouse plugged in, its page started and its start flow ended.
     void Start() {
-        OpenWindow();
-        m_emulator = std::make_unique<DeviceEmulator>(MouseModel(), m_bus.Path());
-        m_emulator->SetPacketObserver([received = m_received](DeviceEmulator::Direction direction,
-                                                              uint16_t,
-                                                              std::span<const uint8_t> report) {
-            if (direction != DeviceEmulator::Direction::kReceived || report.size() != kPacketSize ||
-                report[kPacketCommand] == kCmdLightFrame ||
-                report[kPacketCommand] == kCmdReadStatus ||
-                report[kPacketCommand] == kCmdLinkCheck) {
-                return;
-            }
-            std::lock_guard lock(received->mutex);
-            received->packets.emplace_back();
-            std::copy(report.begin(), report.end(), received->packets.back().begin());
-        });
-        ASSERT_TRUE(m_emulator->Plug());
-        ASSERT_TRUE(test::WaitFor(
-            [&] {
-                m_page = dynamic_cast<CKestrovaMouseDevice*>(
-                    m_window->Devices().FirstPageOfKind(kKindMouse));
-                return m_page != nullptr && m_page->GetDeviceTab() != nullptr &&
-                       m_page->GetDeviceTab()->IsShown();
-            },
-            kWaitMs));
+        ASSERT_NO_FATAL_FAILURE(OpenWindow());
+        ASSERT_NO_FATAL_FAILURE(
+            PlugDevice(MouseModel(), kKindMouse, {kCmdLightFrame, kCmdReadStatus, kCmdLinkCheck}));
         ASSERT_TRUE(test::WaitFor([&] { return m_page->Info().dpiStep != 0; }, kWaitMs));
         WaitQuiet();
         m_page->SetStreamEnabled(false);
     }
 
-    // Until the mouse heard nothing new for a while.
-    void WaitQuiet() {
-        std::size_t seen = m_received->Packets().size();
-        for (int round = 0; round < 40; ++round) {
-            QTest::qWait(250);
-            const std::size_t now = m_received->Packets().size();
-            if (now == seen) {
-                return;
-            }
-            seen = now;
-        }
-    }
-
-    template <class T>
-    T* Control(const QString& name) const {
-        return dynamic_cast<T*>(AsControl(m_page->GetWidget()->findChild<QWidget*>(name)));
-    }
     static QString Indexed(const char* prefix, int n) {
         return QLatin1String(prefix) + QString::number(n);
-    }
-
-    void Notify(CControlUI* sender, const QString& type) {
-        ASSERT_NE(sender, nullptr);
-        TNotifyUI msg;
-        msg.sType = type;
-        msg.pSender = sender;
-        m_window->Notify(msg);
     }
 
     void MoveSlider(int stage, int units) {
@@ -197,15 +89,6 @@ protected:
         }
         return fields;
     }
-
-    test::TempDir m_dir;
-    test::TempDir m_bus;
-    CResourceManager m_resources;
-    RecordingSystemSettings m_session;
-    std::shared_ptr<Received> m_received = std::make_shared<Received>();
-    std::unique_ptr<DeviceEmulator> m_emulator;
-    std::unique_ptr<CMainWnd> m_window;
-    CKestrovaMouseDevice* m_page = nullptr;
 };
 
 // Arrival reads the mouse in one bracket; a stage slider then writes the 66-byte record at
@@ -265,7 +148,7 @@ TEST_F(MousePageInWindow, ArrivalReadsTheMouseAndAStageMoveReachesItsMemory) {
     EXPECT_EQ(Stored().GetDpiStages().at(1).dpiX, 2);
 
     // A drag moves only the edit; neither the profile nor the mouse hears of it.
-    const std::string document = ReadWhole(m_page->Profile().GetProfilePath());
+    const std::string document = test::ReadFileBytes(m_page->Profile().GetProfilePath());
     m_received->Clear();
     auto* slider = Control<CSliderUI>(QStringLiteral("DPI_slider_2"));
     slider->SetValue(10, false);
@@ -273,7 +156,7 @@ TEST_F(MousePageInWindow, ArrivalReadsTheMouseAndAStageMoveReachesItsMemory) {
     QTest::qWait(300);
     EXPECT_EQ(Control<CEditUI>(QStringLiteral("DPI_edit_2"))->GetText(), QStringLiteral("500"));
     EXPECT_TRUE(m_received->Commands().empty());
-    EXPECT_EQ(ReadWhole(m_page->Profile().GetProfilePath()), document);
+    EXPECT_EQ(test::ReadFileBytes(m_page->Profile().GetProfilePath()), document);
 }
 
 // The stage checks keep one stage on; the report rate and the settings pages follow their
@@ -351,9 +234,9 @@ TEST_F(MousePageInWindow, FaultAtAnyPacketOfAStageWriteLeavesTheStoredProfileAlo
         m_emulator->ScheduleFault(c.kind, c.packet);
         ++units;
         MoveSlider(0, units);
-        const std::string document = ReadWhole(m_page->Profile().GetProfilePath());
+        const std::string document = test::ReadFileBytes(m_page->Profile().GetProfilePath());
         WaitQuiet();
-        EXPECT_EQ(ReadWhole(m_page->Profile().GetProfilePath()), document);
+        EXPECT_EQ(test::ReadFileBytes(m_page->Profile().GetProfilePath()), document);
         EXPECT_EQ(Stored().GetDpiStages().at(0).dpiX, units);
         EXPECT_EQ(m_page->Stages().at(0).dpiX, units);
         EXPECT_EQ(Control<CSliderUI>(QStringLiteral("DPI_slider_0"))->GetValue(), units);
@@ -378,14 +261,14 @@ TEST_F(MousePageInWindow, MousesOwnChangeReachesTheProfileOnlyWhenReadWhole) {
     memory.settings[record + 1] = 3;
     memory.settings[record + 12] = static_cast<uint8_t>(target);
     m_emulator->Firmware().SetMemory(memory);
-    const std::string document = ReadWhole(m_page->Profile().GetProfilePath());
+    const std::string document = test::ReadFileBytes(m_page->Profile().GetProfilePath());
 
     m_received->Clear();
     m_emulator->ScheduleFault(FaultKind::kStatusFF, 2);
     ASSERT_TRUE(m_emulator->SendSettingsChanged());
     ASSERT_TRUE(test::WaitFor([&] { return m_received->Commands().size() >= 2; }, kWaitMs));
     WaitQuiet();
-    EXPECT_EQ(ReadWhole(m_page->Profile().GetProfilePath()), document);
+    EXPECT_EQ(test::ReadFileBytes(m_page->Profile().GetProfilePath()), document);
     EXPECT_NE(m_page->Profile().GetActiveStage(), target);
 
     ASSERT_TRUE(m_emulator->SendSettingsChanged());
@@ -406,13 +289,13 @@ TEST_F(MousePageInWindow, DpiEditWithNoStepKnownIsIgnored) {
     m_page->RefreshPanels();
     ASSERT_EQ(m_page->Info().dpiStep, 0);
     const std::vector<DpiStage> stages = m_page->Stages();
-    const std::string document = ReadWhole(m_page->Profile().GetProfilePath());
+    const std::string document = test::ReadFileBytes(m_page->Profile().GetProfilePath());
     auto* edit = Control<CEditUI>(QStringLiteral("DPI_edit_0"));
     ASSERT_NE(edit, nullptr);
     edit->SetText(QStringLiteral("1630"));
     m_page->TakeStageEdit(0);
     EXPECT_EQ(m_page->Stages(), stages);
-    EXPECT_EQ(ReadWhole(m_page->Profile().GetProfilePath()), document);
+    EXPECT_EQ(test::ReadFileBytes(m_page->Profile().GetProfilePath()), document);
 }
 
 }  // namespace

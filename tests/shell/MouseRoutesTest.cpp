@@ -2,10 +2,8 @@
 // settings (on the applier's thread) and the profile, showing a profile reaches neither, a hidden
 // mouse page's controls do nothing, and the left-button guard keeps one left button.
 
-#include "RegisteredControls.h"
-#include "TempDir.h"
+#include "WindowFixtures.h"
 #include "device/CatalogueEntries.h"
-#include "device/SimHidBackend.h"
 #include "pages/CKestrovaMouseDevice.h"
 #include "panels/devicetab/CDeviceOptionUI.h"
 #include "platform/RecordingSystemSettings.h"
@@ -14,7 +12,6 @@
 #include "support/QtTestApp.h"
 #include "ui/toolkit/CButtonUI.h"
 #include "ui/toolkit/COptionUI.h"
-#include "ui/toolkit/CResourceManager.h"
 #include "ui/toolkit/CSliderUI.h"
 
 #include <QTest>
@@ -27,46 +24,26 @@
 namespace quaro {
 namespace {
 
-class MouseInWindow : public ::testing::Test {
+class MouseInWindow : public test::WindowInTest {
 protected:
-    MouseInWindow() {
-        test::RegisterApplicationControls();
-        m_resources.SetResourcePath(test::SourceSkinPath());
-        m_resources.LoadResource(QStringLiteral("res.xml"));
-        m_resources.LoadLanguage(QStringLiteral("lan_en.xml"));
-        CMainWnd::Services services;
-        services.settingsFolder = m_dir / "config";
-        services.defaultDataFolder = test::SourceDefaultDataFolder();
-        services.trayAvailable = true;
-        services.backend = std::make_shared<SimHidBackend>(m_dir / "bus");
-        services.discovery.watchHidraw = false;
-        services.discovery.simBusFolder = m_dir / "bus";
-        services.dataHome = m_dir / "data";
-        services.systemSettings = &m_session;
-        m_window = std::make_unique<CMainWnd>(m_resources, services);
-        m_window->Create(QStringLiteral("main"), Qt::Window | Qt::FramelessWindowHint);
-        m_window->show();
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(
+            OpenWindow([](CMainWnd::Services& services) { services.trayAvailable = true; }));
         m_window->MouseRouting().SetShowMessage(
             [this](const char* id) { m_messages.emplace_back(id); });
-    }
-
-    void SetUp() override {
-        ASSERT_TRUE(test::WaitFor([&] { return m_window->IsInitialised(); }));
         m_mouse =
             dynamic_cast<CKestrovaMouseDevice*>(m_window->Devices().FirstPageOfKind(kKindMouse));
         ASSERT_NE(m_mouse, nullptr);
         std::filesystem::copy_file(test::SourceDefaultDataFolder() / "mouse.Json", m_profile);
         m_mouse->TakeProfile(m_profile);
     }
+    // The window goes before the message list it reports to.
+    void TearDown() override { m_window.reset(); }
 
     template <class T>
     T* Control(const char* name) const {
         return dynamic_cast<T*>(
             AsControl(m_mouse->GetWidget()->findChild<QWidget*>(QLatin1String(name))));
-    }
-    void Show(int kind) {
-        CDeviceOptionUI* tab = m_window->Devices().FirstPageOfKind(kind)->GetDeviceTab();
-        m_window->Devices().ShowTab(tab, true);
     }
     // The session's requests once count of them have arrived from the applier's thread.
     std::vector<std::string> Requests(std::size_t count) {
@@ -81,11 +58,7 @@ protected:
         return JsonFileStore().ReadJson(m_profile)["Device"][0]["SystemStages"][name].asInt();
     }
 
-    test::TempDir m_dir;
     std::filesystem::path m_profile = m_dir / "mouse profile.json";
-    RecordingSystemSettings m_session;
-    CResourceManager m_resources;
-    std::unique_ptr<CMainWnd> m_window;
     CKestrovaMouseDevice* m_mouse = nullptr;
     std::vector<std::string> m_messages;
 };
