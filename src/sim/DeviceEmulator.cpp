@@ -84,6 +84,9 @@ SimInterfaceServer* DeviceEmulator::ServerFor(uint16_t interfaceNumber) {
 }
 
 void DeviceEmulator::OnOutputReport(uint16_t interfaceNumber, std::span<const uint8_t> report) {
+    // The reply latency counts from the request's arrival, so the time the firmware and the
+    // observer take is part of it rather than added to it.
+    const auto arrived = std::chrono::steady_clock::now();
     Observe(Direction::kReceived, interfaceNumber, report);
     if (report.empty()) {
         return;
@@ -109,7 +112,7 @@ void DeviceEmulator::OnOutputReport(uint16_t interfaceNumber, std::span<const ui
     }
     const int64_t latency = m_latencyMs.load();
     if (latency > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(latency));
+        std::this_thread::sleep_until(arrived + std::chrono::milliseconds(latency));
     }
     if (SimInterfaceServer* server = ServerFor(interfaceNumber)) {
         for (const std::vector<uint8_t>& report : outcome.before) {
