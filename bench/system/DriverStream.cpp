@@ -169,6 +169,7 @@ std::optional<StreamFigures> MeasureStreaming(const std::filesystem::path& bus, 
     headset.Light().Start();
 
     // A second of streaming first, so the figures start in the steady state.
+    double longestLateness = 0;
     const auto tickFor = [&](double span, auto onTick) {
         const auto start = SteadyClock::now();
         auto next = start;
@@ -178,6 +179,9 @@ std::optional<StreamFigures> MeasureStreaming(const std::filesystem::path& bus, 
             headset.SubmitLightFrame();
             next += kFrameTick;
             std::this_thread::sleep_until(next);
+            longestLateness = std::max(
+                longestLateness,
+                std::chrono::duration<double, std::milli>(SteadyClock::now() - next).count());
             onTick();
         }
     };
@@ -192,6 +196,7 @@ std::optional<StreamFigures> MeasureStreaming(const std::filesystem::path& bus, 
     std::uint64_t lastSent = keyboardStart.sent;
     auto lastFrameAt = wallStart;
     double longestGap = 0;
+    longestLateness = 0;
     tickFor(seconds, [&] {
         const std::uint64_t sent = keyboard->Frames().sent;
         if (sent != lastSent) {
@@ -230,6 +235,7 @@ std::optional<StreamFigures> MeasureStreaming(const std::filesystem::path& bus, 
     figures.padFramesPerSecond = padFrames / wall;
     figures.headsetFramesPerSecond = static_cast<double>(headsetFrames) / wall;
     figures.longestKeyboardGapMs = longestGap;
+    figures.longestTickLatenessMs = longestLateness;
     if (keyboardEnd.failed != keyboardStart.failed || padEnd.failed != padStart.failed) {
         error = "light frames failed while streaming";
         return std::nullopt;

@@ -15,6 +15,10 @@ struct StreamFigures {
     double padFramesPerSecond = 0;
     double headsetFramesPerSecond = 0;
     double longestKeyboardGapMs = 0;  // seen at the 5 ms tick, so up to 5 ms coarse
+    // How late the benchmark's own tick (which both offers the frames and looks for them) came
+    // at worst: a gap no longer than this is the ticking thread's wait for a core, not the
+    // drivers'.
+    double longestTickLatenessMs = 0;
 };
 
 std::optional<StreamFigures> MeasureStreaming(const std::filesystem::path& bus, double seconds,

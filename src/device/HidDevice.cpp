@@ -15,6 +15,7 @@
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace quaro {
@@ -149,16 +150,23 @@ bool HidDevice::Open(const std::string& path, bool wantRead, bool wantWrite, boo
         FreeCapabilities();
         return false;
     }
-    // Transfers try the node before they wait on it, which is only safe when it never blocks.
+    // A hidraw node is made non-blocking: transfers try it before they wait on it. A socket
+    // node stays blocking, so that a read can wait inside recv(); its other transfers pass
+    // MSG_DONTWAIT instead.
+    struct stat node {};
+    const bool socketNode = ::fstat(opened->fd.Get(), &node) == 0 && S_ISSOCK(node.st_mode);
     const int flags = ::fcntl(opened->fd.Get(), F_GETFL);
-    if (flags < 0 || ((flags & O_NONBLOCK) == 0 &&
-                      ::fcntl(opened->fd.Get(), F_SETFL, flags | O_NONBLOCK) != 0)) {
+    const int wantedFlags = socketNode ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK);
+    if (flags < 0 ||
+        (wantedFlags != flags && ::fcntl(opened->fd.Get(), F_SETFL, wantedFlags) != 0)) {
         m_lastOpenError = errno;
         FreeCapabilities();
         return false;
     }
-    struct stat node {};
-    const bool socketNode = ::fstat(opened->fd.Get(), &node) == 0 && S_ISSOCK(node.st_mode);
+    {
+        std::lock_guard wait(m_socketWaitMutex);
+        m_socketTimeoutMs = -1;
+    }
     std::lock_guard lock(m_stateMutex);
     m_fd = std::move(opened->fd);
     m_socketNode = socketNode;
@@ -213,6 +221,11 @@ void HidDevice::Close() {
     if (m_activeTransfers > 0) {
         const uint64_t one = 1;
         [[maybe_unused]] const ssize_t written = ::write(m_cancelFd.Get(), &one, sizeof one);
+        if (m_socketNode) {
+            // A receive waiting inside recv() sees no cancel descriptor; the shutdown ends it,
+            // and any receive starting later returns at once.
+            ::shutdown(m_fd.Get(), SHUT_RDWR);
+        }
         m_transfersDone.wait(lock, [this] { return m_activeTransfers == 0; });
         uint64_t drained = 0;
         [[maybe_unused]] const ssize_t got = ::read(m_cancelFd.Get(), &drained, sizeof drained);
@@ -272,6 +285,71 @@ bool HidDevice::WaitReady(int fd, Direction direction, uint32_t timeoutMs) {
     }
 }
 
+std::optional<ssize_t> HidDevice::ReceiveOnSocket(int fd, std::span<uint8_t> into,
+                                                  uint32_t timeoutMs) {
+    std::unique_lock turn(m_socketWaitMutex, std::try_to_lock);
+    if (!turn.owns_lock()) {
+        return std::nullopt;
+    }
+    const Deadline deadline(timeoutMs);
+    for (;;) {
+        const uint32_t left = deadline.LeftMs();
+        if (left == 0) {
+            // Out of time: what has arrived meanwhile is still taken, nothing more is waited for.
+            const ssize_t got = ::recv(fd, into.data(), into.size(), MSG_DONTWAIT);
+            return got > 0 ? got : (got < 0 && errno == EAGAIN ? 0 : -1);
+        }
+        // The same time-out as last time needs no system call; a reply wait is nearly always
+        // the channel's whole second.
+        const int64_t wanted = left == kInfinite ? 0 : left;
+        if (wanted != m_socketTimeoutMs) {
+            timeval limit{};
+            limit.tv_sec = static_cast<time_t>(wanted / 1000);
+            limit.tv_usec = static_cast<suseconds_t>((wanted % 1000) * 1000);
+            if (::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) != 0) {
+                return -1;
+            }
+            m_socketTimeoutMs = wanted;
+        }
+        const ssize_t got = ::recv(fd, into.data(), into.size(), 0);
+        if (got > 0) {
+            return got;
+        }
+        if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
+            continue;  // a signal, or the time-out: the deadline decides whether to go on
+        }
+        return -1;  // end of file (the other end or Close shut it down) or a failed socket
+    }
+}
+
+ssize_t HidDevice::Receive(int fd, std::span<uint8_t> into, uint32_t timeoutMs, bool wait) {
+    if (wait && m_socketNode) {
+        if (const std::optional<ssize_t> got = ReceiveOnSocket(fd, into, timeoutMs)) {
+            return *got;
+        }
+    }
+    const Deadline deadline(timeoutMs);
+    for (;;) {
+        if (wait && !WaitReady(fd, Direction::kRead, deadline.LeftMs())) {
+            // A time-out, or a cancel by Close, or a node that has gone: the poll cannot tell
+            // the first from the others apart cheaply, so all of them end the read.
+            return -1;
+        }
+        const ssize_t got = m_socketNode ? ::recv(fd, into.data(), into.size(), MSG_DONTWAIT)
+                                         : ::read(fd, into.data(), into.size());
+        if (got > 0) {
+            return got;
+        }
+        if (got < 0 && errno == EAGAIN && !wait) {
+            return 0;  // nothing waiting, and no time to wait for it
+        }
+        if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
+            continue;
+        }
+        return -1;  // EIO, ENODEV or end of file: the device has gone
+    }
+}
+
 bool HidDevice::ReadReport(std::span<uint8_t> buffer, uint32_t timeoutMs, uint32_t& transferred) {
     transferred = 0;
     const int fd = BeginTransfer();
@@ -285,20 +363,11 @@ bool HidDevice::ReadReport(std::span<uint8_t> buffer, uint32_t timeoutMs, uint32
     std::array<uint8_t, kMaxReportBytes + 1> raw;
     // A look without waiting (the stale-reply drain) reads at once: a poll first would only
     // double the system calls of a read that returns either way.
-    const bool waitFirst = timeoutMs != 0;
+    const bool wait = timeoutMs != 0;
     for (;;) {
-        if (waitFirst && !WaitReady(fd, Direction::kRead, deadline.LeftMs())) {
-            break;
-        }
-        const ssize_t got = ::read(fd, raw.data() + 1, raw.size() - 1);
-        if (got < 0 && errno == EAGAIN && !waitFirst) {
-            break;  // nothing waiting, and no time to wait for it
-        }
-        if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
-            continue;
-        }
+        const ssize_t got = Receive(fd, std::span(raw).subspan(1), deadline.LeftMs(), wait);
         if (got <= 0) {
-            break;  // EIO, ENODEV or end of file: the device has gone
+            break;
         }
         std::span<const uint8_t> report(raw.data() + 1, static_cast<size_t>(got));
         if (!m_numbered && m_readsOmitUnnumberedId) {
@@ -307,6 +376,9 @@ bool HidDevice::ReadReport(std::span<uint8_t> buffer, uint32_t timeoutMs, uint32
         }
         // Every open node of an interface sees every report; keep this collection's only.
         if (m_numbered && !m_collection.HasReportId(report[0])) {
+            if (wait && deadline.LeftMs() == 0) {
+                break;
+            }
             continue;
         }
         const size_t count = std::min(report.size(), buffer.size());
@@ -338,8 +410,9 @@ bool HidDevice::WriteReport(std::span<const uint8_t> report, uint32_t timeoutMs,
     for (;;) {
         // A socket whose other end has gone fails the send with EPIPE; without MSG_NOSIGNAL it
         // would also end the process with SIGPIPE.
-        const ssize_t sent = m_socketNode ? ::send(fd, report.data(), report.size(), MSG_NOSIGNAL)
-                                          : ::write(fd, report.data(), report.size());
+        const ssize_t sent =
+            m_socketNode ? ::send(fd, report.data(), report.size(), MSG_NOSIGNAL | MSG_DONTWAIT)
+                         : ::write(fd, report.data(), report.size());
         if (sent < 0 && errno == EINTR) {
             continue;
         }

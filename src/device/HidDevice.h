@@ -14,6 +14,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace quaro {
@@ -100,6 +101,13 @@ private:
     void EndTransfer();
     // Waits until the node is ready for the direction, the cancel fires or the time-out passes.
     bool WaitReady(int fd, Direction direction, uint32_t timeoutMs);
+    // One report into `into`: its length, 0 when none came in time (or none was waiting, with
+    // `wait` false), -1 when the node failed, was cancelled or has gone.
+    ssize_t Receive(int fd, std::span<uint8_t> into, uint32_t timeoutMs, bool wait);
+    // A socket node waits in the receive itself, under the socket's receive time-out: one
+    // system call where a poll and a read would take two. Empty when another thread waits that
+    // way already; the caller then polls.
+    std::optional<ssize_t> ReceiveOnSocket(int fd, std::span<uint8_t> into, uint32_t timeoutMs);
 
     std::shared_ptr<HidBackend> m_backend;
 
@@ -121,16 +129,24 @@ private:
     std::array<std::vector<uint8_t>, kHidReportTypeCount> m_reportBuffers;
     std::array<std::vector<HidData>, kHidReportTypeCount> m_data;
 
-    // The node and the transfers running on it. Close raises the cancel descriptor, waits for
-    // the transfers to leave, then closes the node.
+    // The node and the transfers running on it. Close raises the cancel descriptor (and shuts a
+    // socket node down, which ends a receive waiting on it), waits for the transfers to leave,
+    // then closes the node.
     mutable std::mutex m_stateMutex;
     std::condition_variable m_transfersDone;
     UniqueFd m_fd;
-    bool m_socketNode = false;  // the sim backend's sockets take send() with MSG_NOSIGNAL
+    // The sim backend's sockets: kept blocking so that a read can wait in recv(), every other
+    // transfer passes MSG_DONTWAIT; send() with MSG_NOSIGNAL.
+    bool m_socketNode = false;
     UniqueFd m_cancelFd;
     int m_activeTransfers = 0;
     std::atomic<bool> m_readPending{false};
     std::atomic<bool> m_writePending{false};
+
+    // The one receive allowed to wait inside recv(), and the receive time-out last set on the
+    // socket, in milliseconds (-1: not set since the node was opened).
+    std::mutex m_socketWaitMutex;
+    int64_t m_socketTimeoutMs = -1;
 };
 
 }  // namespace quaro

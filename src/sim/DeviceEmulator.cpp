@@ -32,7 +32,10 @@ DeviceEmulator::DeviceEmulator(EmulatorModel model, std::filesystem::path busFol
         const uint16_t number = interface.number;
         m_servers.push_back(std::make_unique<SimInterfaceServer>(
             m_busFolder, std::move(description),
-            [this, number](std::span<const uint8_t> report) { OnOutputReport(number, report); }));
+            [this, number](std::span<const uint8_t> report,
+                           SimInterfaceServer::Clock::time_point arrived) {
+                OnOutputReport(number, report, arrived);
+            }));
     }
 }
 
@@ -83,7 +86,11 @@ SimInterfaceServer* DeviceEmulator::ServerFor(uint16_t interfaceNumber) {
     return nullptr;
 }
 
-void DeviceEmulator::OnOutputReport(uint16_t interfaceNumber, std::span<const uint8_t> report) {
+void DeviceEmulator::OnOutputReport(uint16_t interfaceNumber, std::span<const uint8_t> report,
+                                    std::chrono::steady_clock::time_point arrived) {
+    // The reply latency counts from the request's arrival on the socket, so the time the bus
+    // thread takes to wake up and the firmware and the observer take is part of it rather than
+    // added to it.
     Observe(Direction::kReceived, interfaceNumber, report);
     if (report.empty()) {
         return;
@@ -109,7 +116,7 @@ void DeviceEmulator::OnOutputReport(uint16_t interfaceNumber, std::span<const ui
     }
     const int64_t latency = m_latencyMs.load();
     if (latency > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(latency));
+        std::this_thread::sleep_until(arrived + std::chrono::milliseconds(latency));
     }
     if (SimInterfaceServer* server = ServerFor(interfaceNumber)) {
         for (const std::vector<uint8_t>& report : outcome.before) {

@@ -66,7 +66,8 @@ public:
     void ClearLightReports();
 
 private:
-    void OnOutputReport(uint16_t interfaceNumber, std::span<const uint8_t> report);
+    void OnOutputReport(uint16_t interfaceNumber, std::span<const uint8_t> report,
+                        std::chrono::steady_clock::time_point arrived);
     SimInterfaceServer* ServerFor(uint16_t interfaceNumber);
     void Observe(Direction direction, uint16_t interfaceNumber, std::span<const uint8_t> report);
 

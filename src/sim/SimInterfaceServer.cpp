@@ -4,16 +4,45 @@
 #include "platform/Trace.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 namespace quaro {
+
+namespace {
+
+// The kernel stamps a report on the wall clock as it is queued; the handler wants the steady
+// clock. The age of the report carries over, clamped so that a wall clock set back or forth
+// meanwhile cannot make it a report from the future or from long ago.
+SimInterfaceServer::Clock::time_point ArrivalOf(const msghdr& message) {
+    const auto now = SimInterfaceServer::Clock::now();
+    for (const cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr;
+         c = CMSG_NXTHDR(const_cast<msghdr*>(&message), const_cast<cmsghdr*>(c))) {
+        if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_TIMESTAMPNS) {
+            continue;
+        }
+        timespec stamp{};
+        std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
+        timespec wall{};
+        ::clock_gettime(CLOCK_REALTIME, &wall);
+        const auto age = std::chrono::seconds(wall.tv_sec - stamp.tv_sec) +
+                         std::chrono::nanoseconds(wall.tv_nsec - stamp.tv_nsec);
+        return now - std::clamp<std::chrono::nanoseconds>(age, std::chrono::nanoseconds(0),
+                                                          std::chrono::seconds(1));
+    }
+    return now;
+}
+
+}  // namespace
 
 SimInterfaceServer::SimInterfaceServer(std::filesystem::path folder,
                                        SimInterfaceDescription description, OutputHandler handler)
@@ -108,13 +137,19 @@ size_t SimInterfaceServer::ClientCount() const {
     return m_clients.size();
 }
 
+void SimInterfaceServer::AddClientLocked(int client) {
+    const int on = 1;
+    ::setsockopt(client, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
+    m_clients.push_back(client);
+}
+
 void SimInterfaceServer::AcceptPendingLocked() {
     for (;;) {
         const int client = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (client < 0) {
             return;
         }
-        m_clients.push_back(client);
+        AddClientLocked(client);
     }
 }
 
@@ -145,7 +180,11 @@ bool SimInterfaceServer::SendInput(std::span<const uint8_t> report) {
 
 void SimInterfaceServer::Serve() {
     m_serveThread = std::this_thread::get_id();
+    // An emulated reply latency of 1 ms is what a host is measured against; the default 50 us
+    // by which the kernel may stretch this thread's sleeps would be 5 % of it.
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     std::vector<uint8_t> buffer(kMaxReportBytes + 1);
+    alignas(cmsghdr) std::array<char, CMSG_SPACE(sizeof(timespec))> control{};
     std::vector<pollfd> fds;
     for (;;) {
         {
@@ -177,7 +216,7 @@ void SimInterfaceServer::Serve() {
                 ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
             if (client >= 0) {
                 std::lock_guard lock(m_clientsMutex);
-                m_clients.push_back(client);
+                AddClientLocked(client);
             }
         }
         for (size_t i = 2; i < fds.size(); ++i) {
@@ -186,9 +225,16 @@ void SimInterfaceServer::Serve() {
             }
             bool gone = (fds[i].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
             if ((fds[i].revents & POLLIN) != 0) {
-                const ssize_t got = ::recv(fds[i].fd, buffer.data(), buffer.size(), 0);
+                iovec part{buffer.data(), buffer.size()};
+                msghdr message{};
+                message.msg_iov = &part;
+                message.msg_iovlen = 1;
+                message.msg_control = control.data();
+                message.msg_controllen = control.size();
+                const ssize_t got = ::recvmsg(fds[i].fd, &message, 0);
                 if (got > 0) {
-                    m_handler(std::span<const uint8_t>(buffer.data(), static_cast<size_t>(got)));
+                    m_handler(std::span<const uint8_t>(buffer.data(), static_cast<size_t>(got)),
+                              ArrivalOf(message));
                     if (!IsRunning()) {
                         break;  // the handler unplugged us: the rest of the batch goes unread
                     }

@@ -4,6 +4,7 @@
 #include "device/UniqueFd.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -20,7 +21,11 @@ namespace quaro {
 // The handler runs on the server's own thread, one report at a time.
 class SimInterfaceServer {
 public:
-    using OutputHandler = std::function<void(std::span<const uint8_t> report)>;
+    using Clock = std::chrono::steady_clock;
+    // `arrived` is when the host's report reached the interface's socket, not when the server
+    // thread got round to it, so an emulated reply latency can count from there.
+    using OutputHandler =
+        std::function<void(std::span<const uint8_t> report, Clock::time_point arrived)>;
 
     SimInterfaceServer(std::filesystem::path folder, SimInterfaceDescription description,
                        OutputHandler handler);
@@ -49,6 +54,8 @@ public:
 private:
     void Serve();
     void AcceptPendingLocked();
+    // Takes a new client: non-blocking, its reports stamped with their arrival.
+    void AddClientLocked(int client);
 
     std::filesystem::path m_folder;
     SimInterfaceDescription m_description;

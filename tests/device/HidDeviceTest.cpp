@@ -276,6 +276,80 @@ TEST(HidDeviceTest, TransfersTryTheNodeFirstWithoutHanging) {
     EXPECT_FALSE(device.ReadReport(buffer, 0, got));
 }
 
+// A socket node waits for a report inside the receive itself, under a receive time-out kept
+// from one read to the next: each read's own time-out must hold whatever the one before it
+// asked for, a report already waiting is taken at once, and Close ends the wait.
+TEST(HidDeviceTest, SocketReadsKeepTheirOwnTimeOuts) {
+    auto backend = std::make_shared<SocketPairBackend>();
+    HidDevice device(backend);
+    ASSERT_TRUE(device.Open(SocketPairBackend::kPath, true, true, true, false));
+    std::vector<uint8_t> buffer(64);
+    uint32_t got = 0;
+    const auto elapsedReading = [&](uint32_t timeoutMs) {
+        const auto start = Clock::now();
+        EXPECT_FALSE(device.ReadReport(buffer, timeoutMs, got));
+        EXPECT_EQ(got, 0u);
+        return Clock::now() - start;
+    };
+    // Shorter after longer, then longer after shorter.
+    EXPECT_GE(elapsedReading(200), std::chrono::milliseconds(200));
+    EXPECT_LT(elapsedReading(20), std::chrono::milliseconds(150));
+    EXPECT_GE(elapsedReading(300), std::chrono::milliseconds(300));
+
+    // A reply that came before the read began.
+    const std::array<uint8_t, 4> early = {0x00, 0x04, 0x01, 0x00};
+    ASSERT_EQ(::write(backend->peer.Get(), early.data(), early.size()), 4);
+    const auto start = Clock::now();
+    ASSERT_TRUE(device.ReadReport(buffer, 1000, got));
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_EQ(got, 4u);
+    EXPECT_EQ(buffer[1], 0x04);
+
+    // Close ends a read that would otherwise wait ten seconds.
+    std::future<bool> waiting = std::async(std::launch::async, [&] {
+        std::vector<uint8_t> report(64);
+        uint32_t n = 0;
+        return device.ReadReport(report, 10000, n);
+    });
+    while (!device.ReadPending()) {
+        std::this_thread::yield();
+    }
+    const auto closed = Clock::now();
+    device.Close();
+    ASSERT_EQ(waiting.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_FALSE(waiting.get());
+    EXPECT_LT(Clock::now() - closed, std::chrono::milliseconds(1000));
+}
+
+// Only one read at a time waits inside the receive; a second one meanwhile must neither inherit
+// the first one's time-out nor queue behind it.
+TEST(HidDeviceTest, TwoReadsOnOneSocketEachKeepTheirTimeOut) {
+    auto backend = std::make_shared<SocketPairBackend>();
+    HidDevice device(backend);
+    ASSERT_TRUE(device.Open(SocketPairBackend::kPath, true, true, true, false));
+    std::future<uint32_t> longRead = std::async(std::launch::async, [&] {
+        std::vector<uint8_t> report(64);
+        uint32_t n = 0;
+        return device.ReadReport(report, 5000, n) ? n : 0u;
+    });
+    while (!device.ReadPending()) {
+        std::this_thread::yield();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::vector<uint8_t> buffer(64);
+    uint32_t got = 0;
+    const auto start = Clock::now();
+    EXPECT_FALSE(device.ReadReport(buffer, 50, got));
+    const auto waited = Clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(50));
+    EXPECT_LT(waited, std::chrono::milliseconds(1000));
+
+    const std::array<uint8_t, 3> report = {0x00, 0x12, 0x00};
+    ASSERT_EQ(::write(backend->peer.Get(), report.data(), report.size()), 3);
+    ASSERT_EQ(longRead.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(longRead.get(), 3u);
+}
+
 TEST(HidDeviceTest, HeadsetLightReportsAreRecorded) {
     test::EmulatedDevice headset(HeadsetModel());
     HidDevice device(headset.Backend());

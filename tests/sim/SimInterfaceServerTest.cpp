@@ -59,12 +59,13 @@ TEST(SimInterfaceServerTest, StopWaitsForAServerThatStoppedItself) {
     std::atomic<bool> released{false};
     std::atomic<bool> handlerDone{false};
     SimInterfaceServer* self = nullptr;
-    SimInterfaceServer server(bus.Path(), description, [&](std::span<const uint8_t>) {
-        self->Stop();  // from its own thread: must not wait for itself
-        stopped = true;
-        WaitFor(released);
-        handlerDone = true;
-    });
+    SimInterfaceServer server(bus.Path(), description,
+                              [&](std::span<const uint8_t>, SimInterfaceServer::Clock::time_point) {
+                                  self->Stop();  // from its own thread: must not wait for itself
+                                  stopped = true;
+                                  WaitFor(released);
+                                  handlerDone = true;
+                              });
     self = &server;
     ASSERT_TRUE(server.Start());
     HidDevice host(std::make_shared<SimHidBackend>(bus.Path()));
@@ -137,6 +138,33 @@ TEST(SimInterfaceServerTest, NothingIsHandledAfterTheUnplugFault) {
     EXPECT_EQ(keyboard.Firmware().Counters().packets, 2u);
     std::lock_guard lock(mutex);
     EXPECT_EQ(received, 2);
+}
+
+// A host measured against the emulated reply latency must not also pay for the bus thread being
+// busy: a request queued behind another one is answered its latency after it arrived, not after
+// the thread got round to it.
+TEST(SimInterfaceServerTest, ReplyLatencyCountsFromEachRequestsArrival) {
+    test::TempDir bus;
+    DeviceEmulator keyboard(KeyboardModel(), bus.Path());
+    ASSERT_TRUE(keyboard.Plug());
+    keyboard.SetReplyLatency(200ms);
+    HidDevice host(std::make_shared<SimHidBackend>(bus.Path()));
+    ASSERT_TRUE(host.Open(CommandPath(bus.Path()), true, true, true, false));
+
+    const auto start = std::chrono::steady_clock::now();
+    uint32_t sent = 0;
+    ASSERT_TRUE(host.WriteReport(BeginPacket(), 1000, sent));
+    ASSERT_TRUE(host.WriteReport(BeginPacket(), 1000, sent));
+    std::vector<uint8_t> report(64);
+    uint32_t got = 0;
+    ASSERT_TRUE(host.ReadReport(report, 2000, got));
+    const auto first = std::chrono::steady_clock::now() - start;
+    ASSERT_TRUE(host.ReadReport(report, 2000, got));
+    const auto second = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(first, 200ms);
+    EXPECT_GE(second, 200ms);
+    // Counted from when the bus thread took it, the second reply would come after 400 ms.
+    EXPECT_LT(second, 350ms);
 }
 
 }  // namespace
