@@ -1,10 +1,14 @@
 #include "AppRun.h"
 
 #include "ChildProcess.h"
+#include "platform/Paths.h"
+
+#include <json/json.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <fstream>
 #include <thread>
 
 namespace quaro::bench {
@@ -23,6 +27,44 @@ constexpr auto kSettle = 3s;
 // The trace stamps are whole milliseconds, cut down, so a line may carry a stamp up to 1 ms
 // before the moment we took.
 constexpr double kStampResolution = 0.001;
+
+// The factory profiles move (waves on the keyboard and the pad, a spectrum on the headset); the
+// idle figure with devices is about a light that stands still, so each device starts with a copy
+// of its factory profile that selects the static effect.
+struct StaticProfile {
+    const char* kind;
+    int mode;
+};
+constexpr StaticProfile kStaticProfiles[] = {{"keyboard", 5}, {"MousePad", 3}, {"HD", 3}};
+
+bool SeedStaticProfiles(const AppEnvironment& environment, std::string& error) {
+    const std::filesystem::path defaults = environment.quaro.parent_path() / "DefaultData";
+    for (const StaticProfile& profile : kStaticProfiles) {
+        const std::filesystem::path source = defaults / (std::string(profile.kind) + ".Json");
+        std::ifstream in(source);
+        Json::Value root;
+        Json::CharReaderBuilder reader;
+        std::string problems;
+        if (!in || !Json::parseFromStream(reader, in, &root, &problems) ||
+            !root["Device"].isArray() || root["Device"].empty()) {
+            error = "cannot read the factory profile " + source.string();
+            return false;
+        }
+        root["Device"][0]["LightInfo"]["SelectItem"] = profile.mode;
+        root["profileUUID"] = "static";
+        root["profilename"] = "static";
+        const std::filesystem::path folder =
+            UserDataFolder(environment.root / "data", profile.kind);
+        std::ofstream out(folder / "static.Json");
+        Json::StreamWriterBuilder writer;
+        out << Json::writeString(writer, root);
+        if (folder.empty() || !out) {
+            error = "cannot write the static profile for " + std::string(profile.kind);
+            return false;
+        }
+    }
+    return true;
+}
 
 std::unique_ptr<ChildProcess> StartApp(const AppEnvironment& environment) {
     return ChildProcess::Start({environment.quaro.string()}, environment.Variables(), true);
@@ -94,6 +136,9 @@ std::optional<AppFigures> MeasureApplication(const AppEnvironment& environment, 
         figures.idleNoDevice = *idle;
     }
 
+    if (!SeedStaticProfiles(environment, error)) {
+        return std::nullopt;
+    }
     std::unique_ptr<ChildProcess> devsim = StartDevices(environment, error);
     if (!devsim) {
         return std::nullopt;

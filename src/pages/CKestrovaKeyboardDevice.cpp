@@ -387,8 +387,7 @@ void CKestrovaKeyboardDevice::RenderLightFrame() {
     for (int key = 0; key < kLogicalKeyCount; ++key) {
         CDeviceKeyButtonUI* button = GetLightButton(key);
         if (button != nullptr && button->IsVisible()) {
-            const LedColor& colour = colours[static_cast<std::size_t>(key)];
-            button->SetLight(PreviewColorValue(colour), colour.intensity, true);
+            ShowLight(button, colours[static_cast<std::size_t>(key)]);
         }
     }
     // Refused at once when the keyboard is away or behind a slow link; never waited for.

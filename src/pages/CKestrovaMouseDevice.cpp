@@ -414,13 +414,12 @@ void CKestrovaMouseDevice::RenderLightFrame() {
                                           : nullptr;
         for (CDeviceKeyButtonUI* button : {GetLightButton(led), preview}) {
             if (button != nullptr && button->IsVisible()) {
-                button->SetLight(PreviewColorValue(colour), colour.intensity, true);
+                ShowLight(button, colour);
             }
         }
     }
     if (m_logo && m_logo->IsVisible() && !colours.empty()) {
-        const LedColor& colour = colours.front();
-        m_logo->SetLight(PreviewColorValue(colour), colour.intensity, true);
+        ShowLight(m_logo, colours.front());
     }
     // Refused at once when the mouse is away or behind a slow link; never waited for.
     if (!driver->Primary().IsSlowLink()) {

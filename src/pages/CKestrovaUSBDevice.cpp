@@ -406,8 +406,7 @@ void CKestrovaUSBDevice::RenderLightFrame() {
     for (std::size_t l = 0; l < m_frameColours.size(); ++l) {
         CDeviceKeyButtonUI* button = m_lightButtons[l].data();
         if (button != nullptr && button->IsVisible()) {
-            const LedColor& colour = m_frameColours[l];
-            button->SetLight(PreviewColorValue(colour), colour.intensity, true);
+            ShowLight(button, m_frameColours[l]);
         }
     }
     m_frame.fill(0);
@@ -416,6 +415,12 @@ void CKestrovaUSBDevice::RenderLightFrame() {
     // after a failure); the device is never waited for here.
     if (m_driver && length > 0 && !m_driver->Primary().IsSlowLink()) {
         m_driver->SubmitFrame(std::span<const uint8_t>(m_frame.data(), length));
+    }
+}
+
+void CKestrovaUSBDevice::ShowLight(CDeviceKeyButtonUI* button, const LedColor& colour) {
+    if (button->SetLight(PreviewColorValue(colour), colour.intensity, true)) {
+        m_previewChanged = true;
     }
 }
 

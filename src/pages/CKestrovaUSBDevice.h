@@ -28,6 +28,7 @@
 #include <mutex>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quaro {
@@ -152,6 +153,7 @@ public:
     bool IsPrimaryConnected() const override;
     int GetPowerMode() const override { return m_powerMode; }
     bool IsPreviewEnabled() const override { return m_previewEnabled; }
+    bool TakePreviewChanged() override { return std::exchange(m_previewChanged, false); }
     void SetDeviceTab(CDeviceOptionUI* tab) override { m_deviceTab = tab; }
 
     // --- configuration by page creation and the main window ---
@@ -186,6 +188,8 @@ public:
     CDeviceKeyButtonUI* GetKeyButton(int index) const;
     CDeviceKeyButtonUI* GetLightButton(int index) const;
     LightSetting GetLightSetting() const;
+    // Shows a light colour on a picture's button, marking the picture changed when it is.
+    void ShowLight(CDeviceKeyButtonUI* button, const LedColor& colour);
     // A copy of the fade levels, for the light thread's neighbours and tests.
     std::array<uint8_t, kMaxKeyCount> FadeLevels() const;
 
@@ -300,6 +304,7 @@ private:
 
     bool m_streamEnabled = true;
     bool m_previewEnabled = true;
+    bool m_previewChanged = true;  // a light button shows a new colour since the last repaint
     bool m_foreground = false;
     bool m_multiDevice = false;
     int m_powerMode = 0;

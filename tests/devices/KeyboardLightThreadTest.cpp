@@ -5,9 +5,27 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+#include <vector>
 
 namespace quaro {
 namespace {
+
+using namespace std::chrono_literals;
+
+// Polls a condition for up to a generous limit: only the outcome is checked, never the time.
+bool Eventually(const std::function<bool()>& condition) {
+    const auto limit = std::chrono::steady_clock::now() + 5s;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > limit) {
+            return false;
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
 
 LightSetting KeyboardLight(std::uint8_t mode, std::uint8_t speed) {
     return {.effect = mode, .brightness = 5, .speed = speed, .red = 40, .green = 50, .blue = 60};
@@ -97,6 +115,37 @@ TEST_F(KeyboardLightThreadTest, ModeSeventeenShowsThePaintedKeysAndRestartsForNe
     m_light.RestartEffect(custom);
     StepsIn(3);
     EXPECT_EQ(m_light.SnapshotColors()[6].blue, 120);
+}
+
+TEST_F(KeyboardLightThreadTest, AStaticEffectIsDrawnThenTheThreadSleepsUntilAChange) {
+    // The counter follows the clock, so this thread runs on the real one.
+    KeyboardLightThread light(m_channel, SteadyMillisecondClock(), SeededRandomSource(7));
+    light.SetSetting(KeyboardLight(5, 0));
+    light.Start();
+    const LedColor drawn{40, 50, 60, 255};
+    ASSERT_TRUE(Eventually([&] { return light.SnapshotColors()[0] == drawn; }));
+    ASSERT_TRUE(Eventually([&] { return light.Pacer().PassCount() >= 2; }));
+    // The first pass only marks the tick; the step's pass comes after a sleep over the rest.
+    EXPECT_LT(light.Pacer().PassCount(), 10u);
+    const std::uint64_t passes = light.Pacer().PassCount();
+    const std::uint64_t wakes = light.Pacer().WakeCount();
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(light.Pacer().PassCount(), passes);
+    EXPECT_EQ(light.Pacer().WakeCount(), wakes);
+
+    // A new list wakes it; a static list lets it sleep again after its pass.
+    std::vector<LightSetting> list(3);
+    list[2] = LightSetting{.effect = 1, .brightness = 5, .red = 90, .green = 80, .blue = 70};
+    light.SetLightList(list);
+    ASSERT_TRUE(Eventually([&] { return light.SnapshotColors()[2].red == 90; }));
+    EXPECT_EQ(light.SnapshotColors()[1], drawn);
+
+    // A moving effect runs again at once.
+    light.SetSetting(KeyboardLight(19, 0));  // the custom effect plays on every pass
+    const std::uint64_t before = light.Pacer().PassCount();
+    ASSERT_TRUE(Eventually([&] { return light.Pacer().PassCount() >= before + 20; }));
+    light.Stop();
+    EXPECT_FALSE(light.IsRunning());
 }
 
 }  // namespace

@@ -435,6 +435,38 @@ TEST(LightListComposer, EntriesOverrideWhatTheEffectDrew) {
     EXPECT_EQ(leds[4], LedColor{});
 }
 
+TEST(LightListComposer, IsStillOnlyWhileComposingAgainChangesNothing) {
+    TestClock clock;
+    LightListComposer composer(clock.Get());
+    EXPECT_TRUE(composer.IsStill());  // no list at all
+    std::vector<LightSetting> entries = {
+        {.effect = 1, .brightness = 3, .red = 1},  // static
+        {.effect = 4},                             // off
+        {.effect = 0, .extraByte = 0},             // breathing of an absent area
+        {.effect = 3, .extraByte = 0},             // colour cycle of an absent area
+        {.effect = 9},                             // nothing
+    };
+    composer.Load(entries);
+    EXPECT_TRUE(composer.IsStill());
+    std::vector<LedColor> leds(entries.size());
+    composer.Compose(leds);
+    const std::vector<LedColor> once = leds;
+    clock.now += 5000;
+    composer.Compose(leds);
+    EXPECT_EQ(leds, once);
+
+    // Each moving entry alone is enough to need every pass.
+    for (const LightSetting moving :
+         {LightSetting{.effect = 0, .extraByte = 1}, LightSetting{.effect = 3, .extraByte = 1},
+          LightSetting{.effect = 2}}) {
+        SCOPED_TRACE(int{moving.effect});
+        std::vector<LightSetting> busy = entries;
+        busy.push_back(moving);
+        composer.Load(busy);
+        EXPECT_FALSE(composer.IsStill());
+    }
+}
+
 TEST(CustomEffectPlayer, PlaysStepsForTheirTimeAndNothingWithoutSteps) {
     TestClock clock;
     CustomEffectPlayer player(clock.Get());

@@ -7,10 +7,27 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
 #include <vector>
 
 namespace quaro {
 namespace {
+
+using namespace std::chrono_literals;
+
+// Polls a condition for up to a generous limit: only the outcome is checked, never the time.
+bool Eventually(const std::function<bool()>& condition) {
+    const auto limit = std::chrono::steady_clock::now() + 5s;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > limit) {
+            return false;
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
 
 LightSetting MouseLight(std::uint8_t mode, std::uint8_t speed, std::uint8_t multi = 0) {
     return {.effect = mode,
@@ -120,6 +137,31 @@ TEST_F(MouseLightThreadTest, NothingRunsWhileAwayOrWhileTheLightSyncDrives) {
     EXPECT_EQ(m_light.RunPass(), MouseLightThread::Pass::kSynchronised);
     m_channel.SetConnected(false);
     EXPECT_EQ(m_light.RunPass(), MouseLightThread::Pass::kDisconnected);
+}
+
+TEST_F(MouseLightThreadTest, AStaticEffectIsDrawnThenTheThreadSleepsUntilAChange) {
+    // The count follows the clock, so this thread runs on the real one.
+    MouseLightThread light(m_channel, SteadyMillisecondClock());
+    light.SetSetting(MouseLight(3, 0));
+    light.Start();
+    const LedColor drawn{40, 50, 60, 255};
+    ASSERT_TRUE(Eventually(
+        [&] { return light.SnapshotColors()[0] == drawn && light.Pacer().PassCount() >= 1; }));
+    EXPECT_LT(light.Pacer().PassCount(), 10u);
+    const std::uint64_t passes = light.Pacer().PassCount();
+    const std::uint64_t wakes = light.Pacer().WakeCount();
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(light.Pacer().PassCount(), passes);
+    EXPECT_EQ(light.Pacer().WakeCount(), wakes);
+
+    // Off is as still as static.
+    light.SetSetting(MouseLight(8, 0));
+    ASSERT_TRUE(Eventually([&] { return light.SnapshotColors()[0] == LedColor{}; }));
+    light.SetSetting(MouseLight(0, 5, 1));  // the wave moves on every pass
+    const std::uint64_t before = light.Pacer().PassCount();
+    ASSERT_TRUE(Eventually([&] { return light.Pacer().PassCount() >= before + 20; }));
+    light.Stop();
+    EXPECT_FALSE(light.IsRunning());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -14,6 +15,18 @@ namespace quaro {
 namespace {
 
 using namespace std::chrono_literals;
+
+// Polls a condition for up to a generous limit: only the outcome is checked, never the time.
+bool Eventually(const std::function<bool()>& condition) {
+    const auto limit = std::chrono::steady_clock::now() + 5s;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > limit) {
+            return false;
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
 
 LightSetting PadLight(std::uint8_t mode, std::uint8_t speed, std::uint8_t multi = 0) {
     return {.effect = mode,
@@ -120,6 +133,48 @@ TEST_F(PadLightThreadTest, ThreadRunsWhileOthersSetReadAndReconfigure) {
     m_light.Stop();
     EXPECT_FALSE(m_light.IsRunning());
     EXPECT_GT(round, 10);
+}
+
+TEST_F(PadLightThreadTest, AStaticEffectIsDrawnOnceThenTheThreadSleepsUntilAChange) {
+    // Speed 0: a step every 28 passes, all of which the thread sleeps over.
+    m_light.SetSetting(PadLight(3, 0));
+    m_light.Start();
+    const LedColor drawn{40, 50, 60, 255};
+    ASSERT_TRUE(Eventually(
+        [&] { return m_light.SnapshotColors()[0] == drawn && m_light.Pacer().PassCount() >= 1; }));
+    EXPECT_EQ(m_light.Pacer().PassCount(), 1u);
+    const std::uint64_t wakes = m_light.Pacer().WakeCount();
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(m_light.Pacer().PassCount(), 1u);
+    EXPECT_EQ(m_light.Pacer().WakeCount(), wakes);
+
+    // A new colour in the same mode is drawn at the next step.
+    LightSetting red = PadLight(3, 0);
+    red.red = 200;
+    m_light.SetSetting(red);
+    ASSERT_TRUE(Eventually([&] { return m_light.SnapshotColors()[0].red == 200; }));
+
+    // A moving effect runs again at once and keeps running.
+    const std::uint64_t passes = m_light.Pacer().PassCount();
+    m_light.SetSetting(PadLight(1, 5, 1));
+    ASSERT_TRUE(Eventually([&] { return m_light.Pacer().PassCount() >= passes + 20; }));
+    m_light.Stop();
+    EXPECT_FALSE(m_light.IsRunning());
+}
+
+TEST_F(PadLightThreadTest, AfterTheLightSyncLetsGoASleepingStaticEffectDrawsItsOwnColoursAgain) {
+    m_light.SetSetting(PadLight(3, 5));
+    m_light.Start();
+    const LedColor drawn{40, 50, 60, 255};
+    ASSERT_TRUE(Eventually([&] { return m_light.SnapshotColors()[0] == drawn; }));
+    m_channel.SetLightSync(true);
+    const LedColor synced{1, 2, 3, 4};
+    m_light.SetAllColors(synced);
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(m_light.SnapshotColors(), std::vector<LedColor>(kPadLedCount, synced));
+    m_channel.SetLightSync(false);
+    EXPECT_TRUE(Eventually([&] { return m_light.SnapshotColors()[0] == drawn; }));
+    m_light.Stop();
 }
 
 }  // namespace

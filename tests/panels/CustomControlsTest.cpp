@@ -241,9 +241,12 @@ TEST(DeviceKeyButton, LightShowsTheKeysColourAtItsIntensity) {
     key.SetResourceManager(&resources);
     key.SetAttribute(QStringLiteral("lightimage"), QStringLiteral("mask.png"));
     key.resize(20, 20);
-    key.SetLight(0x0000FF00 /* blue */, 255, true);
+    EXPECT_TRUE(key.SetLight(0x0000FF00 /* blue */, 255, true));
     EXPECT_EQ(Render(key).pixelColor(10, 10), QColor(0, 0, 255));
-    key.SetLight(0x0000FF00, 255, false);
+    // The same light again is no change, so the pages' frames repaint nothing.
+    EXPECT_FALSE(key.SetLight(0x0000FF00, 255, true));
+    EXPECT_TRUE(key.SetLight(0x0000FF00, 128, true));
+    EXPECT_TRUE(key.SetLight(0x0000FF00, 255, false));
     EXPECT_NE(Render(key).pixelColor(10, 10), QColor(0, 0, 255));
 }
 

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace quaro::test {
@@ -43,6 +44,7 @@ public:
     bool IsPrimaryConnected() const override { return connected; }
     int GetPowerMode() const override { return powerMode; }
     bool IsPreviewEnabled() const override { return previewEnabled; }
+    bool TakePreviewChanged() override { return std::exchange(previewChanged, false); }
     void SetDeviceTab(CDeviceOptionUI* tab) override { attachedTab = tab; }
 
     int Count(int call) const {
@@ -54,6 +56,7 @@ public:
     bool connected = true;
     int powerMode = 0;
     bool previewEnabled = true;
+    bool previewChanged = true;
     CDeviceOptionUI* attachedTab = nullptr;
 };
 

@@ -300,6 +300,7 @@ TEST_F(DeviceTab, PreviewRepaintsOnlyForTheSelectedTabWithPreviewEnabled) {
     auto paintsAfterFrame = [&] {
         QCoreApplication::processEvents();
         const int before = preview->paints;
+        m_page.previewChanged = true;
         m_tab->OnTimer(CDeviceOptionUI::kTimerFrame);
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
@@ -311,6 +312,36 @@ TEST_F(DeviceTab, PreviewRepaintsOnlyForTheSelectedTabWithPreviewEnabled) {
     m_page.previewEnabled = false;
     EXPECT_EQ(paintsAfterFrame(), 0);
     EXPECT_EQ(m_page.frames, 3);
+}
+
+TEST_F(DeviceTab, PreviewRepaintsOnlyFramesThatChangedThePicture) {
+    ASSERT_NE(m_tab, nullptr);
+    auto* preview = new PreviewCounter;
+    preview->setFixedSize(40, 40);
+    m_window.FindControlAs<CContainerUI>(QStringLiteral("root"))->Add(preview);
+    m_window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
+    m_tab->AttachPage(&m_page);
+    m_tab->SetPreviewControl(preview);
+    auto paintsAfterFrame = [&](bool changed) {
+        QCoreApplication::processEvents();
+        const int before = preview->paints;
+        m_page.previewChanged = changed;
+        m_tab->OnTimer(CDeviceOptionUI::kTimerFrame);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        return preview->paints - before;
+    };
+    // A change while the tab is not selected is taken with its frame, not kept for later.
+    EXPECT_EQ(paintsAfterFrame(true), 0);
+    m_tab->SetDeviceSelected(true);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(paintsAfterFrame(false), 0);
+    EXPECT_GT(paintsAfterFrame(true), 0);
+    EXPECT_FALSE(m_page.previewChanged);
+    EXPECT_EQ(paintsAfterFrame(false), 0);
+    // The frame itself goes out either way: only the picture rests.
+    EXPECT_EQ(m_page.frames, 4);
 }
 
 TEST(DeviceTabAlone, MissingInnerControlsAndPageAreTolerated) {

@@ -9,8 +9,8 @@ namespace quaro {
 
 namespace {
 
-constexpr std::uint32_t kPassWaitMs = 1;
-constexpr std::uint32_t kIdleWaitMs = 100;
+// Two milliseconds: the tick has always moved on by more than one between two passes.
+constexpr std::chrono::milliseconds kPassPeriod{2};
 // What the elapsed counter gains each time the tick moved on: the periods of the mode tables
 // were tuned against a thread that got round about every three milliseconds.
 constexpr std::uint32_t kElapsedPerTick = 3;
@@ -19,18 +19,39 @@ constexpr std::uint32_t kElapsedPerTick = 3;
 
 KeyboardLightThread::KeyboardLightThread(const CommandChannel& channel, MillisecondClock clock,
                                          RandomSource random)
-    : m_channel(channel), m_clock(clock), m_engine(clock, std::move(random)), m_list(clock) {}
+    : m_channel(channel),
+      m_clock(clock),
+      m_engine(clock, std::move(random)),
+      m_list(clock),
+      m_pacer(kPassPeriod) {}
 
 KeyboardLightThread::~KeyboardLightThread() {
     Stop();
 }
 
 void KeyboardLightThread::Start() {
-    m_thread.Start([this](StopEvent& stop) { Loop(stop); });
+    // The running loop sleeps on the pacer, not on the stop event: end it there first.
+    Stop();
+    m_pacer.Rearm();
+    m_thread.Start([this](StopEvent&) {
+        m_pacer.Run({.plan = [this](bool still) { return Plan(still); },
+                     .skip = [this](std::uint32_t passes) { Skip(passes); },
+                     .pass =
+                         [this] {
+                             return RunPass() == Pass::kStepped && IsStillMode(Setting().effect) &&
+                                    m_list.IsStill();
+                         }});
+        Trace("KB灯光线程设定退出");
+    });
 }
 
 void KeyboardLightThread::Stop() {
+    m_pacer.Interrupt();
     m_thread.Stop();
+}
+
+bool KeyboardLightThread::IsStillMode(std::uint8_t mode) {
+    return mode == 5 || mode == 18 || mode == 26;  // static, static, off
 }
 
 bool KeyboardLightThread::SetSetting(const LightSetting& setting,
@@ -46,11 +67,13 @@ bool KeyboardLightThread::SetSetting(const LightSetting& setting,
     if (restart) {
         m_engine.Start(setting.effect, customColors);
     }
+    m_pacer.Notify();
     return restart;
 }
 
 void KeyboardLightThread::RestartEffect(std::span<const CustomLightColor> customColors) {
     m_engine.Start(Setting().effect, customColors);
+    m_pacer.Notify();
 }
 
 LightSetting KeyboardLightThread::Setting() const {
@@ -61,18 +84,24 @@ LightSetting KeyboardLightThread::Setting() const {
 void KeyboardLightThread::SetLightList(std::vector<LightSetting> list) {
     m_list.Load(std::move(list));
     m_engine.Compose(m_list);
+    m_pacer.Notify();
 }
 
 void KeyboardLightThread::SetCustomSteps(std::vector<LightEffectStep> steps) {
     m_engine.CustomEffect().SetSteps(std::move(steps));
+    m_pacer.Notify();
 }
 
 void KeyboardLightThread::React(int logicalKey, int event) {
     m_engine.React(Setting().effect, logicalKey, event);
+    m_pacer.Notify();
 }
 
 void KeyboardLightThread::SetColors(std::span<const LedColor> colors) {
     m_engine.SetColors(colors);
+    // Colours set from outside stay only while the light sync drives the keyboard; after it the
+    // effect must draw its own again.
+    m_pacer.Notify();
 }
 
 std::array<LedColor, kLogicalKeyCount> KeyboardLightThread::SnapshotColors() const {
@@ -121,17 +150,32 @@ KeyboardLightThread::Pass KeyboardLightThread::RunPass() {
     return pass;
 }
 
-void KeyboardLightThread::Loop(StopEvent& stop) {
-    while (!stop.Wait(kPassWaitMs)) {
-        if (!m_channel.IsConnected()) {
-            if (stop.Wait(kIdleWaitMs)) {
-                break;
-            }
-            continue;
-        }
-        RunPass();
+LightPlan KeyboardLightThread::Plan(bool still) const {
+    if (!m_channel.IsConnected()) {
+        return still ? LightPlan::UntilChanged() : LightPlan::Away();
     }
-    Trace("KB灯光线程设定退出");
+    if (m_channel.LightSync()) {
+        // Nothing tells the thread when the light sync lets go: look on every pass.
+        return LightPlan::Passes(1);
+    }
+    if (still) {
+        return LightPlan::UntilChanged();
+    }
+    const LightSetting setting = Setting();
+    if (IsKeyboardCustomEffectMode(setting.effect) || !m_list.IsStill() || !m_marked) {
+        return LightPlan::Passes(1);
+    }
+    const std::uint32_t period = KeyboardLightPeriod(setting.effect, setting.speed);
+    if (m_elapsed >= period) {
+        return LightPlan::Passes(1);
+    }
+    return LightPlan::Passes((period - m_elapsed + kElapsedPerTick - 1) / kElapsedPerTick);
+}
+
+void KeyboardLightThread::Skip(std::uint32_t passes) {
+    if (m_marked) {
+        m_elapsed += kElapsedPerTick * passes;
+    }
 }
 
 }  // namespace quaro

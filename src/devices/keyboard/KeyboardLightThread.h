@@ -4,6 +4,7 @@
 #include "devices/keyboard/KeyMaps.h"
 #include "devices/light/KeyboardLightEngine.h"
 #include "devices/light/LightListComposer.h"
+#include "devices/light/LightPacer.h"
 #include "platform/WorkerThread.h"
 #include "profiles/ProfileRecords.h"
 
@@ -15,11 +16,13 @@
 
 namespace quaro {
 
-// The keyboard's software light effects on a thread of their own. Each pass waits a millisecond
-// on the stop event, idles while the keyboard is away, stands still while the light sync drives
-// it, and otherwise lets the elapsed counter grow by 3 whenever the millisecond tick moved on;
-// once the counter reaches the period of the mode at the effective speed the mode's step runs.
-// After every pass the per-LED settings are laid over the key colours.
+// The keyboard's software light effects on a thread of their own. A pass idles while the
+// keyboard is away, stands still while the light sync drives it, and otherwise lets the elapsed
+// counter grow by 3 whenever the millisecond tick moved on; once the counter reaches the period of
+// the mode at the effective speed the mode's step runs. After every pass the per-LED settings are
+// laid over the key colours. Passes fall on a 2 ms grid (the tick moves on by more than a
+// millisecond between two of them), and the thread sleeps over the passes that would only count:
+// until the next step, or, once a static effect is drawn, until something changes.
 //
 // Threads: the page's thread sets the light, the key event reader reacts, the frame timer takes
 // snapshots. The key colours are only ever reached through the engine's lock, so a frame never
@@ -71,8 +74,16 @@ public:
     // One pass of the loop without its waits, for tests and benchmarks that pace it themselves.
     Pass RunPass();
 
+    // The thread's pacing, for tests and diagnostics (passes run, wake-ups taken).
+    const LightPacer& Pacer() const { return m_pacer; }
+
+    // Whether a step of this mode draws what the last one drew: such an effect, once drawn,
+    // needs no pass until something changes.
+    static bool IsStillMode(std::uint8_t mode);
+
 private:
-    void Loop(StopEvent& stop);
+    LightPlan Plan(bool still) const;
+    void Skip(std::uint32_t passes);
 
     const CommandChannel& m_channel;
     MillisecondClock m_clock;
@@ -88,6 +99,7 @@ private:
     std::uint32_t m_mark = 0;
     bool m_marked = false;
 
+    LightPacer m_pacer;
     WorkerThread m_thread;  // last: stopped before anything it uses goes
 };
 

@@ -12,6 +12,21 @@ void LightListComposer::Load(std::vector<LightSetting> entries) {
     m_states.assign(m_entries.size(), LedState{});
 }
 
+bool LightListComposer::IsStill() const {
+    std::lock_guard lock(m_lock);
+    return std::all_of(m_entries.begin(), m_entries.end(), [](const LightSetting& entry) {
+        switch (entry.effect) {
+            case 0:  // breathing and colour cycle move only for areas present in the profile
+            case 3:
+                return entry.extraByte == 0;
+            case 2:  // blink
+                return false;
+            default:
+                return true;
+        }
+    });
+}
+
 void LightListComposer::Compose(std::span<LedColor> leds) {
     std::lock_guard lock(m_lock);
     if (m_entries.empty()) {

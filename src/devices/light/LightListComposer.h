@@ -22,6 +22,10 @@ public:
 
     void Compose(std::span<LedColor> leds);
 
+    // Whether composing again would give the same colours over the same effect colours: no entry
+    // breathes, cycles or blinks. The light thread may then sleep between the effect's steps.
+    bool IsStill() const;
+
 private:
     struct LedState {
         std::uint8_t counter = 0;
@@ -31,7 +35,7 @@ private:
     };
 
     MillisecondClock m_clock;
-    std::mutex m_lock;
+    mutable std::mutex m_lock;
     std::vector<LightSetting> m_entries;
     std::vector<LedState> m_states;
 };

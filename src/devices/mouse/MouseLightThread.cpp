@@ -11,8 +11,8 @@ namespace quaro {
 
 namespace {
 
-constexpr std::uint32_t kPassWaitMs = 1;
-constexpr std::uint32_t kIdleWaitMs = 100;
+// The mouse counts clock movements: one pass per millisecond sees each of them.
+constexpr std::chrono::milliseconds kPassPeriod{1};
 
 }  // namespace
 
@@ -20,17 +20,29 @@ MouseLightThread::MouseLightThread(const CommandChannel& channel, MillisecondClo
     : m_channel(channel),
       m_clock(clock),
       m_engine(LedDeviceKind::kMouse, kMouseLedCount, clock),
-      m_mark(m_clock()) {}
+      m_mark(m_clock()),
+      m_pacer(kPassPeriod) {}
 
 MouseLightThread::~MouseLightThread() {
     Stop();
 }
 
 void MouseLightThread::Start() {
-    m_thread.Start([this](StopEvent& stop) { Loop(stop); });
+    // The running loop sleeps on the pacer, not on the stop event: end it there first.
+    Stop();
+    m_pacer.Rearm();
+    m_thread.Start([this](StopEvent&) {
+        m_pacer.Run(
+            {.plan = [this](bool still) { return Plan(still); },
+             .skip = [this](std::uint32_t passes) { m_counter += passes; },
+             .pass =
+                 [this] { return RunPass() == Pass::kStepped && IsStillMode(Setting().effect); }});
+        Trace("MS灯光线程设定退出");
+    });
 }
 
 void MouseLightThread::Stop() {
+    m_pacer.Interrupt();
     m_thread.Stop();
 }
 
@@ -44,6 +56,7 @@ bool MouseLightThread::SetSetting(const LightSetting& setting) {
     if (restart) {
         m_engine.Start();
     }
+    m_pacer.Notify();
     return restart;
 }
 
@@ -54,18 +67,24 @@ LightSetting MouseLightThread::Setting() const {
 
 void MouseLightThread::SetCustomSteps(std::vector<LightEffectStep> steps) {
     m_engine.CustomEffect().SetSteps(std::move(steps));
+    m_pacer.Notify();
 }
 
 void MouseLightThread::SetGroupColorFlags(bool forward, bool backward) {
     m_engine.SetGroupColorFlags(forward, backward);
+    m_pacer.Notify();
 }
 
+// Colours set from outside stay only while the light sync drives the mouse; after it the effect
+// must draw its own again.
 void MouseLightThread::SetAllColors(const LedColor& color) {
     m_engine.SetAllColors(color);
+    m_pacer.Notify();
 }
 
 void MouseLightThread::SetColors(std::span<const LedColor> colors) {
     m_engine.SetColors(colors);
+    m_pacer.Notify();
 }
 
 std::vector<LedColor> MouseLightThread::SnapshotColors() const {
@@ -112,17 +131,23 @@ MouseLightThread::Pass MouseLightThread::RunPass() {
     return Pass::kStepped;
 }
 
-void MouseLightThread::Loop(StopEvent& stop) {
-    while (!stop.Wait(kPassWaitMs)) {
-        if (!m_channel.IsConnected()) {
-            if (stop.Wait(kIdleWaitMs)) {
-                break;
-            }
-            continue;
-        }
-        RunPass();
+LightPlan MouseLightThread::Plan(bool still) const {
+    if (!m_channel.IsConnected()) {
+        return still ? LightPlan::UntilChanged() : LightPlan::Away();
     }
-    Trace("MS灯光线程设定退出");
+    if (m_channel.LightSync()) {
+        // Nothing tells the thread when the light sync lets go: look on every pass.
+        return LightPlan::Passes(1);
+    }
+    if (still) {
+        return LightPlan::UntilChanged();
+    }
+    const LightSetting setting = Setting();
+    const std::uint32_t period = LedLightPeriod(setting.speed);
+    if (setting.effect >= kMouseLightModeCount || m_counter + 1 >= period) {
+        return LightPlan::Passes(1);
+    }
+    return LightPlan::Passes(period - m_counter);
 }
 
 }  // namespace quaro

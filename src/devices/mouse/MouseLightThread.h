@@ -2,6 +2,7 @@
 
 #include "device/CommandChannel.h"
 #include "devices/light/LedLightEngine.h"
+#include "devices/light/LightPacer.h"
 #include "platform/WorkerThread.h"
 #include "profiles/ProfileRecords.h"
 
@@ -17,13 +18,14 @@ namespace quaro {
 inline constexpr int kMouseLedCount = 27;
 inline constexpr std::size_t kMouseFrameSize = 3 * kMouseLedCount;
 
-// The software light effects of the mouse on a thread of their own. Each pass of the loop waits a
-// millisecond on the stop event, idles while the mouse is away, stands still while the light sync
-// drives it, and otherwise counts one whenever the millisecond clock moved on since the last
-// count; once the count reaches the period of the speed the mode's step
-// runs. Modes 0-8 are the mouse's own (wave, base steps, nine-group chase); any other mode plays
-// the custom effect, which paces itself, on every pass. Unlike the pad, the mouse lays no per-LED
-// settings over its colours.
+// The software light effects of the mouse on a thread of their own. A pass idles while the mouse
+// is away, stands still while the light sync drives it, and otherwise counts one whenever the
+// millisecond clock moved on since the last count; once the count reaches the period of the speed
+// the mode's step runs. Modes 0-8 are the mouse's own (wave, base steps, nine-group chase); any
+// other mode plays the custom effect, which paces itself, on every pass. Unlike the pad, the mouse
+// lays no per-LED settings over its colours. Passes fall on a 1 ms grid, and the thread sleeps
+// over the passes that would only count: until the next step, or, once a static effect is drawn,
+// until something changes.
 //
 // Threads: the page's thread (and the light sync) call everything public; the colours are only
 // ever reached through the engine's lock, so a frame never mixes two steps.
@@ -68,8 +70,14 @@ public:
     // One pass of the loop without its waits, for tests and measurements that pace it themselves.
     Pass RunPass();
 
+    // The thread's pacing, for tests and diagnostics (passes run, wake-ups taken).
+    const LightPacer& Pacer() const { return m_pacer; }
+
+    // Whether a step of this mode draws what the last one drew (static, off).
+    static bool IsStillMode(std::uint8_t mode) { return mode == 3 || mode == 8; }
+
 private:
-    void Loop(StopEvent& stop);
+    LightPlan Plan(bool still) const;
 
     const CommandChannel& m_channel;
     MillisecondClock m_clock;
@@ -82,6 +90,7 @@ private:
     std::uint32_t m_counter = 0;
     std::uint32_t m_mark = 0;  // the clock at the last count
 
+    LightPacer m_pacer;
     WorkerThread m_thread;  // last: stopped before anything it uses goes
 };
 

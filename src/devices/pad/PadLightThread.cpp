@@ -11,24 +11,41 @@ namespace quaro {
 
 namespace {
 
-constexpr std::uint32_t kPassWaitMs = 1;
-constexpr std::uint32_t kIdleWaitMs = 100;
+// A pass waited twice a millisecond: once on the stop event, once before counting.
+constexpr std::chrono::milliseconds kPassPeriod{2};
+
+bool PlaysCustomEffect(std::uint8_t mode) {
+    return mode >= kPadLightModeCount || mode == 5;
+}
 
 }  // namespace
 
 PadLightThread::PadLightThread(const CommandChannel& channel, MillisecondClock clock,
                                LedDeviceKind kind, int ledCount)
-    : m_channel(channel), m_engine(kind, ledCount, clock), m_list(clock) {}
+    : m_channel(channel), m_engine(kind, ledCount, clock), m_list(clock), m_pacer(kPassPeriod) {}
 
 PadLightThread::~PadLightThread() {
     Stop();
 }
 
 void PadLightThread::Start() {
-    m_thread.Start([this](StopEvent& stop) { Loop(stop); });
+    // The running loop sleeps on the pacer, not on the stop event: end it there first.
+    Stop();
+    m_pacer.Rearm();
+    m_thread.Start([this](StopEvent&) {
+        m_pacer.Run({.plan = [this](bool still) { return Plan(still); },
+                     .skip = [this](std::uint32_t passes) { m_counter += passes; },
+                     .pass =
+                         [this] {
+                             return RunPass() == Pass::kStepped && IsStillMode(Setting().effect) &&
+                                    m_list.IsStill();
+                         }});
+        Trace("MS灯光线程设定退出");
+    });
 }
 
 void PadLightThread::Stop() {
+    m_pacer.Interrupt();
     m_thread.Stop();
 }
 
@@ -42,6 +59,7 @@ void PadLightThread::SetSetting(const LightSetting& setting) {
     if (restart) {
         m_engine.Start();
     }
+    m_pacer.Notify();
 }
 
 LightSetting PadLightThread::Setting() const {
@@ -52,18 +70,24 @@ LightSetting PadLightThread::Setting() const {
 void PadLightThread::SetLightList(std::vector<LightSetting> list) {
     m_list.Load(std::move(list));
     m_engine.Compose(m_list);
+    m_pacer.Notify();
 }
 
 void PadLightThread::SetCustomSteps(std::vector<LightEffectStep> steps) {
     m_engine.CustomEffect().SetSteps(std::move(steps));
+    m_pacer.Notify();
 }
 
+// Colours set from outside stay only while the light sync drives the device; after it the
+// effect must draw its own again.
 void PadLightThread::SetAllColors(const LedColor& color) {
     m_engine.SetAllColors(color);
+    m_pacer.Notify();
 }
 
 void PadLightThread::SetColors(std::span<const LedColor> colors) {
     m_engine.SetColors(colors);
+    m_pacer.Notify();
 }
 
 std::vector<LedColor> PadLightThread::SnapshotColors() const {
@@ -88,7 +112,7 @@ PadLightThread::Pass PadLightThread::RunPass() {
     const std::uint8_t mode = setting.effect;
     Pass pass = Pass::kCounted;
     ++m_counter;
-    if (mode >= kPadLightModeCount || mode == 5) {
+    if (PlaysCustomEffect(mode)) {
         // The custom effect paces itself; it is played on every pass.
         m_engine.Step(mode, setting);
         pass = Pass::kStepped;
@@ -102,23 +126,23 @@ PadLightThread::Pass PadLightThread::RunPass() {
     return pass;
 }
 
-void PadLightThread::Loop(StopEvent& stop) {
-    while (!stop.Wait(kPassWaitMs)) {
-        if (!m_channel.IsConnected()) {
-            if (stop.Wait(kIdleWaitMs)) {
-                break;
-            }
-            continue;
-        }
-        if (m_channel.LightSync()) {
-            continue;
-        }
-        if (stop.Wait(kPassWaitMs)) {
-            break;
-        }
-        RunPass();
+LightPlan PadLightThread::Plan(bool still) const {
+    if (!m_channel.IsConnected()) {
+        return still ? LightPlan::UntilChanged() : LightPlan::Away();
     }
-    Trace("MS灯光线程设定退出");
+    if (m_channel.LightSync()) {
+        // Nothing tells the thread when the light sync lets go: look on every pass.
+        return LightPlan::Passes(1);
+    }
+    if (still) {
+        return LightPlan::UntilChanged();
+    }
+    const LightSetting setting = Setting();
+    const std::uint32_t period = LedLightPeriod(setting.speed);
+    if (PlaysCustomEffect(setting.effect) || !m_list.IsStill() || m_counter + 1 >= period) {
+        return LightPlan::Passes(1);
+    }
+    return LightPlan::Passes(period - m_counter);
 }
 
 }  // namespace quaro

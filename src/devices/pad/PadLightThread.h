@@ -3,6 +3,7 @@
 #include "device/CommandChannel.h"
 #include "devices/light/LedLightEngine.h"
 #include "devices/light/LightListComposer.h"
+#include "devices/light/LightPacer.h"
 #include "platform/WorkerThread.h"
 #include "profiles/ProfileRecords.h"
 
@@ -18,11 +19,12 @@ inline constexpr int kPadLedCount = 15;
 inline constexpr std::size_t kPadFrameSize = 3 * kPadLedCount;
 
 // The software light effects of the mouse pad (and of the headset, whose light record and effects
-// are the pad's over its own row of LEDs) on a thread of their own. Each pass of the loop
-// waits a millisecond on the stop event, idles while the device is away, stands still while the
-// light sync drives the pad, and otherwise counts the pass and runs the mode's step once the
-// count reaches the period of the speed; after every pass the per-LED settings are laid over
-// the result.
+// are the pad's over its own row of LEDs) on a thread of their own. A pass idles while the
+// device is away, stands still while the light sync drives the pad, and otherwise counts itself
+// and runs the mode's step once the count reaches the period of the speed; after every pass the
+// per-LED settings are laid over the result. Passes fall on a 2 ms grid, and the thread sleeps
+// over the passes that would only count: until the next step, or, once a static effect is drawn,
+// until something changes.
 //
 // Threads: the page's thread (and the light sync) call everything public; the colours are only
 // ever reached through the engine's lock, so a frame never mixes two steps.
@@ -71,8 +73,14 @@ public:
     // milliseconds, for tests and measurements that pace it themselves.
     Pass RunPass();
 
+    // The thread's pacing, for tests and diagnostics (passes run, wake-ups taken).
+    const LightPacer& Pacer() const { return m_pacer; }
+
+    // Whether a step of this mode draws what the last one drew (static, off).
+    static bool IsStillMode(std::uint8_t mode) { return mode == 3 || mode == 8; }
+
 private:
-    void Loop(StopEvent& stop);
+    LightPlan Plan(bool still) const;
 
     const CommandChannel& m_channel;
     LedLightEngine m_engine;
@@ -82,7 +90,8 @@ private:
     LightSetting m_setting;
 
     std::uint32_t m_counter = 0;  // the passing thread's own (RunPass is not reentrant)
-    WorkerThread m_thread;        // last: stopped before anything it uses goes
+    LightPacer m_pacer;
+    WorkerThread m_thread;  // last: stopped before anything it uses goes
 };
 
 }  // namespace quaro

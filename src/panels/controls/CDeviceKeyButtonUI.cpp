@@ -10,11 +10,15 @@ namespace quaro {
 
 CDeviceKeyButtonUI::CDeviceKeyButtonUI(QWidget* parent) : CButtonUI(parent) {}
 
-void CDeviceKeyButtonUI::SetLight(uint32_t colour, uint32_t intensity, bool on) {
+bool CDeviceKeyButtonUI::SetLight(uint32_t colour, uint32_t intensity, bool on) {
+    if (colour == m_lightColour && intensity == m_lightIntensity && on == m_lightOn) {
+        return false;
+    }
     m_lightColour = colour;
     m_lightIntensity = intensity;
     m_lightOn = on;
     update();
+    return true;
 }
 
 void CDeviceKeyButtonUI::SetKeySetImageHidden(bool hidden) {

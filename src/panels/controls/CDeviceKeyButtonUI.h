@@ -13,8 +13,10 @@ public:
     explicit CDeviceKeyButtonUI(QWidget* parent = nullptr);
     QString GetClass() const override { return QStringLiteral("DeviceKeyButton"); }
 
-    // colour: red + blue * 256 + green * 65536, as the device pages pack light entries.
-    void SetLight(uint32_t colour, uint32_t intensity, bool on);
+    // colour: red + blue * 256 + green * 65536, as the device pages pack light entries. Returns
+    // whether the key shows something else now; only then is it repainted (the pages set every
+    // light on every frame, most of them unchanged).
+    bool SetLight(uint32_t colour, uint32_t intensity, bool on);
     uint32_t GetLightColour() const { return m_lightColour; }
     uint32_t GetLightIntensity() const { return m_lightIntensity; }
     bool IsLightOn() const { return m_lightOn; }

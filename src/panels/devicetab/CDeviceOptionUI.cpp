@@ -214,7 +214,9 @@ void CDeviceOptionUI::OnTimer(int id) {
                 return;
             }
             m_page->RenderLightFrame();
-            if (!m_preview.isNull() && IsDeviceSelected() && m_page->IsPreviewEnabled()) {
+            // Taken on every frame, so a tab selected later does not repaint for old changes.
+            if (m_page->TakePreviewChanged() && !m_preview.isNull() && IsDeviceSelected() &&
+                m_page->IsPreviewEnabled()) {
                 m_preview->update();
             }
             if (PageConnected()) {

@@ -26,8 +26,11 @@ public:
     virtual bool IsPrimaryConnected() const = 0;
     // Non-zero when the device reports battery and charge state.
     virtual int GetPowerMode() const = 0;
-    // Whether the tab repaints the page's picture after each frame.
+    // Whether the tab repaints the page's picture after a frame.
     virtual bool IsPreviewEnabled() const = 0;
+    // Whether the picture changed since the last call (which clears the mark): the tab repaints
+    // only a picture that shows something new, at most once per frame.
+    virtual bool TakePreviewChanged() = 0;
     // The tab tells the page which tab it is when the page is attached to it.
     virtual void SetDeviceTab(CDeviceOptionUI* tab) = 0;
 };
