@@ -5,6 +5,8 @@
 #include "device/SimBusLayout.h"
 #include "platform/Trace.h"
 
+#include <algorithm>
+
 namespace quaro {
 
 DiscoveryOptions DefaultDiscoveryOptions() {
@@ -61,7 +63,10 @@ void Discovery::Run() {
     while (!stopRequested()) {
         scan.Pass(stopRequested);
         ++m_passes;
-        if (m_waker->Wait(m_options.safetyNet) == DiscoveryWaker::Reason::kStop) {
+        const std::chrono::milliseconds net =
+            m_waker->WatchesAll() ? m_options.safetyNet
+                                  : std::min(m_options.safetyNet, m_options.unwatchedSafetyNet);
+        if (m_waker->Wait(net) == DiscoveryWaker::Reason::kStop) {
             break;
         }
     }

@@ -24,7 +24,10 @@ struct DiscoveryOptions {
     // Wake on entries of this simulated bus folder coming and going; empty: not watched.
     std::filesystem::path simBusFolder;
     // A pass runs at least this often, for changes no notification reported.
-    std::chrono::milliseconds safetyNet{2000};
+    std::chrono::milliseconds safetyNet{10000};
+    // The same while a watch asked for could not be set (no udev monitor, no inotify): then the
+    // passes are what finds devices, and they must come soon.
+    std::chrono::milliseconds unwatchedSafetyNet{2000};
 };
 
 // The options of the application: hidraw and the default simulated bus.

@@ -22,7 +22,9 @@ constexpr uint32_t kParentEvents = IN_CREATE | IN_MOVED_TO | IN_ONLYDIR;
 }  // namespace
 
 DiscoveryWaker::DiscoveryWaker(bool watchHidraw, std::filesystem::path simBusFolder)
-    : m_folder(std::move(simBusFolder)), m_stopFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+    : m_folder(std::move(simBusFolder)),
+      m_watchHidraw(watchHidraw),
+      m_stopFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
     if (watchHidraw) {
         OpenUdevMonitor();
     }
@@ -165,6 +167,13 @@ DiscoveryWaker::Reason DiscoveryWaker::Wait(std::chrono::milliseconds timeout) {
             return Reason::kChange;
         }
     }
+}
+
+bool DiscoveryWaker::WatchesAll() const {
+    if (m_watchHidraw && m_monitor == nullptr) {
+        return false;
+    }
+    return m_folder.empty() || m_folderWatch >= 0 || m_parentWatch >= 0;
 }
 
 void DiscoveryWaker::Interrupt() {

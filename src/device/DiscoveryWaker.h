@@ -30,6 +30,10 @@ public:
     // Makes the running or the next Wait return kStop; callable from any thread.
     void Interrupt();
 
+    // Whether every watch asked for is in place (the bus folder's, or its parent's until the
+    // folder exists); only then can passes be rare. Discovery thread only.
+    bool WatchesAll() const;
+
 private:
     void OpenUdevMonitor();
     void ArmFolderWatch();
@@ -38,6 +42,7 @@ private:
     void DrainUdev();
 
     std::filesystem::path m_folder;
+    bool m_watchHidraw = false;
     UniqueFd m_stopFd;
     UniqueFd m_inotifyFd;
     int m_folderWatch = -1;

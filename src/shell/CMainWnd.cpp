@@ -248,7 +248,6 @@ void CMainWnd::OnWindowInit() {
         HideToTray();
     }
     StartDiscovery();
-    StartWorker(kLightSyncSlot, [this](StopEvent& stop) { m_lightSync.Run(stop); });
     SetTimer(mainmsg::kTimerRelayout, 100);
     m_initialised = true;
 }
@@ -286,6 +285,11 @@ void CMainWnd::OnDeviceMessage(unsigned message, WPARAM slot) {
             return;
         }
         m_devices.Arrival(*entry);
+        // Nothing can be synchronised before a device is there, and an idle sync thread still
+        // wakes every second: it starts with the first arrival and runs from then on.
+        if (!m_workers[kLightSyncSlot]) {
+            StartWorker(kLightSyncSlot, [this](StopEvent& stop) { m_lightSync.Run(stop); });
+        }
         OnInstanceMessage(m_instanceMessage, 0, 0);
     } else {
         // The removed interface's path is gone from the slot; the page matches by interface.

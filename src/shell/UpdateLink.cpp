@@ -85,48 +85,43 @@ std::vector<UpdateEntry> MainWindowUpdateEntries(CMainWnd& window) {
 void StartUpdateCheck(CMainWnd& window, UpdateServerSettings server) {
     HWND port = window.GetHWND();
     window.StartWorker(kUpdateThreadSlot, [&window, port, server](StopEvent& stop) {
-        bool due = true;
-        for (;;) {
-            if (stop.Wait(1)) {
-                Trace("获取更新线程退出");
-                return;
-            }
-            if (due) {
-                due = false;
-                const std::optional<std::vector<UpdateEntry>> entries =
-                    CallOnUi<std::vector<UpdateEntry>>(
-                        &window, stop, [&window] { return MainWindowUpdateEntries(window); });
-                if (!entries) {
-                    continue;
-                }
-                const UpdateChecker checker(server.baseUrl, server.client);
-                const UpdatePassOutcome outcome = RunUpdatePass(
-                    *entries,
-                    [&checker, &stop](const UpdateEntry& entry) {
-                        return checker.Check(entry, [&stop] { return stop.IsSignalled(); });
-                    },
-                    [&stop] { return stop.IsSignalled(); });
-                if (outcome == UpdatePassOutcome::SomethingNew) {
-                    QMetaObject::invokeMethod(
-                        &window,
-                        [&window] {
-                            if (CControlUI* button = window.FindControl(QStringLiteral("setbtn"))) {
-                                button->SetForeImage(QLatin1String(kNewUpdateImage));
-                            }
-                        },
-                        Qt::QueuedConnection);
-                    port->Post(mainmsg::kOpenSettings, 0, 0);
-                    return;
-                }
-                if (outcome == UpdatePassOutcome::NothingNew) {
-                    port->Post(mainmsg::kClearUpdateIndicator, 0, 0);
-                }
-            }
-            if (stop.Wait(100)) {
-                Trace("获取更新线程退出");
-                return;
-            }
+        // One check per start: nothing asks for another while the application runs, so after
+        // it the thread sleeps until it is stopped rather than waking for nothing.
+        const auto leave = [] { Trace("获取更新线程退出"); };
+        if (stop.Wait(1)) {
+            leave();
+            return;
         }
+        const std::optional<std::vector<UpdateEntry>> entries = CallOnUi<std::vector<UpdateEntry>>(
+            &window, stop, [&window] { return MainWindowUpdateEntries(window); });
+        if (!entries) {
+            leave();
+            return;
+        }
+        const UpdateChecker checker(server.baseUrl, server.client);
+        const UpdatePassOutcome outcome = RunUpdatePass(
+            *entries,
+            [&checker, &stop](const UpdateEntry& entry) {
+                return checker.Check(entry, [&stop] { return stop.IsSignalled(); });
+            },
+            [&stop] { return stop.IsSignalled(); });
+        if (outcome == UpdatePassOutcome::SomethingNew) {
+            QMetaObject::invokeMethod(
+                &window,
+                [&window] {
+                    if (CControlUI* button = window.FindControl(QStringLiteral("setbtn"))) {
+                        button->SetForeImage(QLatin1String(kNewUpdateImage));
+                    }
+                },
+                Qt::QueuedConnection);
+            port->Post(mainmsg::kOpenSettings, 0, 0);
+            return;
+        }
+        if (outcome == UpdatePassOutcome::NothingNew) {
+            port->Post(mainmsg::kClearUpdateIndicator, 0, 0);
+        }
+        stop.Wait(StopEvent::kInfinite);
+        leave();
     });
 }
 

@@ -77,6 +77,26 @@ TEST(DiscoveryThreadTest, TheSafetyNetFindsWhatNoWatchReported) {
     discovery.Stop();
 }
 
+// Passes are rare only while every watch asked for is set: a bus folder whose parent does not
+// exist cannot be watched, so the short net applies whatever the long one says.
+TEST(DiscoveryThreadTest, AWatchThatCannotBeSetBringsTheShortSafetyNet) {
+    const test::TempDir root;
+    const std::filesystem::path bus = root.Path() / "missing" / "bus";
+    test::RecordingSink sink;
+    DiscoveryOptions options = WakeOnlyOptions(bus);
+    options.unwatchedSafetyNet = std::chrono::milliseconds(20);
+    Discovery discovery(std::make_shared<SimHidBackend>(bus), sink, options);
+    discovery.Start();
+    ASSERT_TRUE(sink.WaitForCount(1));
+    std::filesystem::create_directories(bus);
+    DeviceEmulator pad(MousePadModel(), bus, "pad");
+    ASSERT_TRUE(pad.Plug());
+    ASSERT_TRUE(sink.WaitForCount(3));
+    EXPECT_EQ(sink.Notices(), (Notices{"first", "+4", "+5"}));
+    EXPECT_GT(discovery.PassCount(), 1u);
+    discovery.Stop();
+}
+
 TEST(DiscoveryThreadTest, StopReturnsWhileTheSinkWaitsForAWindowThatIsGone) {
     const test::TempDir bus;
     DeviceEmulator keyboard(KeyboardModel(), bus.Path(), "kb");

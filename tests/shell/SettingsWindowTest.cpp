@@ -4,6 +4,7 @@
 #include "LoopbackHttpServer.h"
 #include "RegisteredControls.h"
 #include "TempDir.h"
+#include "TraceCapture.h"
 #include "shell/CMainWnd.h"
 #include "shell/CSetWnd.h"
 #include "shell/CUpdateInfoListItemUI.h"
@@ -587,6 +588,23 @@ TEST_F(MainWindowUpdates, NothingNewClearsTheMark) {
     m_window->FindControl(QStringLiteral("setbtn"))->SetForeImage(QStringLiteral("old"));
     StartUpdateCheck(*m_window, Server(server.BaseUrl()));
     ASSERT_TRUE(test::WaitFor([&] { return Indicator().isEmpty(); }, 10000));
+    EXPECT_EQ(server.Requests().size(), 1u);
+}
+
+// After its one check the thread sleeps without a time-out; the window's exit must still end it
+// at once rather than wait out the grace period.
+TEST_F(MainWindowUpdates, TheThreadSleepingAfterItsCheckEndsWithTheWindow) {
+    LoopbackHttpServer server(
+        UpdateServer({.newer = false, .cutShort = false, .installer = {}}),
+        LoopbackHttpServer::Tls{test::TestCertificateFolder() / "server.pem",
+                                test::TestCertificateFolder() / "server.key"});
+    m_window->FindControl(QStringLiteral("setbtn"))->SetForeImage(QStringLiteral("old"));
+    StartUpdateCheck(*m_window, Server(server.BaseUrl()));
+    ASSERT_TRUE(test::WaitFor([&] { return Indicator().isEmpty(); }, 10000));
+    const test::TraceCapture trace;
+    m_window.reset();
+    EXPECT_EQ(trace.Count("获取更新线程退出"), 1u);
+    EXPECT_EQ(trace.Count("所有对象处于非激发状态，超时"), 0u);
     EXPECT_EQ(server.Requests().size(), 1u);
 }
 

@@ -7,6 +7,7 @@
 #include "ui/toolkit/CButtonUI.h"
 #include "ui/toolkit/CColorPaletteUI.h"
 #include "ui/toolkit/CComboUI.h"
+#include "ui/toolkit/CContainerUI.h"
 #include "ui/toolkit/CControlFactory.h"
 #include "ui/toolkit/CEditUI.h"
 #include "ui/toolkit/CLabelUI.h"
@@ -132,6 +133,45 @@ TEST_F(Toolkit, UnknownTagsAndAttributesAreReported) {
     ASSERT_TRUE(root);
     EXPECT_TRUE(builder.Problems().contains(QStringLiteral("Gizmo")));
     EXPECT_TRUE(builder.Problems().contains(QStringLiteral("Button.wobble")));
+}
+
+// Children are placed in their parents while the layout is read, so a container built off screen
+// shows them only once it is shown itself, and what was hidden on purpose stays hidden.
+TEST_F(Toolkit, OverlappingChildrenShowWithTheirContainer) {
+    test::WriteFileBytes(m_dir / "overlap.xml",
+                         "<Container name=\"box\"><VerticalLayout name=\"inner\">"
+                         "<Control name=\"deep\"/></VerticalLayout>"
+                         "<Control name=\"shut\" visible=\"false\"/>"
+                         "<Label name=\"text\"><Button name=\"lost\"/></Label></Container>");
+    CDialogBuilder builder;
+    std::unique_ptr<CControlUI> root(builder.Create(QStringLiteral("overlap.xml"), m_resources));
+    ASSERT_TRUE(root);
+    QWidget* box = root->GetWidget();
+    auto* inner = box->findChild<QWidget*>(QStringLiteral("inner"));
+    auto* deep = box->findChild<QWidget*>(QStringLiteral("deep"));
+    auto* shut = box->findChild<QWidget*>(QStringLiteral("shut"));
+    ASSERT_NE(inner, nullptr);
+    ASSERT_NE(deep, nullptr);
+    ASSERT_NE(shut, nullptr);
+    EXPECT_EQ(deep->parentWidget(), inner);
+    EXPECT_EQ(box->findChild<QWidget*>(QStringLiteral("lost")), nullptr);
+    EXPECT_TRUE(builder.Problems().contains(QStringLiteral("Label:cannot hold Button")));
+    EXPECT_FALSE(inner->isVisible());
+
+    box->show();
+    EXPECT_TRUE(inner->isVisible());
+    EXPECT_TRUE(deep->isVisible());
+    EXPECT_FALSE(shut->isVisible());
+    // Added to a container already on screen, a child shows at once, unless hidden on purpose.
+    auto* late = new CLabelUI;
+    auto* hiddenLate = new CLabelUI;
+    hiddenLate->SetVisible(false);
+    auto* container = dynamic_cast<CContainerUI*>(root.get());
+    ASSERT_NE(container, nullptr);
+    container->Add(late);
+    container->Add(hiddenLate);
+    EXPECT_TRUE(late->GetWidget()->isVisible());
+    EXPECT_FALSE(hiddenLate->GetWidget()->isVisible());
 }
 
 TEST_F(Toolkit, RegisteredClassesBuildInAnyWindow) {

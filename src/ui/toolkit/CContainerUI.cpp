@@ -68,7 +68,11 @@ void CContainerUI::Place(CControlUI* child, int index) {
         m_stack->insertWidget(index, widget);
         if (m_stack->stackingMode() == QStackedLayout::StackAll) {
             // Overlapping children keep the visibility the layout gave them, later ones on top.
-            widget->setVisible(!hidden);
+            // A container not on screen shows the child with itself: showing it now would
+            // polish and lay out a subtree nobody sees yet (most of a hidden page's cost).
+            if (hidden || isVisible()) {
+                widget->setVisible(!hidden);
+            }
             widget->raise();
         }
         return;

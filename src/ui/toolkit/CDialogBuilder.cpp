@@ -154,10 +154,12 @@ CControlUI* CDialogBuilder::CreateByTag(const QString& tag, IDialogBuilderCallba
 }
 
 CControlUI* CDialogBuilder::Build(const QDomElement& element, CResourceManager& resources,
-                                  IDialogBuilderCallback* callback) {
+                                  IDialogBuilderCallback* callback, CControlUI* parent) {
     const QString tag = element.tagName();
     if (tag.compare(u"Include", Qt::CaseInsensitive) == 0) {
-        return BuildInclude(element, resources, callback);
+        CControlUI* included = BuildInclude(element, resources, callback);
+        return parent != nullptr && included != nullptr ? Attach(parent, included, element)
+                                                        : included;
     }
     CControlUI* control = CreateByTag(tag, callback);
     if (control == nullptr) {
@@ -188,8 +190,25 @@ CControlUI* CDialogBuilder::Build(const QDomElement& element, CResourceManager& 
     if (floating) {
         SetChildFloat(control->GetWidget(), true, floatPos);
     }
+    // Placed before its children are built: with the application's style sheet, every widget
+    // added to a parent has its style handed down its whole subtree, so a finished subtree
+    // added level by level would be walked once per level above it.
+    if (parent != nullptr && Attach(parent, control, element) == nullptr) {
+        return nullptr;
+    }
     AddChildren(control, element, resources, callback);
     return control;
+}
+
+CControlUI* CDialogBuilder::Attach(CControlUI* parent, CControlUI* child,
+                                   const QDomElement& element) {
+    if (AddChild(parent, child)) {
+        return child;
+    }
+    m_problems.append(element.parentNode().toElement().tagName() + QStringLiteral(":cannot hold ") +
+                      element.tagName());
+    delete child->GetWidget();
+    return nullptr;
 }
 
 CControlUI* CDialogBuilder::BuildInclude(const QDomElement& element, CResourceManager& resources,
@@ -225,15 +244,7 @@ void CDialogBuilder::AddChildren(CControlUI* parent, const QDomElement& element,
                                  CResourceManager& resources, IDialogBuilderCallback* callback) {
     for (QDomElement childElement = element.firstChildElement(); !childElement.isNull();
          childElement = childElement.nextSiblingElement()) {
-        CControlUI* child = Build(childElement, resources, callback);
-        if (child == nullptr) {
-            continue;
-        }
-        if (!AddChild(parent, child)) {
-            m_problems.append(element.tagName() + QStringLiteral(":cannot hold ") +
-                              childElement.tagName());
-            delete child->GetWidget();
-        }
+        Build(childElement, resources, callback, parent);
     }
 }
 

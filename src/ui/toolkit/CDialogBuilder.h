@@ -39,8 +39,11 @@ public:
 private:
     CControlUI* BuildTop(const QDomElement& top, CResourceManager& resources,
                          IDialogBuilderCallback* callback);
+    // The control of element with its subtree; with a parent, added to it before the subtree
+    // is built, and null (the control deleted, the problem noted) when the parent refuses it.
     CControlUI* Build(const QDomElement& element, CResourceManager& resources,
-                      IDialogBuilderCallback* callback);
+                      IDialogBuilderCallback* callback, CControlUI* parent = nullptr);
+    CControlUI* Attach(CControlUI* parent, CControlUI* child, const QDomElement& element);
     CControlUI* CreateByTag(const QString& tag, IDialogBuilderCallback* callback);
     void AddChildren(CControlUI* parent, const QDomElement& element, CResourceManager& resources,
                      IDialogBuilderCallback* callback);
