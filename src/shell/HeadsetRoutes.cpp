@@ -1,14 +1,11 @@
 #include "shell/HeadsetRoutes.h"
 
 #include "pages/CKestrovaHS6533Device.h"
-#include "pages/ControlNameNumber.h"
 #include "panels/voice/CMagicControlUI.h"
 #include "panels/voice/CVoice6533ControlUI.h"
 #include "shell/DevicePageSet.h"
 #include "ui/MessageTexts.h"
 #include "ui/toolkit/COptionUI.h"
-
-#include <optional>
 
 namespace quaro {
 namespace {
@@ -18,24 +15,23 @@ bool IsSelectedOption(const TNotifyUI& msg) {
     return option != nullptr && option->IsSelected();
 }
 
-bool Inside(const CControlUI* panel, const TNotifyUI& msg) {
-    return panel != nullptr && panel->GetWidget()->isAncestorOf(msg.pSender->GetWidget());
-}
-
 }  // namespace
 
-const HeadsetRoutes::Route HeadsetRoutes::kRoutes[] = {
-    {notify::kClick, "hs_EQ_btn_save", false, &HeadsetRoutes::OnSave},
-    {notify::kClick, "hs_EQ_btn_delete", false, &HeadsetRoutes::OnDelete},
-    {notify::kSelectChanged, "magic_option_", true, &HeadsetRoutes::OnEffect},
-    {notify::kSelectChanged, "6533_eq_option_", true, &HeadsetRoutes::OnPreset},
-    {notify::kSelectChanged, "magic_enable_option", false, &HeadsetRoutes::OnVoiceChanger},
-    {notify::kSelectChanged, "6533_MicIn_option", false, &HeadsetRoutes::OnMicSwitch},
-    {notify::kSelectChanged, "6533_MicMoniter_option", false, &HeadsetRoutes::OnMonitorSwitch},
-    {notify::kValueChanged, "6533_eq_hz_slider_", true, &HeadsetRoutes::OnBand},
-    {notify::kValueChanged, "6533_MicIn_slider", false, &HeadsetRoutes::OnMicLevel},
-    {notify::kValueChanged, "6533_MicMoniter_slider", false, &HeadsetRoutes::OnMonitorLevel},
-    {notify::kItemSelect, "custom_eq_name_combo", false, &HeadsetRoutes::OnCurve},
+const RouteTable<HeadsetRoutes::Handler> HeadsetRoutes::kRoutes = {
+    {notify::kClick, "hs_EQ_btn_save", RouteMatch::kExact, &HeadsetRoutes::OnSave},
+    {notify::kClick, "hs_EQ_btn_delete", RouteMatch::kExact, &HeadsetRoutes::OnDelete},
+    {notify::kSelectChanged, "magic_option_", RouteMatch::kIndexed, &HeadsetRoutes::OnEffect},
+    {notify::kSelectChanged, "6533_eq_option_", RouteMatch::kIndexed, &HeadsetRoutes::OnPreset},
+    {notify::kSelectChanged, "magic_enable_option", RouteMatch::kExact,
+     &HeadsetRoutes::OnVoiceChanger},
+    {notify::kSelectChanged, "6533_MicIn_option", RouteMatch::kExact, &HeadsetRoutes::OnMicSwitch},
+    {notify::kSelectChanged, "6533_MicMoniter_option", RouteMatch::kExact,
+     &HeadsetRoutes::OnMonitorSwitch},
+    {notify::kValueChanged, "6533_eq_hz_slider_", RouteMatch::kIndexed, &HeadsetRoutes::OnBand},
+    {notify::kValueChanged, "6533_MicIn_slider", RouteMatch::kExact, &HeadsetRoutes::OnMicLevel},
+    {notify::kValueChanged, "6533_MicMoniter_slider", RouteMatch::kExact,
+     &HeadsetRoutes::OnMonitorLevel},
+    {notify::kItemSelect, "custom_eq_name_combo", RouteMatch::kExact, &HeadsetRoutes::OnCurve},
 };
 
 HeadsetRoutes::HeadsetRoutes(const DevicePageSet& pages,
@@ -43,34 +39,18 @@ HeadsetRoutes::HeadsetRoutes(const DevicePageSet& pages,
     : m_pages(pages), m_showMessage(std::move(showMessage)) {}
 
 bool HeadsetRoutes::Dispatch(const TNotifyUI& msg) {
-    if (msg.pSender == nullptr) {
+    const auto hit = kRoutes.Find(msg);
+    if (!hit) {
         return false;
     }
-    const QString name = msg.pSender->GetName();
-    for (const Route& route : kRoutes) {
-        if (msg.sType != route.type) {
-            continue;
-        }
-        int index = 0;
-        if (route.indexed) {
-            const std::optional<ControlNameNumber> split = SplitControlNameNumber(name);
-            if (!split ||
-                split->prefix.compare(QLatin1String(route.name), Qt::CaseInsensitive) != 0) {
-                continue;
-            }
-            index = split->number;
-        } else if (name.compare(QLatin1String(route.name), Qt::CaseInsensitive) != 0) {
-            continue;
-        }
-        // Every headset page has panels with the same names; only the current page's act.
-        auto* page = dynamic_cast<CKestrovaHS6533Device*>(m_pages.CurrentPage());
-        if (page != nullptr &&
-            (Inside(page->GetVoicePanel(), msg) || Inside(page->GetMagicPanel(), msg))) {
-            (this->*route.handler)(msg, *page, index);
-        }
-        return true;
+    // Every headset page has panels with the same names; only the current page's act. A name of
+    // ours from elsewhere is still ours: it goes to no later table.
+    auto* page = dynamic_cast<CKestrovaHS6533Device*>(m_pages.CurrentPage());
+    if (page != nullptr &&
+        (SenderInside(page->GetVoicePanel(), msg) || SenderInside(page->GetMagicPanel(), msg))) {
+        (this->*hit->row.action)(msg, *page, hit->index);
     }
-    return false;
+    return true;
 }
 
 void HeadsetRoutes::OnSave(const TNotifyUI&, CKestrovaHS6533Device& page, int) {

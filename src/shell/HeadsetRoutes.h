@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/RouteTable.h"
 #include "ui/toolkit/UIDefs.h"
 
 #include <QString>
@@ -25,13 +26,7 @@ public:
 private:
     using Handler = void (HeadsetRoutes::*)(const TNotifyUI& msg, CKestrovaHS6533Device& page,
                                             int index);
-    struct Route {
-        const QString& type;
-        const char* name;  // exact name, or a prefix followed by an index when indexed
-        bool indexed;
-        Handler handler;
-    };
-    static const Route kRoutes[];
+    static const RouteTable<Handler> kRoutes;
 
     void OnSave(const TNotifyUI& msg, CKestrovaHS6533Device& page, int index);
     void OnDelete(const TNotifyUI& msg, CKestrovaHS6533Device& page, int index);

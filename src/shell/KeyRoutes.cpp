@@ -2,7 +2,6 @@
 
 #include "device/CatalogueEntries.h"
 #include "pages/CKestrovaUSBDevice.h"
-#include "pages/ControlNameNumber.h"
 #include "pages/KeyAssignmentPage.h"
 #include "pages/PageKeyAssignment.h"
 #include "panels/keyset/CKeySetControlUI.h"
@@ -22,33 +21,33 @@ bool ModifierChosen(const TNotifyUI& msg) {
 
 }  // namespace
 
-const KeyRoutes::Route KeyRoutes::kRoutes[] = {
-    {notify::kClick, "key_", true, &KeyRoutes::OnKeyPick},
-    {notify::kClick, "key_butt_keysave", false, &KeyRoutes::OnStore},
-    {notify::kClick, "key_butt_keydefalut", false, &KeyRoutes::OnDefault},
-    {notify::kClick, "key_butt_keycancel", false, &KeyRoutes::OnCancel},
-    {notify::kClick, "key_butt_prosave", false, &KeyRoutes::OnSave},
-    {notify::kSelectChanged, "key_ComBox_check_", true, &KeyRoutes::OnModifier},
-    {notify::kItemSelect, "keyset_function_combo", false, &KeyRoutes::OnFunction},
-    {notify::kItemSelect, "keyset_macro_over_combo", false, &KeyRoutes::OnPlayMode},
-    {notify::kItemSelect, "keyset_mousekey_combo", false, &KeyRoutes::OnStore},
-    {notify::kItemSelect, "keyset_mouseswing_combo", false, &KeyRoutes::OnStore},
-    {notify::kItemSelect, "keyset_mousewheel_combo", false, &KeyRoutes::OnStore},
-    {notify::kItemSelect, "keyset_mousedpi_combo", false, &KeyRoutes::OnStore},
-    {notify::kItemSelect, "keyset_media_combo", false, &KeyRoutes::OnStore},
-    {notify::kItemSelect, "keyset_system_combo", false, &KeyRoutes::OnStore},
-    {notify::kItemSelect, "keyset_macro_combo", false, &KeyRoutes::OnStore},
-    {notify::kItemSelect, "keyset_gunkey_combo", false, &KeyRoutes::OnStore},
-    {notify::kItemSelect, "keyset_combokey_combo", false, &KeyRoutes::OnStore},
-    {notify::kKillFocus, "keyset_mouseswing_num_edit", false, &KeyRoutes::OnStore},
-    {notify::kKillFocus, "keyset_mouseswing_delay_edit", false, &KeyRoutes::OnStore},
-    {notify::kKillFocus, "keyset_mouseswing_speed_edit", false, &KeyRoutes::OnStore},
-    {notify::kKillFocus, "keyset_mousewheel_num_edit", false, &KeyRoutes::OnStore},
-    {notify::kKillFocus, "keyset_mousewheel_delay_edit", false, &KeyRoutes::OnStore},
-    {notify::kKillFocus, "keyset_mousewheel_speed_edit", false, &KeyRoutes::OnStore},
-    {notify::kKillFocus, "keyset_mousefire_interval_edit", false, &KeyRoutes::OnStore},
-    {notify::kKillFocus, "keyset_mousefire_num_edit", false, &KeyRoutes::OnStore},
-    {notify::kKillFocus, "keyset_macro_cycle_edit", false, &KeyRoutes::OnStore},
+const RouteTable<KeyRoutes::Handler> KeyRoutes::kRoutes = {
+    {notify::kClick, "key_", RouteMatch::kIndexed, &KeyRoutes::OnKeyPick},
+    {notify::kClick, "key_butt_keysave", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kClick, "key_butt_keydefalut", RouteMatch::kExact, &KeyRoutes::OnDefault},
+    {notify::kClick, "key_butt_keycancel", RouteMatch::kExact, &KeyRoutes::OnCancel},
+    {notify::kClick, "key_butt_prosave", RouteMatch::kExact, &KeyRoutes::OnSave},
+    {notify::kSelectChanged, "key_ComBox_check_", RouteMatch::kIndexed, &KeyRoutes::OnModifier},
+    {notify::kItemSelect, "keyset_function_combo", RouteMatch::kExact, &KeyRoutes::OnFunction},
+    {notify::kItemSelect, "keyset_macro_over_combo", RouteMatch::kExact, &KeyRoutes::OnPlayMode},
+    {notify::kItemSelect, "keyset_mousekey_combo", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kItemSelect, "keyset_mouseswing_combo", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kItemSelect, "keyset_mousewheel_combo", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kItemSelect, "keyset_mousedpi_combo", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kItemSelect, "keyset_media_combo", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kItemSelect, "keyset_system_combo", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kItemSelect, "keyset_macro_combo", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kItemSelect, "keyset_gunkey_combo", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kItemSelect, "keyset_combokey_combo", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kKillFocus, "keyset_mouseswing_num_edit", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kKillFocus, "keyset_mouseswing_delay_edit", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kKillFocus, "keyset_mouseswing_speed_edit", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kKillFocus, "keyset_mousewheel_num_edit", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kKillFocus, "keyset_mousewheel_delay_edit", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kKillFocus, "keyset_mousewheel_speed_edit", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kKillFocus, "keyset_mousefire_interval_edit", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kKillFocus, "keyset_mousefire_num_edit", RouteMatch::kExact, &KeyRoutes::OnStore},
+    {notify::kKillFocus, "keyset_macro_cycle_edit", RouteMatch::kExact, &KeyRoutes::OnStore},
 };
 
 KeyRoutes::KeyRoutes(const DevicePageSet& pages, EditState editState)
@@ -69,36 +68,11 @@ PageKeyAssignment* KeyRoutes::CurrentKeys() const {
 }
 
 bool KeyRoutes::Dispatch(const TNotifyUI& msg) {
-    if (msg.pSender == nullptr) {
-        return false;
-    }
     PageKeyAssignment* keys = CurrentKeys();
-    if (keys == nullptr) {
-        return false;
-    }
-    // Every page carries controls of the same names; only the current one's act.
-    if (!keys->Page().GetWidget()->isAncestorOf(msg.pSender->GetWidget())) {
-        return false;
-    }
-    const QString name = msg.pSender->GetName();
-    const std::optional<ControlNameNumber> split = SplitControlNameNumber(name);
-    for (const Route& route : kRoutes) {
-        if (msg.sType != route.type) {
-            continue;
-        }
-        int index = -1;
-        if (route.indexed) {
-            if (!split ||
-                split->prefix.compare(QLatin1String(route.name), Qt::CaseInsensitive) != 0) {
-                continue;
-            }
-            index = split->number;
-        } else if (name.compare(QLatin1String(route.name), Qt::CaseInsensitive) != 0) {
-            continue;
-        }
-        return (this->*route.handler)(msg, *keys, *keys->Panel(), index);
-    }
-    return false;
+    const CControlUI* scope = keys != nullptr ? &keys->Page() : nullptr;
+    return kRoutes.Dispatch(msg, scope, [&](Handler handler, int index) {
+        return (this->*handler)(msg, *keys, *keys->Panel(), index);
+    });
 }
 
 void KeyRoutes::Store(PageKeyAssignment& keys, CKeySetControlUI& panel) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/InputCapture.h"
+#include "shell/RouteTable.h"
 #include "ui/toolkit/UIDefs.h"
 
 #include <functional>
@@ -33,15 +34,11 @@ public:
 private:
     using Handler = bool (KeyRoutes::*)(const TNotifyUI& msg, PageKeyAssignment& keys,
                                         CKeySetControlUI& panel, int index);
-    struct Route {
-        const QString& type;
-        const char* name;  // exact name, or a prefix followed by an index when indexed
-        bool indexed;
-        Handler handler;
-    };
-    static const Route kRoutes[];
+    static const RouteTable<Handler> kRoutes;
 
-    // The current page's key assignment when it is a keyboard or a mouse hosting the panel.
+    // The key assignment these routes act on: the current page's when it is a keyboard or a mouse
+    // hosting the panel; else null. The one place that says which pages the key panel's routes
+    // serve.
     PageKeyAssignment* CurrentKeys() const;
     // Compose, into the picked key, captions redrawn, save buttons on; the window is not idle.
     void Store(PageKeyAssignment& keys, CKeySetControlUI& panel);

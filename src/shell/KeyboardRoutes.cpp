@@ -2,12 +2,9 @@
 
 #include "device/CatalogueEntries.h"
 #include "pages/CKestrovaKeyboardDevice.h"
-#include "pages/ControlNameNumber.h"
 #include "panels/light/CLightControlUI.h"
 #include "shell/DevicePageSet.h"
 #include "ui/toolkit/COptionUI.h"
-
-#include <optional>
 
 namespace quaro {
 namespace {
@@ -22,62 +19,46 @@ bool BecameSelected(const TNotifyUI& msg) {
 
 }  // namespace
 
-const KeyboardRoutes::Route KeyboardRoutes::kRoutes[] = {
-    {notify::kSelectChanged, "winlockflag_option", false, &KeyboardRoutes::OnSystemFlag},
-    {notify::kSelectChanged, "wflag_option", false, &KeyboardRoutes::OnSystemFlag},
-    {notify::kSelectChanged, "6flag_option", false, &KeyboardRoutes::OnSystemFlag},
-    {notify::kSelectChanged, "polling_rate_option_", true, &KeyboardRoutes::OnReportRate},
-    {notify::kSelectChanged, "repeat_delay_check_", true, &KeyboardRoutes::OnRepeatDelay},
-    {notify::kValueChanged, "repeat_rate_slider", false, &KeyboardRoutes::OnRepeatRate},
-    {notify::kClick, "reset_repeat_btn", false, &KeyboardRoutes::OnResetRepeat},
-    {notify::kClick, "default_btn", false, &KeyboardRoutes::OnDefaults},
-    {notify::kClick, "custom_bright_color_btn", false, &KeyboardRoutes::OnPaintColour},
-    {notify::kClick, "custom_off_color_btn", false, &KeyboardRoutes::OnPaintColour},
-    {notify::kClick, "key_", true, &KeyboardRoutes::OnKeyPick},
-    {notify::kClickSelectEnd, "device_key_light", false, &KeyboardRoutes::OnBandSelected},
-    {notify::kItemSelect, "light_combo_custommodeSelect", false, &KeyboardRoutes::OnCustomGroup},
+const RouteTable<KeyboardRoutes::Handler> KeyboardRoutes::kRoutes = {
+    {notify::kSelectChanged, "winlockflag_option", RouteMatch::kExact,
+     &KeyboardRoutes::OnSystemFlag},
+    {notify::kSelectChanged, "wflag_option", RouteMatch::kExact, &KeyboardRoutes::OnSystemFlag},
+    {notify::kSelectChanged, "6flag_option", RouteMatch::kExact, &KeyboardRoutes::OnSystemFlag},
+    {notify::kSelectChanged, "polling_rate_option_", RouteMatch::kIndexed,
+     &KeyboardRoutes::OnReportRate},
+    {notify::kSelectChanged, "repeat_delay_check_", RouteMatch::kIndexed,
+     &KeyboardRoutes::OnRepeatDelay},
+    {notify::kValueChanged, "repeat_rate_slider", RouteMatch::kExact,
+     &KeyboardRoutes::OnRepeatRate},
+    {notify::kClick, "reset_repeat_btn", RouteMatch::kExact, &KeyboardRoutes::OnResetRepeat},
+    {notify::kClick, "default_btn", RouteMatch::kExact, &KeyboardRoutes::OnDefaults},
+    {notify::kClick, "custom_bright_color_btn", RouteMatch::kExact, &KeyboardRoutes::OnPaintColour},
+    {notify::kClick, "custom_off_color_btn", RouteMatch::kExact, &KeyboardRoutes::OnPaintColour},
+    {notify::kClick, "key_", RouteMatch::kIndexed, &KeyboardRoutes::OnKeyPick},
+    {notify::kClickSelectEnd, "device_key_light", RouteMatch::kExact,
+     &KeyboardRoutes::OnBandSelected},
+    {notify::kItemSelect, "light_combo_custommodeSelect", RouteMatch::kExact,
+     &KeyboardRoutes::OnCustomGroup},
 };
 
 KeyboardRoutes::KeyboardRoutes(const DevicePageSet& pages, Confirm confirmDefaults)
     : m_pages(pages), m_confirmDefaults(std::move(confirmDefaults)) {}
 
-bool KeyboardRoutes::Dispatch(const TNotifyUI& msg) {
-    if (msg.pSender == nullptr) {
-        return false;
-    }
+CKestrovaKeyboardDevice* KeyboardRoutes::CurrentKeyboard() const {
     auto* page = dynamic_cast<CKestrovaKeyboardDevice*>(m_pages.CurrentPage());
-    if (page == nullptr || page->GetDeviceKind() != kKindKeyboard) {
-        return false;
+    return page != nullptr && page->GetDeviceKind() == kKindKeyboard ? page : nullptr;
+}
+
+bool KeyboardRoutes::Dispatch(const TNotifyUI& msg) {
+    CKestrovaKeyboardDevice* page = CurrentKeyboard();
+    // The picture's band selection ends on the page's own select panel, whatever the skin
+    // calls that panel.
+    if (msg.sType == notify::kClickSelectEnd && page != nullptr &&
+        msg.pSender == page->GetSelectPanel() && SenderInside(page, msg)) {
+        return OnBandSelected(msg, *page, kRouteNoIndex);
     }
-    // Every page carries controls of the same names; only the current keyboard's act.
-    if (!page->GetWidget()->isAncestorOf(msg.pSender->GetWidget())) {
-        return false;
-    }
-    const QString name = msg.pSender->GetName();
-    const std::optional<ControlNameNumber> split = SplitControlNameNumber(name);
-    for (const Route& route : kRoutes) {
-        if (msg.sType != route.type) {
-            continue;
-        }
-        int index = -1;
-        if (route.indexed) {
-            if (!split ||
-                split->prefix.compare(QLatin1String(route.name), Qt::CaseInsensitive) != 0) {
-                continue;
-            }
-            index = split->number;
-        } else if (name.compare(QLatin1String(route.name), Qt::CaseInsensitive) != 0) {
-            // The picture's band selection ends on the page's own select panel, whatever the
-            // skin calls it.
-            const bool pictureBand =
-                msg.sType == notify::kClickSelectEnd && msg.pSender == page->GetSelectPanel();
-            if (!pictureBand) {
-                continue;
-            }
-        }
-        return (this->*route.handler)(msg, *page, index);
-    }
-    return false;
+    return kRoutes.Dispatch(
+        msg, page, [&](Handler handler, int index) { return (this->*handler)(msg, *page, index); });
 }
 
 bool KeyboardRoutes::OnSystemFlag(const TNotifyUI& msg, CKestrovaKeyboardDevice& page, int) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/RouteTable.h"
 #include "ui/toolkit/UIDefs.h"
 
 #include <functional>
@@ -32,13 +33,10 @@ private:
     // index: the number of an indexed name, else -1. False leaves the notification to others.
     using Handler = bool (KeyboardRoutes::*)(const TNotifyUI& msg, CKestrovaKeyboardDevice& page,
                                              int index);
-    struct Route {
-        const QString& type;
-        const char* name;  // exact name, or a prefix followed by an index when indexed
-        bool indexed;
-        Handler handler;
-    };
-    static const Route kRoutes[];
+    static const RouteTable<Handler> kRoutes;
+
+    // The page these routes act on: the current page when it is a keyboard; else null.
+    CKestrovaKeyboardDevice* CurrentKeyboard() const;
 
     bool OnSystemFlag(const TNotifyUI& msg, CKestrovaKeyboardDevice& page, int index);
     bool OnReportRate(const TNotifyUI& msg, CKestrovaKeyboardDevice& page, int index);

@@ -3,7 +3,6 @@
 #include "device/CatalogueEntries.h"
 #include "devices/light/LightSync.h"
 #include "pages/CKestrovaUSBDevice.h"
-#include "pages/ControlNameNumber.h"
 #include "panels/light/CLightControlUI.h"
 #include "shell/DevicePageSet.h"
 #include "shell/LightSyncRunner.h"
@@ -55,19 +54,22 @@ void TakeArgb(LightSetting& setting, uint32_t argb) {
 
 }  // namespace
 
-const LightRoutes::Route LightRoutes::kRoutes[] = {
-    {notify::kItemSelect, "light_combo_modeSelect", false, false, &LightRoutes::OnEffect},
-    {notify::kValueChanged, "deng_light_slider", false, false, &LightRoutes::OnBrightness},
-    {notify::kValueChanged, "deng_speed_slider", false, false, &LightRoutes::OnSpeed},
-    {notify::kSelectChanged, "deng_FXL_check", false, false, &LightRoutes::OnDirection},
-    {notify::kSelectChanged, "deng_FXR_check", false, false, &LightRoutes::OnDirection},
-    {notify::kSelectChanged, "deng_7color_check", false, false, &LightRoutes::OnMulticolour},
-    {notify::kColorChanged, "deng_Color_Pallet", false, false, &LightRoutes::OnPalette},
-    {notify::kKillFocus, "deng_edit_R", false, false, &LightRoutes::OnChannelEdit},
-    {notify::kKillFocus, "deng_edit_G", false, false, &LightRoutes::OnChannelEdit},
-    {notify::kKillFocus, "deng_edit_B", false, false, &LightRoutes::OnChannelEdit},
-    {notify::kClick, "color_option_", true, true, &LightRoutes::OnPreset},
+// Rows of one line each read better than what the formatter makes of the nested action.
+// clang-format off
+const RouteTable<LightRoutes::Action> LightRoutes::kRoutes = {
+    {notify::kItemSelect, "light_combo_modeSelect", RouteMatch::kExact, {&LightRoutes::OnEffect, false}},
+    {notify::kValueChanged, "deng_light_slider", RouteMatch::kExact, {&LightRoutes::OnBrightness, false}},
+    {notify::kValueChanged, "deng_speed_slider", RouteMatch::kExact, {&LightRoutes::OnSpeed, false}},
+    {notify::kSelectChanged, "deng_FXL_check", RouteMatch::kExact, {&LightRoutes::OnDirection, false}},
+    {notify::kSelectChanged, "deng_FXR_check", RouteMatch::kExact, {&LightRoutes::OnDirection, false}},
+    {notify::kSelectChanged, "deng_7color_check", RouteMatch::kExact, {&LightRoutes::OnMulticolour, false}},
+    {notify::kColorChanged, "deng_Color_Pallet", RouteMatch::kExact, {&LightRoutes::OnPalette, false}},
+    {notify::kKillFocus, "deng_edit_R", RouteMatch::kExact, {&LightRoutes::OnChannelEdit, false}},
+    {notify::kKillFocus, "deng_edit_G", RouteMatch::kExact, {&LightRoutes::OnChannelEdit, false}},
+    {notify::kKillFocus, "deng_edit_B", RouteMatch::kExact, {&LightRoutes::OnChannelEdit, false}},
+    {notify::kClick, "color_option_", RouteMatch::kIndexed, {&LightRoutes::OnPreset, true}},
 };
+// clang-format on
 
 LightRoutes::LightRoutes(const DevicePageSet& pages, LightSyncRunner& sync,
                          std::function<QSize()> screen)
@@ -82,8 +84,7 @@ bool LightRoutes::Dispatch(const TNotifyUI& msg) {
     // Every page has a panel with the same control names; only the current page's panel acts,
     // and never on a notification its own refresh raised on another page.
     const auto ownedByPage = [&] {
-        return page != nullptr && page->GetLightPanel() != nullptr &&
-               page->GetLightPanel()->GetWidget()->isAncestorOf(msg.pSender->GetWidget());
+        return page != nullptr && SenderInside(page->GetLightPanel(), msg);
     };
     if (msg.sType == notify::kClick && name.compare(u"deng_same_mode", Qt::CaseInsensitive) == 0) {
         if (ownedByPage()) {
@@ -91,37 +92,27 @@ bool LightRoutes::Dispatch(const TNotifyUI& msg) {
         }
         return true;
     }
-    for (const Route& route : kRoutes) {
-        if (msg.sType != route.type) {
-            continue;
-        }
-        if (route.indexed) {
-            const std::optional<ControlNameNumber> split = SplitControlNameNumber(name);
-            if (!split ||
-                split->prefix.compare(QLatin1String(route.name), Qt::CaseInsensitive) != 0) {
-                continue;
-            }
-        } else if (name.compare(QLatin1String(route.name), Qt::CaseInsensitive) != 0) {
-            continue;
-        }
-        if (!ownedByPage()) {
-            return true;
-        }
-        LightSetting setting = page->GetLightSetting();
-        if (!(this->*route.handler)(msg, *page->GetLightPanel(), setting)) {
-            return true;
-        }
-        if (!route.leavesSync) {
-            page->SetLightSync(false);
-        }
-        const QSize screen = m_screen ? m_screen() : QSize();
-        page->ApplyLightRecord(setting, screen.width(), screen.height());
+    const auto hit = kRoutes.Find(msg);
+    if (!hit) {
+        return false;
+    }
+    if (!ownedByPage()) {
         return true;
     }
-    return false;
+    const Action& action = hit->row.action;
+    LightSetting setting = page->GetLightSetting();
+    if (!(this->*action.handler)(msg, *page->GetLightPanel(), setting, hit->index)) {
+        return true;
+    }
+    if (!action.leavesSync) {
+        page->SetLightSync(false);
+    }
+    const QSize screen = m_screen ? m_screen() : QSize();
+    page->ApplyLightRecord(setting, screen.width(), screen.height());
+    return true;
 }
 
-bool LightRoutes::OnEffect(const TNotifyUI&, CLightControlUI& panel, LightSetting& setting) {
+bool LightRoutes::OnEffect(const TNotifyUI&, CLightControlUI& panel, LightSetting& setting, int) {
     const int effect = panel.GetEffect();
     if (effect < 0) {
         return false;
@@ -130,17 +121,19 @@ bool LightRoutes::OnEffect(const TNotifyUI&, CLightControlUI& panel, LightSettin
     return true;
 }
 
-bool LightRoutes::OnBrightness(const TNotifyUI&, CLightControlUI& panel, LightSetting& setting) {
+bool LightRoutes::OnBrightness(const TNotifyUI&, CLightControlUI& panel, LightSetting& setting,
+                               int) {
     setting.brightness = static_cast<uint8_t>(panel.GetBrightness());
     return true;
 }
 
-bool LightRoutes::OnSpeed(const TNotifyUI&, CLightControlUI& panel, LightSetting& setting) {
+bool LightRoutes::OnSpeed(const TNotifyUI&, CLightControlUI& panel, LightSetting& setting, int) {
     setting.speed = static_cast<uint8_t>(panel.GetSpeed());
     return true;
 }
 
-bool LightRoutes::OnDirection(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting) {
+bool LightRoutes::OnDirection(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting,
+                              int) {
     // The two options are a group: only the one that became selected speaks.
     auto* option = dynamic_cast<COptionUI*>(msg.pSender);
     if (option == nullptr || !option->IsSelected()) {
@@ -153,19 +146,20 @@ bool LightRoutes::OnDirection(const TNotifyUI& msg, CLightControlUI& panel, Ligh
     return true;
 }
 
-bool LightRoutes::OnMulticolour(const TNotifyUI&, CLightControlUI& panel, LightSetting& setting) {
+bool LightRoutes::OnMulticolour(const TNotifyUI&, CLightControlUI& panel, LightSetting& setting,
+                                int) {
     setting.multiColor = panel.GetMulticolour() ? 1 : 0;
     return true;
 }
 
-bool LightRoutes::OnPalette(const TNotifyUI&, CLightControlUI& panel, LightSetting& setting) {
+bool LightRoutes::OnPalette(const TNotifyUI&, CLightControlUI& panel, LightSetting& setting, int) {
     TakeArgb(setting, panel.GetColour());
     ShowPlainColour(panel, setting);
     return true;
 }
 
-bool LightRoutes::OnChannelEdit(const TNotifyUI& msg, CLightControlUI& panel,
-                                LightSetting& setting) {
+bool LightRoutes::OnChannelEdit(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting,
+                                int) {
     const QString name = msg.pSender->GetName();
     const QChar channel = name.back().toUpper();
     const QString text = channel == u'R'   ? panel.GetRed()
@@ -192,12 +186,9 @@ bool LightRoutes::OnChannelEdit(const TNotifyUI& msg, CLightControlUI& panel,
     return true;
 }
 
-bool LightRoutes::OnPreset(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting) {
-    const std::optional<ControlNameNumber> split = SplitControlNameNumber(msg.pSender->GetName());
-    if (!split) {
-        return false;
-    }
-    TakeArgb(setting, panel.PresetColour(split->number));
+bool LightRoutes::OnPreset(const TNotifyUI&, CLightControlUI& panel, LightSetting& setting,
+                           int index) {
+    TakeArgb(setting, panel.PresetColour(index));
     ShowPlainColour(panel, setting);
     return true;
 }

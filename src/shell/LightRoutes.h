@@ -1,6 +1,7 @@
 #pragma once
 
 #include "profiles/ProfileRecords.h"
+#include "shell/RouteTable.h"
 #include "ui/toolkit/UIDefs.h"
 
 #include <QSize>
@@ -30,26 +31,28 @@ public:
     bool Dispatch(const TNotifyUI& msg);
 
 private:
-    // Changes the setting; false leaves the page as it was.
+    // Changes the setting; false leaves the page as it was. index: the number of an indexed
+    // name, else -1.
     using Handler = bool (LightRoutes::*)(const TNotifyUI& msg, CLightControlUI& panel,
-                                          LightSetting& setting);
-    struct Route {
-        const QString& type;
-        const char* name;  // exact name, or a prefix followed by an index when indexed
-        bool indexed;
-        bool leavesSync;
+                                          LightSetting& setting, int index);
+    struct Action {
         Handler handler;
+        bool leavesSync;
     };
-    static const Route kRoutes[];
+    static const RouteTable<Action> kRoutes;
 
-    bool OnEffect(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting);
-    bool OnBrightness(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting);
-    bool OnSpeed(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting);
-    bool OnDirection(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting);
-    bool OnMulticolour(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting);
-    bool OnPalette(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting);
-    bool OnChannelEdit(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting);
-    bool OnPreset(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting);
+    bool OnEffect(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting, int index);
+    bool OnBrightness(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting,
+                      int index);
+    bool OnSpeed(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting, int index);
+    bool OnDirection(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting,
+                     int index);
+    bool OnMulticolour(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting,
+                       int index);
+    bool OnPalette(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting, int index);
+    bool OnChannelEdit(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting,
+                       int index);
+    bool OnPreset(const TNotifyUI& msg, CLightControlUI& panel, LightSetting& setting, int index);
 
     void SameMode(CKestrovaUSBDevice& page);
 

@@ -90,29 +90,31 @@ constexpr std::array<HookRoute, 8> kHookRoutes = {{
 
 }  // namespace
 
-const MacroRoutes::Route MacroRoutes::kRoutes[] = {
-    {notify::kClick, "macro_btn_starredio", false, &MacroRoutes::OnStart},
-    {notify::kClick, "macro_btn_stopredio", false, &MacroRoutes::OnStop},
-    {notify::kClick, "macro_btn_name_add", false, &MacroRoutes::OnAdd},
-    {notify::kClick, "macro_btn_name_sub", false, &MacroRoutes::OnDelete},
-    {notify::kClick, "macro_btn_name_edit", false, &MacroRoutes::OnRename},
-    {notify::kClick, "macro_btn_save", false, &MacroRoutes::OnSave},
-    {notify::kClick, "macro_btn_cancel", false, &MacroRoutes::OnCancel},
-    {notify::kClick, "macro_btn_export", false, &MacroRoutes::OnExport},
-    {notify::kClick, "macro_btn_import", false, &MacroRoutes::OnImport},
-    {notify::kClick, "macro_btn_up", false, &MacroRoutes::OnEventButton},
-    {notify::kClick, "macro_btn_down", false, &MacroRoutes::OnEventButton},
-    {notify::kClick, "macro_btn_uptop", false, &MacroRoutes::OnEventButton},
-    {notify::kClick, "macro_btn_downbottom", false, &MacroRoutes::OnEventButton},
-    {notify::kClick, "macro_btn_delete", false, &MacroRoutes::OnEventButton},
-    {notify::kClick, "macro_btn_deleteall", false, &MacroRoutes::OnEventButton},
-    {notify::kClick, "macro_inset_moveleftkey_btn", true, &MacroRoutes::OnInsertMove},
-    {notify::kClick, "macro_inset_moverightkey_btn", true, &MacroRoutes::OnInsertMove},
-    {notify::kClick, "macro_inset_moveupkey_btn", true, &MacroRoutes::OnInsertMove},
-    {notify::kClick, "macro_inset_movedownkey_btn", true, &MacroRoutes::OnInsertMove},
-    {notify::kItemSelect, "macro_name_list", false, &MacroRoutes::OnMacroChosen},
-    {notify::kKillFocus, "macro_delay", false, &MacroRoutes::OnSave},
-    {notify::kTextChanged, "macro_fixed_time_edit", false, &MacroRoutes::OnConstantDelay},
+const RouteTable<MacroRoutes::Handler> MacroRoutes::kRoutes = {
+    {notify::kClick, "macro_btn_starredio", RouteMatch::kExact, &MacroRoutes::OnStart},
+    {notify::kClick, "macro_btn_stopredio", RouteMatch::kExact, &MacroRoutes::OnStop},
+    {notify::kClick, "macro_btn_name_add", RouteMatch::kExact, &MacroRoutes::OnAdd},
+    {notify::kClick, "macro_btn_name_sub", RouteMatch::kExact, &MacroRoutes::OnDelete},
+    {notify::kClick, "macro_btn_name_edit", RouteMatch::kExact, &MacroRoutes::OnRename},
+    {notify::kClick, "macro_btn_save", RouteMatch::kExact, &MacroRoutes::OnSave},
+    {notify::kClick, "macro_btn_cancel", RouteMatch::kExact, &MacroRoutes::OnCancel},
+    {notify::kClick, "macro_btn_export", RouteMatch::kExact, &MacroRoutes::OnExport},
+    {notify::kClick, "macro_btn_import", RouteMatch::kExact, &MacroRoutes::OnImport},
+    {notify::kClick, "macro_btn_up", RouteMatch::kExact, &MacroRoutes::OnEventButton},
+    {notify::kClick, "macro_btn_down", RouteMatch::kExact, &MacroRoutes::OnEventButton},
+    {notify::kClick, "macro_btn_uptop", RouteMatch::kExact, &MacroRoutes::OnEventButton},
+    {notify::kClick, "macro_btn_downbottom", RouteMatch::kExact, &MacroRoutes::OnEventButton},
+    {notify::kClick, "macro_btn_delete", RouteMatch::kExact, &MacroRoutes::OnEventButton},
+    {notify::kClick, "macro_btn_deleteall", RouteMatch::kExact, &MacroRoutes::OnEventButton},
+    {notify::kClick, "macro_inset_moveleftkey_btn", RouteMatch::kCased, &MacroRoutes::OnInsertMove},
+    {notify::kClick, "macro_inset_moverightkey_btn", RouteMatch::kCased,
+     &MacroRoutes::OnInsertMove},
+    {notify::kClick, "macro_inset_moveupkey_btn", RouteMatch::kCased, &MacroRoutes::OnInsertMove},
+    {notify::kClick, "macro_inset_movedownkey_btn", RouteMatch::kCased, &MacroRoutes::OnInsertMove},
+    {notify::kItemSelect, "macro_name_list", RouteMatch::kExact, &MacroRoutes::OnMacroChosen},
+    {notify::kKillFocus, "macro_delay", RouteMatch::kExact, &MacroRoutes::OnSave},
+    {notify::kTextChanged, "macro_fixed_time_edit", RouteMatch::kExact,
+     &MacroRoutes::OnConstantDelay},
 };
 
 MacroRoutes::MacroRoutes(const DevicePageSet& pages, Host host)
@@ -129,22 +131,11 @@ CMacroControlUI* MacroRoutes::CurrentPanel() const {
 }
 
 bool MacroRoutes::Dispatch(const TNotifyUI& msg) {
-    if (msg.pSender == nullptr) {
-        return false;
-    }
     CMacroControlUI* panel = CurrentPanel();
-    // Every page carries controls of the same names; only the current page's editor acts.
-    if (panel == nullptr || !panel->GetWidget()->isAncestorOf(msg.pSender->GetWidget())) {
-        return false;
-    }
-    const QString name = msg.pSender->GetName();
-    for (const Route& route : kRoutes) {
-        if (msg.sType == route.type && Named(name, route.name, route.caseSensitive)) {
-            (this->*route.handler)(msg, *panel);
-            return true;
-        }
-    }
-    return false;
+    return kRoutes.Dispatch(msg, panel, [&](Handler handler, int) {
+        (this->*handler)(msg, *panel);
+        return true;
+    });
 }
 
 void MacroRoutes::StartRecording(CMacroControlUI& panel, int recordMode, int hookMode) {

@@ -2,6 +2,7 @@
 
 #include "devices/keyboard/MacroRecorder.h"
 #include "shell/CDeviceHook.h"
+#include "shell/RouteTable.h"
 #include "ui/toolkit/UIDefs.h"
 
 #include <QString>
@@ -71,13 +72,7 @@ public:
 
 private:
     using Handler = void (MacroRoutes::*)(const TNotifyUI& msg, CMacroControlUI& panel);
-    struct Route {
-        const QString& type;
-        const char* name;
-        bool caseSensitive;
-        Handler handler;
-    };
-    static const Route kRoutes[];
+    static const RouteTable<Handler> kRoutes;
 
     void OnStart(const TNotifyUI& msg, CMacroControlUI& panel);
     void OnStop(const TNotifyUI& msg, CMacroControlUI& panel);

@@ -2,14 +2,12 @@
 
 #include "device/CatalogueEntries.h"
 #include "pages/CKestrovaMouseDevice.h"
-#include "pages/ControlNameNumber.h"
 #include "panels/shoot/CShootControlUI.h"
 #include "profiles/JsonFileStore.h"
 #include "shell/DevicePageSet.h"
 #include "ui/toolkit/COptionUI.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace quaro {
 namespace {
@@ -29,69 +27,55 @@ bool SenderIs(const TNotifyUI& msg, const char* name) {
 
 }  // namespace
 
-const MouseRoutes::Route MouseRoutes::kRoutes[] = {
-    {notify::kValueChanged, "pointer_speed_slider", false, &MouseRoutes::OnPointerSpeed},
-    {notify::kSelectChanged, "pointer_precision_check", false, &MouseRoutes::OnPointerPrecision},
-    {notify::kValueChanged, "scroll_speed_slider", false, &MouseRoutes::OnScrollSpeed},
-    {notify::kSelectChanged, "scrolls_page_check", false, &MouseRoutes::OnScrollPage},
-    {notify::kValueChanged, "double_click_slider", false, &MouseRoutes::OnDoubleClick},
-    {notify::kClick, "key_", true, &MouseRoutes::OnKeyPick},
-    {notify::kSelectChanged, "DPI_enable_check_", true, &MouseRoutes::OnStageCheck},
-    {notify::kValueChanged, "DPI_slider_", true, &MouseRoutes::OnStageSlider},
-    {notify::kMoveValueChanged, "DPI_slider_", true, &MouseRoutes::OnStageSliderDrag},
-    {notify::kKillFocus, "DPI_edit_", true, &MouseRoutes::OnStageEdit},
-    {notify::kSelectChanged, "polling_rate_option_", true, &MouseRoutes::OnReportRate},
-    {notify::kSelectChanged, "mouse_device_seting_option_", true, &MouseRoutes::OnSettingsPage},
-    {notify::kSelectChanged, "shoot_gun_op_", true, &MouseRoutes::OnGun},
-    {notify::kSelectChanged, "bullet_op_", true, &MouseRoutes::OnBullet},
-    {notify::kClick, "bullet_selected_prev", false, &MouseRoutes::OnPreviousBullet},
-    {notify::kClick, "bullet_selected_next", false, &MouseRoutes::OnNextBullet},
-    {notify::kKillFocus, "bullet_x_eidt", false, &MouseRoutes::OnBulletEdit},
-    {notify::kKillFocus, "bullet_y_eidt", false, &MouseRoutes::OnBulletEdit},
-    {notify::kKillFocus, "bullet_delay_eidt", false, &MouseRoutes::OnBulletEdit},
-    {notify::kClick, "shootdate_reset_btn", false, &MouseRoutes::OnResetGun},
-    {notify::kSelectChanged, "bullet_x_check", false, &MouseRoutes::OnDirection},
-    {notify::kSelectChanged, "bullet_y_check", false, &MouseRoutes::OnDirection},
-    {notify::kClick, "shootdate_save_btn", false, &MouseRoutes::OnNoAction},
-    {notify::kClick, "shootdate_import_btn", false, &MouseRoutes::OnNoAction},
-    {notify::kClick, "shootdate_export_btn", false, &MouseRoutes::OnNoAction},
+const RouteTable<MouseRoutes::Handler> MouseRoutes::kRoutes = {
+    {notify::kValueChanged, "pointer_speed_slider", RouteMatch::kExact,
+     &MouseRoutes::OnPointerSpeed},
+    {notify::kSelectChanged, "pointer_precision_check", RouteMatch::kExact,
+     &MouseRoutes::OnPointerPrecision},
+    {notify::kValueChanged, "scroll_speed_slider", RouteMatch::kExact, &MouseRoutes::OnScrollSpeed},
+    {notify::kSelectChanged, "scrolls_page_check", RouteMatch::kExact, &MouseRoutes::OnScrollPage},
+    {notify::kValueChanged, "double_click_slider", RouteMatch::kExact, &MouseRoutes::OnDoubleClick},
+    {notify::kClick, "key_", RouteMatch::kIndexed, &MouseRoutes::OnKeyPick},
+    {notify::kSelectChanged, "DPI_enable_check_", RouteMatch::kIndexed, &MouseRoutes::OnStageCheck},
+    {notify::kValueChanged, "DPI_slider_", RouteMatch::kIndexed, &MouseRoutes::OnStageSlider},
+    {notify::kMoveValueChanged, "DPI_slider_", RouteMatch::kIndexed,
+     &MouseRoutes::OnStageSliderDrag},
+    {notify::kKillFocus, "DPI_edit_", RouteMatch::kIndexed, &MouseRoutes::OnStageEdit},
+    {notify::kSelectChanged, "polling_rate_option_", RouteMatch::kIndexed,
+     &MouseRoutes::OnReportRate},
+    {notify::kSelectChanged, "mouse_device_seting_option_", RouteMatch::kIndexed,
+     &MouseRoutes::OnSettingsPage},
+    {notify::kSelectChanged, "shoot_gun_op_", RouteMatch::kIndexed, &MouseRoutes::OnGun},
+    {notify::kSelectChanged, "bullet_op_", RouteMatch::kIndexed, &MouseRoutes::OnBullet},
+    {notify::kClick, "bullet_selected_prev", RouteMatch::kExact, &MouseRoutes::OnPreviousBullet},
+    {notify::kClick, "bullet_selected_next", RouteMatch::kExact, &MouseRoutes::OnNextBullet},
+    {notify::kKillFocus, "bullet_x_eidt", RouteMatch::kExact, &MouseRoutes::OnBulletEdit},
+    {notify::kKillFocus, "bullet_y_eidt", RouteMatch::kExact, &MouseRoutes::OnBulletEdit},
+    {notify::kKillFocus, "bullet_delay_eidt", RouteMatch::kExact, &MouseRoutes::OnBulletEdit},
+    {notify::kClick, "shootdate_reset_btn", RouteMatch::kExact, &MouseRoutes::OnResetGun},
+    {notify::kSelectChanged, "bullet_x_check", RouteMatch::kExact, &MouseRoutes::OnDirection},
+    {notify::kSelectChanged, "bullet_y_check", RouteMatch::kExact, &MouseRoutes::OnDirection},
+    {notify::kClick, "shootdate_save_btn", RouteMatch::kExact, &MouseRoutes::OnNoAction},
+    {notify::kClick, "shootdate_import_btn", RouteMatch::kExact, &MouseRoutes::OnNoAction},
+    {notify::kClick, "shootdate_export_btn", RouteMatch::kExact, &MouseRoutes::OnNoAction},
 };
 
 MouseRoutes::MouseRoutes(const DevicePageSet& pages, ShowMessage showMessage)
     : m_pages(pages), m_showMessage(std::move(showMessage)) {}
 
-bool MouseRoutes::Dispatch(const TNotifyUI& msg) {
-    if (msg.pSender == nullptr) {
-        return false;
-    }
+CKestrovaMouseDevice* MouseRoutes::CurrentMouse() const {
     auto* page = dynamic_cast<CKestrovaMouseDevice*>(m_pages.CurrentPage());
     if (page == nullptr ||
         (page->GetDeviceKind() != kKindMouse && page->GetDeviceKind() != kKindMouseSlowLink)) {
-        return false;
+        return nullptr;
     }
-    // Every page carries controls of the same names; only the current mouse's act.
-    if (!page->GetWidget()->isAncestorOf(msg.pSender->GetWidget())) {
-        return false;
-    }
-    const QString name = msg.pSender->GetName();
-    const std::optional<ControlNameNumber> split = SplitControlNameNumber(name);
-    for (const Route& route : kRoutes) {
-        if (msg.sType != route.type) {
-            continue;
-        }
-        int index = -1;
-        if (route.indexed) {
-            if (!split ||
-                split->prefix.compare(QLatin1String(route.name), Qt::CaseInsensitive) != 0) {
-                continue;
-            }
-            index = split->number;
-        } else if (name.compare(QLatin1String(route.name), Qt::CaseInsensitive) != 0) {
-            continue;
-        }
-        return (this->*route.handler)(msg, *page, index);
-    }
-    return false;
+    return page;
+}
+
+bool MouseRoutes::Dispatch(const TNotifyUI& msg) {
+    CKestrovaMouseDevice* page = CurrentMouse();
+    return kRoutes.Dispatch(
+        msg, page, [&](Handler handler, int index) { return (this->*handler)(msg, *page, index); });
 }
 
 bool MouseRoutes::IsOnlyLeftButton(const std::vector<KeyAssignmentEntry>& keys, int n) {

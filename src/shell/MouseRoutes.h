@@ -1,6 +1,7 @@
 #pragma once
 
 #include "profiles/ProfileRecords.h"
+#include "shell/RouteTable.h"
 #include "ui/toolkit/UIDefs.h"
 
 #include <functional>
@@ -38,13 +39,10 @@ private:
     // index: the number of an indexed name, else -1. False leaves the notification to others.
     using Handler = bool (MouseRoutes::*)(const TNotifyUI& msg, CKestrovaMouseDevice& page,
                                           int index);
-    struct Route {
-        const QString& type;
-        const char* name;  // exact name, or a prefix followed by an index when indexed
-        bool indexed;
-        Handler handler;
-    };
-    static const Route kRoutes[];
+    static const RouteTable<Handler> kRoutes;
+
+    // The page these routes act on: the current page when it is a mouse; else null.
+    CKestrovaMouseDevice* CurrentMouse() const;
 
     bool OnPointerSpeed(const TNotifyUI& msg, CKestrovaMouseDevice& page, int index);
     bool OnPointerPrecision(const TNotifyUI& msg, CKestrovaMouseDevice& page, int index);
