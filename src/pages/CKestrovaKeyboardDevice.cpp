@@ -77,7 +77,15 @@ CKestrovaKeyboardDevice::CKestrovaKeyboardDevice(QWidget* parent)
     : CKestrovaUSBDevice(parent),
       m_sink(std::make_unique<Sink>(*this)),
       m_customColours(kMaxKeyCount),
-      m_systemView(*this) {}
+      m_systemView(*this),
+      m_keyAssignment(*this, m_profile, m_keyList, kKeySetKeyboardKind,
+                      {[this] { DownloadMacros(); },
+                       [this]() -> uint32_t {
+                           KeyboardDriver* driver = GetKeyboardDriver();
+                           return driver != nullptr && IsPrimaryConnected()
+                                      ? driver->RequestWriteKeyAssignments(m_keyList, 0)
+                                      : 0;
+                       }}) {}
 
 CKestrovaKeyboardDevice::~CKestrovaKeyboardDevice() {
     // The driver reports to the sink and reads nothing of the page; it goes first.
@@ -96,7 +104,7 @@ KeyboardDriver* CKestrovaKeyboardDevice::GetKeyboardDriver() const {
 
 void CKestrovaKeyboardDevice::InitPage() {
     CKestrovaUSBDevice::InitPage();
-    FindKeySetPanel();
+    m_keyAssignment.FindPanels();
     if (CLightControlUI* panel = GetLightPanel()) {
         std::vector<std::string> groups;
         for (int group = 1; group <= kCustomGroupCount; ++group) {
@@ -105,10 +113,6 @@ void CKestrovaKeyboardDevice::InitPage() {
                                  .toStdString());
         }
         panel->FillCustomEffects(groups);
-    }
-    if (CMacroControlUI* macros = GetMacroPanel()) {
-        macros->SetFolder(UserDataFolder());
-        macros->LoadMacroList();
     }
 }
 
@@ -182,7 +186,7 @@ void CKestrovaKeyboardDevice::LoadLibraries() {
 
 void CKestrovaKeyboardDevice::RefreshPanels() {
     LoadLibraries();
-    ShowMacroNames();
+    m_keyAssignment.ShowMacroNames();
     if (CLightControlUI* panel = GetLightPanel()) {
         const LightSetting setting = GetLightSetting();
         panel->ShowLightSetting(setting);
@@ -195,19 +199,7 @@ void CKestrovaKeyboardDevice::RefreshPanels() {
 }
 
 void CKestrovaKeyboardDevice::ValidateMacroAssignments() {
-    const int macroCount = MacroLibrary(UserDataFolder()).Count();
-    bool changed = false;
-    for (KeyAssignmentEntry& entry : m_keyList) {
-        const bool macro =
-            entry.code.type == key_type::kMacro || entry.code.type == key_type::kMacroRepeat;
-        if (macro && entry.code.first >= macroCount) {
-            entry.code = entry.defaultCode;
-            changed = true;
-        }
-    }
-    if (changed) {
-        m_profile.SetKeyList(m_keyList);
-    }
+    m_keyAssignment.ValidateMacros();
 }
 
 std::vector<MacroEvents> CKestrovaKeyboardDevice::LoadMacros() const {
@@ -559,33 +551,8 @@ bool CKestrovaKeyboardDevice::HandBackLight(std::chrono::milliseconds wait) {
     }
 }
 
-// --- the macro editor ---
-
-CMacroControlUI* CKestrovaKeyboardDevice::GetMacroPanel() const {
-    // Controls carry no meta-object of their own: the type is told by a dynamic cast.
-    for (QWidget* widget : findChildren<QWidget*>(QStringLiteral("MacroControlItem"))) {
-        if (auto* panel = dynamic_cast<CMacroControlUI*>(AsControl(widget))) {
-            return panel;
-        }
-    }
-    return nullptr;
-}
-
-bool CKestrovaKeyboardDevice::KeysPlayMacro(int macro) const {
-    return std::any_of(m_keyList.begin(), m_keyList.end(), [macro](const KeyAssignmentEntry& key) {
-        return IsMacroCode(key.code) && key.code.first == macro;
-    });
-}
-
-bool CKestrovaKeyboardDevice::ForgetMacroInKeys(int macro) {
-    std::vector<KeyAssignmentEntry> keys = m_keyList;
-    MacroLibrary::RenumberKeysForDeletedMacro(keys, macro);
-    if (keys == m_keyList) {
-        return false;
-    }
-    m_keyList = std::move(keys);
-    m_profile.SetKeyList(m_keyList);
-    return true;
+void CKestrovaKeyboardDevice::FlowFinished(uint32_t flowId, int32_t result) {
+    m_keyAssignment.FlowFinished(flowId, result);
 }
 
 }  // namespace quaro

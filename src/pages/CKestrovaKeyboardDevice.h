@@ -4,7 +4,9 @@
 #include "devices/keyboard/KeyboardDriverSink.h"
 #include "devices/keyboard/SystemSettings.h"
 #include "pages/CKestrovaUSBDevice.h"
+#include "pages/KeyAssignmentPage.h"
 #include "pages/KeyboardSystemView.h"
+#include "pages/PageKeyAssignment.h"
 #include "panels/keyset/CKeySetControlUI.h"
 #include "profiles/CKeyboardProfiledata.h"
 
@@ -26,7 +28,7 @@ class SystemSettingsService;
 //
 // The repeat delay and speed are the desktop session's, not the keyboard's: they go to the
 // SystemSettingsService the window hands the page, and only when the user changes them.
-class CKestrovaKeyboardDevice : public CKestrovaUSBDevice {
+class CKestrovaKeyboardDevice : public CKestrovaUSBDevice, public KeyAssignmentPage {
 public:
     static constexpr int kBrightnessMax = 5;
     static constexpr int kSpeedMax = 4;
@@ -108,25 +110,12 @@ public:
     const CKeyboardProfiledata& Profile() const { return m_profile; }
 
     // --- the macro editor ("MacroControlItem", given its folder by InitPage) ---
-    CMacroControlUI* GetMacroPanel() const;
-    // Whether any key plays macro number (once or repeating).
-    bool KeysPlayMacro(int macro) const;
-    // Macro number is gone: keys that played it return to their defaults and keys of later
-    // macros follow one place up; the profile object takes the list. True when a key changed.
-    bool ForgetMacroInKeys(int macro);
+    CMacroControlUI* GetMacroPanel() const { return m_keyAssignment.MacroPanel(); }
     // --- key assignments ---
-    CKeySetControlUI* GetKeySetPanel() const { return m_keySetPanel; }
-    // Key n of the picture picked for its assignment. Refused (false) while the profile
-    // document is damaged: what the panel would store could not be saved.
-    bool PickKeyForAssignment(int key);
-    void SelectKeyListItem(int index) override;
-    // The selected key takes code; the picture's captions follow. False without a selected key.
-    bool StoreKeyCode(KeyCode code);
-    // The save button: macros, then the key image, to the keyboard on the driver's worker; the
-    // key list into the profile document.
-    void SaveKeysToKeyboard();
-    // The picture's key captions: a reassigned key shows what it does now.
-    void RefreshKeyAssignmentList() override;
+    PageKeyAssignment& KeyAssignment() override { return m_keyAssignment; }
+    CKeySetControlUI* GetKeySetPanel() const { return m_keyAssignment.Panel(); }
+    void SelectKeyListItem(int index) override { m_keyAssignment.Select(index); }
+    void RefreshKeyAssignmentList() override { m_keyAssignment.RefreshCaptions(); }
     const std::vector<KeyAssignmentEntry>& KeyList() const { return m_keyList; }
 
 protected:
@@ -134,6 +123,7 @@ protected:
     virtual void RecordRead(const KeyboardRecordRead& read);
     // A macro download ended (on the UI thread).
     virtual void MacrosDownloaded(const KeyboardMacroDownload& download);
+    void FlowFinished(uint32_t flowId, int32_t result) override;
 
 private:
     class Sink;
@@ -144,11 +134,7 @@ private:
     void StoreSystemSettings();
     void PlayLight();
 
-    void FindKeySetPanel();
-    void ShowMacroNames();
-
     std::unique_ptr<Sink> m_sink;
-    QPointer<CKeySetControlUI> m_keySetPanel;
     CKeyboardProfiledata m_profile;
     SystemSettings m_system;
     std::vector<CustomLightColor> m_customColours;
@@ -156,6 +142,7 @@ private:
     bool m_paintBright = true;
     SystemSettingsService* m_systemService = nullptr;
     KeyboardSystemView m_systemView;
+    PageKeyAssignment m_keyAssignment;
     // The profile flow whose macro answer the profile bar reports (a reset), or 0.
     uint32_t m_resetFlow = 0;
 };

@@ -56,7 +56,15 @@ CKestrovaMouseDevice::CKestrovaMouseDevice(QWidget* parent)
     : CKestrovaUSBDevice(parent),
       m_sink(std::make_unique<Sink>(*this)),
       m_systemView(*this),
-      m_stageView(*this) {
+      m_stageView(*this),
+      m_keyAssignment(*this, m_profile, m_keyList, kKeySetMouseKind,
+                      {[this] { DownloadMacros(); },
+                       [this]() -> uint32_t {
+                           MouseDriver* driver = GetMouseDriver();
+                           return driver != nullptr && IsPrimaryConnected()
+                                      ? driver->RequestWriteKeyAssignments(m_keyList)
+                                      : 0;
+                       }}) {
     m_systemView.SetStoreWords([this](const MouseSystemWords& words) { StoreSystemWords(words); });
 }
 
@@ -103,6 +111,7 @@ void CKestrovaMouseDevice::InitPage() {
         m_shootPanel->SelectGun(0);
         m_shootPanel->SelectBullet(0);
     }
+    m_keyAssignment.FindPanels();
     m_stageView.ShowSettingsPage(0);
     // The preview LEDs and the logo, looked up once rather than on every frame.
     m_previewLeds.clear();
@@ -176,6 +185,7 @@ void CKestrovaMouseDevice::LoadLibraries() {
 
 void CKestrovaMouseDevice::RefreshPanels() {
     LoadLibraries();
+    m_keyAssignment.ShowMacroNames();
     if (CLightControlUI* panel = GetLightPanel()) {
         panel->ShowLightSetting(GetLightSetting());
     }

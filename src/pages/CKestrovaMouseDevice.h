@@ -3,8 +3,10 @@
 #include "devices/mouse/MouseDriver.h"
 #include "devices/mouse/MouseDriverSink.h"
 #include "pages/CKestrovaUSBDevice.h"
+#include "pages/KeyAssignmentPage.h"
 #include "pages/MouseStageView.h"
 #include "pages/MouseSystemView.h"
+#include "pages/PageKeyAssignment.h"
 #include "panels/shoot/CShootControlUI.h"
 #include "profiles/CMouseProfiledata.h"
 
@@ -26,7 +28,7 @@ class PointerSettingsApplier;
 // record again when the mouse says its own settings changed; such a read goes into the profile
 // only when it was read whole. Every change the user makes is stored in the profile first and
 // then written, so a mouse that fails a write never costs the document anything.
-class CKestrovaMouseDevice : public CKestrovaUSBDevice {
+class CKestrovaMouseDevice : public CKestrovaUSBDevice, public KeyAssignmentPage {
 public:
     static constexpr int kBrightnessMax = 5;
     static constexpr int kSpeedMax = 4;
@@ -40,7 +42,8 @@ public:
     MouseDriver* GetMouseDriver() const;
 
     bool ConnectDevice(const DeviceInterfaceEntry& slot) override;
-    // Besides the base's controls: the shoot panel gets its folders and shows gun 0, bullet 0.
+    // Besides the base's controls: the shoot panel gets its folders and shows gun 0, bullet 0;
+    // the key assignment panel and the macro editor are found.
     void InitPage() override;
 
     // --- the page's operations ---
@@ -60,8 +63,18 @@ public:
     int DownloadMacros() override;
     int SaveKeyAssignments(int imageNumber) override;
     int WriteKeyAssignments(int imageNumber, const std::vector<KeyAssignmentEntry>& keys) override;
+    void ValidateMacroAssignments() override { m_keyAssignment.ValidateMacros(); }
     void RenderLightFrame() override;
     void SelectFunctionTab(int page) override;
+
+    // --- the buttons' assignments ("KeySetControlItem") and the macro editor ---
+    PageKeyAssignment& KeyAssignment() override { return m_keyAssignment; }
+    CKeySetControlUI* GetKeySetPanel() const { return m_keyAssignment.Panel(); }
+    CMacroControlUI* GetMacroPanel() const { return m_keyAssignment.MacroPanel(); }
+    // The panel shows the button's records when the key list has it.
+    void SelectKeyListItem(int index) override { m_keyAssignment.Select(index); }
+    // The picture's button captions: a reassigned button shows what it does now.
+    void RefreshKeyAssignmentList() override { m_keyAssignment.RefreshCaptions(); }
 
     // --- the DPI stages, report rate and settings pages ---
     void SetStageEnabled(int stage, bool on) { m_stageView.SetStageEnabled(stage, on); }
@@ -99,6 +112,9 @@ protected:
     // The driver's news, on the UI thread.
     virtual void StartRead(const MouseStartRead& read);
     virtual void RecordRead(const MouseRecordRead& read);
+    void FlowFinished(uint32_t flowId, int32_t result) override {
+        m_keyAssignment.FlowFinished(flowId, result);
+    }
 
 private:
     class Sink;
@@ -122,6 +138,7 @@ private:
     QPointer<CDeviceKeyButtonUI> m_logo;
     int m_screenWidth = 0;
     int m_screenHeight = 0;
+    PageKeyAssignment m_keyAssignment;
 };
 
 }  // namespace quaro

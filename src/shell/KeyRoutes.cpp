@@ -1,7 +1,9 @@
 #include "shell/KeyRoutes.h"
 
 #include "device/CatalogueEntries.h"
-#include "pages/CKestrovaKeyboardDevice.h"
+#include "pages/CKestrovaUSBDevice.h"
+#include "pages/KeyAssignmentPage.h"
+#include "pages/PageKeyAssignment.h"
 #include "panels/keyset/CKeySetControlUI.h"
 #include "platform/KeyScanTable.h"
 #include "shell/DevicePageSet.h"
@@ -51,22 +53,30 @@ const RouteTable<KeyRoutes::Handler> KeyRoutes::kRoutes = {
 KeyRoutes::KeyRoutes(const DevicePageSet& pages, EditState editState)
     : m_pages(pages), m_editState(std::move(editState)) {}
 
-CKestrovaKeyboardDevice* KeyRoutes::CurrentKeyboard() const {
-    auto* page = dynamic_cast<CKestrovaKeyboardDevice*>(m_pages.CurrentPage());
-    return page != nullptr && page->GetDeviceKind() == kKindKeyboard ? page : nullptr;
+PageKeyAssignment* KeyRoutes::CurrentKeys() const {
+    CKestrovaUSBDevice* page = m_pages.CurrentPage();
+    if (page == nullptr ||
+        (page->GetDeviceKind() != kKindKeyboard && page->GetDeviceKind() != kKindMouse &&
+         page->GetDeviceKind() != kKindMouseSlowLink)) {
+        return nullptr;
+    }
+    auto* host = dynamic_cast<KeyAssignmentPage*>(page);
+    if (host == nullptr || host->KeyAssignment().Panel() == nullptr) {
+        return nullptr;
+    }
+    return &host->KeyAssignment();
 }
 
 bool KeyRoutes::Dispatch(const TNotifyUI& msg) {
-    CKestrovaKeyboardDevice* page = CurrentKeyboard();
-    CKeySetControlUI* panel = page != nullptr ? page->GetKeySetPanel() : nullptr;
-    const CControlUI* scope = panel != nullptr ? page : nullptr;
+    PageKeyAssignment* keys = CurrentKeys();
+    const CControlUI* scope = keys != nullptr ? &keys->Page() : nullptr;
     return kRoutes.Dispatch(msg, scope, [&](Handler handler, int index) {
-        return (this->*handler)(msg, *page, *panel, index);
+        return (this->*handler)(msg, *keys, *keys->Panel(), index);
     });
 }
 
-void KeyRoutes::Store(CKestrovaKeyboardDevice& page, CKeySetControlUI& panel) {
-    if (!page.StoreKeyCode(panel.ComposeCode())) {
+void KeyRoutes::Store(PageKeyAssignment& keys, CKeySetControlUI& panel) {
+    if (!keys.Store(panel.ComposeCode())) {
         return;
     }
     panel.SetSaveButtonsEnabled(true);
@@ -75,50 +85,48 @@ void KeyRoutes::Store(CKestrovaKeyboardDevice& page, CKeySetControlUI& panel) {
     }
 }
 
-bool KeyRoutes::OnKeyPick(const TNotifyUI&, CKestrovaKeyboardDevice& page, CKeySetControlUI&,
-                          int index) {
-    if (page.GetFunctionTab() != kKeyTab) {
+bool KeyRoutes::OnKeyPick(const TNotifyUI&, PageKeyAssignment& keys, CKeySetControlUI&, int index) {
+    // The mouse's pick goes through its own routes, which keep a left button on the mouse.
+    if (keys.Page().GetFunctionTab() != kKeyTab || keys.Page().GetDeviceKind() != kKindKeyboard) {
         return false;
     }
-    page.PickKeyForAssignment(index);
+    keys.Pick(index);
     return true;
 }
 
-bool KeyRoutes::OnFunction(const TNotifyUI&, CKestrovaKeyboardDevice& page, CKeySetControlUI& panel,
+bool KeyRoutes::OnFunction(const TNotifyUI&, PageKeyAssignment& keys, CKeySetControlUI& panel,
                            int) {
     panel.ShowSelectedFunction();
-    Store(page, panel);
+    Store(keys, panel);
     return true;
 }
 
-bool KeyRoutes::OnPlayMode(const TNotifyUI&, CKestrovaKeyboardDevice& page, CKeySetControlUI& panel,
+bool KeyRoutes::OnPlayMode(const TNotifyUI&, PageKeyAssignment& keys, CKeySetControlUI& panel,
                            int) {
     panel.ShowRepeatArea();
-    Store(page, panel);
+    Store(keys, panel);
     return true;
 }
 
-bool KeyRoutes::OnModifier(const TNotifyUI& msg, CKestrovaKeyboardDevice& page,
-                           CKeySetControlUI& panel, int index) {
+bool KeyRoutes::OnModifier(const TNotifyUI& msg, PageKeyAssignment& keys, CKeySetControlUI& panel,
+                           int index) {
     // The box that was just cleared speaks too; only a choice stores.
     if (ModifierChosen(msg)) {
         panel.SetModifierOption(index);
-        Store(page, panel);
+        Store(keys, panel);
     }
     return true;
 }
 
-bool KeyRoutes::OnStore(const TNotifyUI&, CKestrovaKeyboardDevice& page, CKeySetControlUI& panel,
-                        int) {
-    Store(page, panel);
+bool KeyRoutes::OnStore(const TNotifyUI&, PageKeyAssignment& keys, CKeySetControlUI& panel, int) {
+    Store(keys, panel);
     return true;
 }
 
-bool KeyRoutes::OnDefault(const TNotifyUI&, CKestrovaKeyboardDevice& page, CKeySetControlUI& panel,
-                          int) {
+bool KeyRoutes::OnDefault(const TNotifyUI&, PageKeyAssignment& keys, CKeySetControlUI& panel, int) {
     // The default shown is the default kept: the save button then writes what the panel shows.
     panel.ShowDefault();
-    page.StoreKeyCode(panel.Composer().Current());
+    keys.Store(panel.Composer().Current());
     panel.SetSaveButtonsEnabled(true);
     if (m_editState) {
         m_editState(false, false);
@@ -126,11 +134,10 @@ bool KeyRoutes::OnDefault(const TNotifyUI&, CKestrovaKeyboardDevice& page, CKeyS
     return true;
 }
 
-bool KeyRoutes::OnCancel(const TNotifyUI&, CKestrovaKeyboardDevice& page, CKeySetControlUI& panel,
-                         int) {
+bool KeyRoutes::OnCancel(const TNotifyUI&, PageKeyAssignment& keys, CKeySetControlUI& panel, int) {
     // Every choice was stored as it was made; cancel takes the key back to its code as loaded.
     panel.ShowLoaded();
-    page.StoreKeyCode(panel.Composer().Current());
+    keys.Store(panel.Composer().Current());
     panel.SetSaveButtonsEnabled(false);
     if (m_editState) {
         m_editState(false, true);
@@ -138,9 +145,8 @@ bool KeyRoutes::OnCancel(const TNotifyUI&, CKestrovaKeyboardDevice& page, CKeySe
     return true;
 }
 
-bool KeyRoutes::OnSave(const TNotifyUI&, CKestrovaKeyboardDevice& page, CKeySetControlUI& panel,
-                       int) {
-    page.SaveKeysToKeyboard();
+bool KeyRoutes::OnSave(const TNotifyUI&, PageKeyAssignment& keys, CKeySetControlUI& panel, int) {
+    keys.Save();
     panel.SetSaveButtonsEnabled(false);
     if (m_editState) {
         m_editState(false, true);
@@ -149,16 +155,16 @@ bool KeyRoutes::OnSave(const TNotifyUI&, CKestrovaKeyboardDevice& page, CKeySetC
 }
 
 bool KeyRoutes::CaptureKey(const KeyRecord& key) {
-    CKestrovaKeyboardDevice* page = CurrentKeyboard();
-    CKeySetControlUI* panel = page != nullptr ? page->GetKeySetPanel() : nullptr;
-    if (panel == nullptr || page->GetSelectedKey() < 0) {
+    PageKeyAssignment* keys = CurrentKeys();
+    CKeySetControlUI* panel = keys != nullptr ? keys->Panel() : nullptr;
+    if (panel == nullptr || keys->Page().GetSelectedKey() < 0) {
         return false;
     }
     const int row = FindKeyScanRow(key.scanCode, key.extended);
     if (row < 0 || !panel->CaptureKey(row)) {
         return false;
     }
-    Store(*page, *panel);
+    Store(*keys, *panel);
     return true;
 }
 

@@ -2,7 +2,9 @@
 
 #include "device/CatalogueEntries.h"
 #include "devices/keyboard/MacroMouseTable.h"
-#include "pages/CKestrovaKeyboardDevice.h"
+#include "pages/CKestrovaUSBDevice.h"
+#include "pages/KeyAssignmentPage.h"
+#include "pages/PageKeyAssignment.h"
 #include "panels/keyset/CKeySetControlUI.h"
 #include "panels/macro/CMacroControlUI.h"
 #include "platform/Trace.h"
@@ -121,7 +123,8 @@ MacroRoutes::MacroRoutes(const DevicePageSet& pages, Host host)
 CMacroControlUI* MacroRoutes::CurrentPanel() const {
     CKestrovaUSBDevice* page = m_pages.CurrentPage();
     if (page == nullptr ||
-        (page->GetDeviceKind() != kKindKeyboard && page->GetDeviceKind() != kKindMouse)) {
+        (page->GetDeviceKind() != kKindKeyboard && page->GetDeviceKind() != kKindMouse &&
+         page->GetDeviceKind() != kKindMouseSlowLink)) {
         return nullptr;
     }
     return FindControlOf<CMacroControlUI>(page, QStringLiteral("MacroControlItem"));
@@ -187,9 +190,9 @@ void MacroRoutes::OnDelete(const TNotifyUI&, CMacroControlUI& panel) {
         return;
     }
     CKestrovaUSBDevice& page = *m_pages.CurrentPage();
-    auto* keyboard = dynamic_cast<CKestrovaKeyboardDevice*>(&page);
-    if (keyboard != nullptr && keyboard->KeysPlayMacro(macro) &&
-        !m_host.confirm(msgtext::kMacroInUse)) {
+    auto* host = dynamic_cast<KeyAssignmentPage*>(&page);
+    PageKeyAssignment* keys = host != nullptr ? &host->KeyAssignment() : nullptr;
+    if (keys != nullptr && keys->PlaysMacro(macro) && !m_host.confirm(msgtext::kMacroInUse)) {
         return;
     }
     // The keys follow only a deletion that happened: a library that could not be written still
@@ -197,10 +200,10 @@ void MacroRoutes::OnDelete(const TNotifyUI&, CMacroControlUI& panel) {
     if (panel.DeleteMacro() < 0) {
         return;
     }
-    const bool keysChanged = keyboard != nullptr && keyboard->ForgetMacroInKeys(macro);
+    const bool keysChanged = keys != nullptr && keys->ForgetMacro(macro);
     MacroListChanged(page, panel);
     if (keysChanged) {
-        keyboard->SaveKeysToKeyboard();
+        keys->Save();
     }
 }
 

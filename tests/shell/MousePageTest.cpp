@@ -3,93 +3,15 @@
 // failing the write costs the stored profile nothing, that the mouse's own change reaches the
 // profile only when read whole, and that a DPI edit with no step known is ignored.
 
-#include "WindowFixtures.h"
-#include "device/CommandPacket.h"
-#include "devices/mouse/MouseSettingsRecord.h"
-#include "pages/CKestrovaMouseDevice.h"
-#include "platform/RecordingSystemSettings.h"
-#include "shell/CMainWnd.h"
-#include "sim/DeviceEmulator.h"
-#include "sim/DeviceFirmware.h"
-#include "sim/EmulatorModels.h"
-#include "support/QtTestApp.h"
-#include "ui/toolkit/CEditUI.h"
-#include "ui/toolkit/CLabelUI.h"
-#include "ui/toolkit/COptionUI.h"
-#include "ui/toolkit/CSliderUI.h"
-#include "ui/toolkit/CTabLayoutUI.h"
-
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <span>
+#include "MousePageFixture.h"
 
 namespace quaro {
 namespace {
 
-constexpr int kWaitMs = test::kDeviceWaitMs;
-
-// A block longer than one packet goes as several packets of the same command.
-std::vector<int> Collapsed(std::vector<int> commands) {
-    commands.erase(std::unique(commands.begin(), commands.end(),
-                               [](int a, int b) { return a == b && a == kCmdWriteMemory; }),
-                   commands.end());
-    return commands;
-}
-
-class MousePageInWindow : public test::DeviceInWindow<CKestrovaMouseDevice> {
-protected:
-    // The window with a mouse plugged in, its page started and its start flow ended.
-    void Start() {
-        ASSERT_NO_FATAL_FAILURE(OpenWindow());
-        ASSERT_NO_FATAL_FAILURE(
-            PlugDevice(MouseModel(), kKindMouse, {kCmdLightFrame, kCmdReadStatus, kCmdLinkCheck}));
-        ASSERT_TRUE(test::WaitFor([&] { return m_page->Info().dpiStep != 0; }, kWaitMs));
-        WaitQuiet();
-        m_page->SetStreamEnabled(false);
-    }
-
-    static QString Indexed(const char* prefix, int n) {
-        return QLatin1String(prefix) + QString::number(n);
-    }
-
-    void MoveSlider(int stage, int units) {
-        auto* slider = Control<CSliderUI>(Indexed("DPI_slider_", stage));
-        ASSERT_NE(slider, nullptr);
-        slider->SetValue(units, false);
-        Notify(slider, notify::kValueChanged);
-    }
-
-    void Check(int stage, bool on) {
-        auto* check = Control<COptionUI>(Indexed("DPI_enable_check_", stage));
-        ASSERT_NE(check, nullptr);
-        check->Selected(on, false);
-        Notify(check, notify::kSelectChanged);
-    }
-
-    // The mouse's entry of the stored profile as a fresh reader sees it.
-    CMouseProfiledata Stored() const {
-        CMouseProfiledata stored;
-        stored.SetDefaultProfilePath(m_page->Profile().GetDefaultProfilePath());
-        stored.SetProfilePath(m_page->Profile().GetProfilePath());
-        stored.Load(m_page->Profile().GetProfilePath());
-        return stored;
-    }
-
-    // The record in force in the mouse's memory.
-    MouseSettingsFields InMouse() {
-        const std::vector<uint8_t> memory = m_emulator->Firmware().Memory().settings;
-        MouseSettingsFields fields;
-        const std::size_t at = memory.empty() ? 0 : memory[0] * kMouseSettingsRecordStride;
-        EXPECT_GE(memory.size(), at + kMouseSettingsReadSize);
-        if (memory.size() >= at + kMouseSettingsReadSize) {
-            EXPECT_TRUE(MouseSettingsRecord::Decode(
-                std::span<const uint8_t>(memory).subspan(at, kMouseSettingsReadSize), fields));
-        }
-        return fields;
-    }
-};
+using mousetest::Collapsed;
+using mousetest::kWaitMs;
+using mousetest::MousePageInWindow;
+using mousetest::ReadWhole;
 
 // Arrival reads the mouse in one bracket; a stage slider then writes the 66-byte record at
 // record 0, which the mouse keeps; an edit is taken in whole steps.
@@ -148,7 +70,7 @@ TEST_F(MousePageInWindow, ArrivalReadsTheMouseAndAStageMoveReachesItsMemory) {
     EXPECT_EQ(Stored().GetDpiStages().at(1).dpiX, 2);
 
     // A drag moves only the edit; neither the profile nor the mouse hears of it.
-    const std::string document = test::ReadFileBytes(m_page->Profile().GetProfilePath());
+    const std::string document = ReadWhole(m_page->Profile().GetProfilePath());
     m_received->Clear();
     auto* slider = Control<CSliderUI>(QStringLiteral("DPI_slider_2"));
     slider->SetValue(10, false);
@@ -156,7 +78,7 @@ TEST_F(MousePageInWindow, ArrivalReadsTheMouseAndAStageMoveReachesItsMemory) {
     QTest::qWait(300);
     EXPECT_EQ(Control<CEditUI>(QStringLiteral("DPI_edit_2"))->GetText(), QStringLiteral("500"));
     EXPECT_TRUE(m_received->Commands().empty());
-    EXPECT_EQ(test::ReadFileBytes(m_page->Profile().GetProfilePath()), document);
+    EXPECT_EQ(ReadWhole(m_page->Profile().GetProfilePath()), document);
 }
 
 // The stage checks keep one stage on; the report rate and the settings pages follow their
@@ -234,9 +156,9 @@ TEST_F(MousePageInWindow, FaultAtAnyPacketOfAStageWriteLeavesTheStoredProfileAlo
         m_emulator->ScheduleFault(c.kind, c.packet);
         ++units;
         MoveSlider(0, units);
-        const std::string document = test::ReadFileBytes(m_page->Profile().GetProfilePath());
+        const std::string document = ReadWhole(m_page->Profile().GetProfilePath());
         WaitQuiet();
-        EXPECT_EQ(test::ReadFileBytes(m_page->Profile().GetProfilePath()), document);
+        EXPECT_EQ(ReadWhole(m_page->Profile().GetProfilePath()), document);
         EXPECT_EQ(Stored().GetDpiStages().at(0).dpiX, units);
         EXPECT_EQ(m_page->Stages().at(0).dpiX, units);
         EXPECT_EQ(Control<CSliderUI>(QStringLiteral("DPI_slider_0"))->GetValue(), units);
@@ -261,14 +183,14 @@ TEST_F(MousePageInWindow, MousesOwnChangeReachesTheProfileOnlyWhenReadWhole) {
     memory.settings[record + 1] = 3;
     memory.settings[record + 12] = static_cast<uint8_t>(target);
     m_emulator->Firmware().SetMemory(memory);
-    const std::string document = test::ReadFileBytes(m_page->Profile().GetProfilePath());
+    const std::string document = ReadWhole(m_page->Profile().GetProfilePath());
 
     m_received->Clear();
     m_emulator->ScheduleFault(FaultKind::kStatusFF, 2);
     ASSERT_TRUE(m_emulator->SendSettingsChanged());
     ASSERT_TRUE(test::WaitFor([&] { return m_received->Commands().size() >= 2; }, kWaitMs));
     WaitQuiet();
-    EXPECT_EQ(test::ReadFileBytes(m_page->Profile().GetProfilePath()), document);
+    EXPECT_EQ(ReadWhole(m_page->Profile().GetProfilePath()), document);
     EXPECT_NE(m_page->Profile().GetActiveStage(), target);
 
     ASSERT_TRUE(m_emulator->SendSettingsChanged());
@@ -289,13 +211,13 @@ TEST_F(MousePageInWindow, DpiEditWithNoStepKnownIsIgnored) {
     m_page->RefreshPanels();
     ASSERT_EQ(m_page->Info().dpiStep, 0);
     const std::vector<DpiStage> stages = m_page->Stages();
-    const std::string document = test::ReadFileBytes(m_page->Profile().GetProfilePath());
+    const std::string document = ReadWhole(m_page->Profile().GetProfilePath());
     auto* edit = Control<CEditUI>(QStringLiteral("DPI_edit_0"));
     ASSERT_NE(edit, nullptr);
     edit->SetText(QStringLiteral("1630"));
     m_page->TakeStageEdit(0);
     EXPECT_EQ(m_page->Stages(), stages);
-    EXPECT_EQ(test::ReadFileBytes(m_page->Profile().GetProfilePath()), document);
+    EXPECT_EQ(ReadWhole(m_page->Profile().GetProfilePath()), document);
 }
 
 }  // namespace
