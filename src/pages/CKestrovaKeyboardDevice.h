@@ -5,6 +5,7 @@
 #include "devices/keyboard/SystemSettings.h"
 #include "pages/CKestrovaUSBDevice.h"
 #include "pages/KeyboardSystemView.h"
+#include "pages/LedPageHelper.h"
 #include "panels/keyset/CKeySetControlUI.h"
 #include "profiles/CKeyboardProfiledata.h"
 
@@ -150,6 +151,7 @@ private:
     std::unique_ptr<Sink> m_sink;
     QPointer<CKeySetControlUI> m_keySetPanel;
     CKeyboardProfiledata m_profile;
+    LedPageHelper m_led;
     SystemSettings m_system;
     std::vector<CustomLightColor> m_customColours;
     int m_customGroup = 0;

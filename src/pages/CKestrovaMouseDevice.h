@@ -3,6 +3,7 @@
 #include "devices/mouse/MouseDriver.h"
 #include "devices/mouse/MouseDriverSink.h"
 #include "pages/CKestrovaUSBDevice.h"
+#include "pages/LedPageHelper.h"
 #include "pages/MouseStageView.h"
 #include "pages/MouseSystemView.h"
 #include "panels/shoot/CShootControlUI.h"
@@ -112,6 +113,7 @@ private:
 
     std::unique_ptr<Sink> m_sink;
     CMouseProfiledata m_profile;
+    LedPageHelper m_led;
     MouseInfo m_info;
     std::vector<DpiStage> m_stages;
     MouseSystemWords m_systemWords;
