@@ -30,6 +30,19 @@ inline void ReadLightFields(std::span<const std::uint8_t> record, LightReadBack&
     out.blue = record[8];
 }
 
+// The light a record read back puts in force over the profile's: everything but the direction,
+// which the device never reports.
+inline LightSetting WithLightFields(LightSetting light, const LightReadBack& fields) {
+    light.effect = fields.mode;
+    light.brightness = fields.brightness;
+    light.speed = fields.speed;
+    light.multiColor = fields.multiColor;
+    light.red = fields.red;
+    light.green = fields.green;
+    light.blue = fields.blue;
+    return light;
+}
+
 // record must hold at least 9 bytes; mode is the device's own reading of the setting's effect.
 inline void WriteLightFields(std::span<std::uint8_t> record, const LightSetting& light,
                              std::uint8_t mode) {

@@ -1,27 +1,17 @@
 #include "pages/CKestrovaHS6533Device.h"
 
-#include "panels/light/CLightControlUI.h"
 #include "platform/Trace.h"
-#include "profiles/LightLibrary.h"
-
-#include <QMetaObject>
 
 namespace quaro {
 
 // The driver's news, from its worker and event reader, handed to the page's thread.
-class CKestrovaHS6533Device::Sink : public PadDriverSink {
+class CKestrovaHS6533Device::Sink : public PagePostingSink<PadDriverSink> {
 public:
-    explicit Sink(CKestrovaHS6533Device& page) : m_page(page) {}
+    explicit Sink(CKestrovaHS6533Device& page)
+        : PagePostingSink(page, page.CommonSink()), m_page(page) {}
 
-    void OnFlowDone(uint32_t flowId, int32_t result) override {
-        m_page.CKestrovaUSBDevice::OnFlowDone(flowId, result);
-    }
-    void OnStatusRead(const StatusBytes& status) override {
-        m_page.CKestrovaUSBDevice::OnStatusRead(status);
-    }
     void OnPadRecordRead(const PadRecordRead& read) override {
-        QMetaObject::invokeMethod(
-            &m_page, [page = &m_page, read] { page->RecordRead(read); }, Qt::QueuedConnection);
+        Post([page = &m_page, read] { page->RecordRead(read); });
     }
 
 private:
@@ -29,7 +19,7 @@ private:
 };
 
 CKestrovaHS6533Device::CKestrovaHS6533Device(QWidget* parent)
-    : CKestrovaUSBDevice(parent), m_sink(std::make_unique<Sink>(*this)) {}
+    : CKestrovaUSBDevice(parent), m_sink(std::make_unique<Sink>(*this)), m_led(*this, m_profile) {}
 
 CKestrovaHS6533Device::~CKestrovaHS6533Device() {
     // The driver reports to the sink and reads nothing of the page; it goes first.
@@ -84,21 +74,13 @@ void CKestrovaHS6533Device::OnStart() {
 }
 
 int CKestrovaHS6533Device::LoadProfile() {
-    m_profile.SetPageStyle(GetPageStyle());
-    m_profile.SetDefaultProfilePath(DefaultDataFile());
-    if (!CurrentProfilePath().empty()) {
-        m_profile.SetProfilePath(CurrentProfilePath());
-    }
-    m_profile.SetLightConfigPath(UserDataFolder() / (GetLightName().toStdString() + ".config"));
-    m_profile.Load(m_profile.GetProfilePath());
+    m_led.LoadProfileDocument();
     LoadAudioProfile(m_profile);
     return ApplyProfile();
 }
 
 int CKestrovaHS6533Device::ApplyProfile() {
-    const LightSetting setting = m_profile.GetLightInfo();
-    const LightWords words = LightSettingToWords(setting);
-    SetLightSetting(words.first, words.second, words.third);
+    const LightSetting setting = m_led.TakeProfileLight();
     if (HeadsetDriver* driver = GetHeadsetDriver()) {
         driver->ApplyLight(setting);
         driver->Light().SetLightList(m_profile.GetLightList());
@@ -108,31 +90,18 @@ int CKestrovaHS6533Device::ApplyProfile() {
 }
 
 void CKestrovaHS6533Device::LoadLibraries() {
-    CLightControlUI* panel = GetLightPanel();
-    if (panel == nullptr) {
-        return;
-    }
-    LightLibrary library(GetPageStyle());
-    library.LoadDefaultNames(DefaultDataFile().parent_path() / "default_light.json");
-    library.LoadCustomNames(m_profile.GetLightConfigPath());
-    panel->FillEffects(library.BuiltInNames(), library.BuiltInVisible(), kBrightnessMax, kSpeedMax);
-    panel->FillCustomEffects(library.CustomNames());
+    m_led.FillLightEffects(kBrightnessMax, kSpeedMax);
 }
 
 void CKestrovaHS6533Device::RefreshPanels() {
     LoadLibraries();
-    if (CLightControlUI* panel = GetLightPanel()) {
-        panel->ShowLightSetting(GetLightSetting());
-    }
+    m_led.ShowLight();
     RefreshVoicePanels();
 }
 
 void CKestrovaHS6533Device::SaveProfile() {
-    const LightWords words = LightSettingToWords(GetLightSetting());
-    m_profile.SetLightInfo(words.first, words.second, words.third);
-    if (m_profile.Save() != 0) {
-        Trace("the headset's profile could not be saved");
-    }
+    m_led.StoreLight();
+    m_led.Save("the headset's profile could not be saved");
 }
 
 void CKestrovaHS6533Device::RefreshLightDisplay() {
@@ -143,12 +112,7 @@ void CKestrovaHS6533Device::RefreshLightDisplay() {
 
 int CKestrovaHS6533Device::WriteSettingsRecord(int32_t recordNumber, int32_t, int32_t, int32_t,
                                                int32_t) {
-    HeadsetDriver* driver = GetHeadsetDriver();
-    if (driver == nullptr || !IsPrimaryConnected()) {
-        return 0;
-    }
-    driver->RequestWrite(static_cast<uint8_t>(recordNumber));
-    return 1;
+    return m_led.WriteRecord(GetHeadsetDriver(), recordNumber);
 }
 
 void CKestrovaHS6533Device::RenderLightFrame() {
@@ -162,20 +126,8 @@ void CKestrovaHS6533Device::RenderLightFrame() {
 }
 
 void CKestrovaHS6533Device::RecordRead(const PadRecordRead& read) {
-    if (!read.Succeeded()) {
-        return;
-    }
     // The headset's record in force becomes the page's light, as far as the record carries it.
-    const LightSetting setting = read.record.OverLight(GetLightSetting());
-    const LightWords words = LightSettingToWords(setting);
-    SetLightSetting(words.first, words.second, words.third);
-    if (read.cause == PadReadCause::kSettingsChanged) {
-        SaveProfile();
-        RefreshPanels();
-        if (const HWND& owner = GetOwnerWindow()) {
-            owner->Send(kRecordReadNotice, read.record.RecordNumber(), 0);
-        }
-    }
+    m_led.TakeRecordRead(read, kRecordReadNotice);
 }
 
 }  // namespace quaro

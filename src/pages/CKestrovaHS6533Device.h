@@ -3,6 +3,7 @@
 #include "devices/headset/HeadsetDriver.h"
 #include "devices/pad/PadDriverSink.h"
 #include "pages/CKestrovaUSBDevice.h"
+#include "pages/LedPageHelper.h"
 #include "profiles/CHs6533Profiledata.h"
 
 #include <memory>
@@ -100,6 +101,7 @@ private:
     class Sink;
     std::unique_ptr<Sink> m_sink;
     CHs6533Profiledata m_profile;
+    LedPageHelper m_led;
     std::shared_ptr<HeadsetAudioLink> m_audio;  // after the profile: it stores into it
 };
 

@@ -9,10 +9,7 @@
 #include "platform/SystemSettings.h"
 #include "platform/Trace.h"
 #include "profiles/KeyCode.h"
-#include "profiles/LightLibrary.h"
 #include "profiles/MacroLibrary.h"
-
-#include <QMetaObject>
 
 #include <algorithm>
 #include <future>
@@ -43,16 +40,11 @@ uint16_t Flag(bool on) {
 }  // namespace
 
 // The driver's news, from its worker and event reader, handed to the page's thread.
-class CKestrovaKeyboardDevice::Sink : public KeyboardDriverSink {
+class CKestrovaKeyboardDevice::Sink : public PagePostingSink<KeyboardDriverSink> {
 public:
-    explicit Sink(CKestrovaKeyboardDevice& page) : m_page(page) {}
+    explicit Sink(CKestrovaKeyboardDevice& page)
+        : PagePostingSink(page, page.CommonSink()), m_page(page) {}
 
-    void OnFlowDone(uint32_t flowId, int32_t result) override {
-        m_page.CKestrovaUSBDevice::OnFlowDone(flowId, result);
-    }
-    void OnStatusRead(const StatusBytes& status) override {
-        m_page.CKestrovaUSBDevice::OnStatusRead(status);
-    }
     void OnKeyboardStartRead(const KeyboardStartRead& read) override {
         if (!read.imageRead) {
             TraceFormat("keyboard not read whole (%d, %d keys): its profile still loads",
@@ -60,13 +52,10 @@ public:
         }
     }
     void OnMacroDownload(const KeyboardMacroDownload& download) override {
-        QMetaObject::invokeMethod(
-            &m_page, [page = &m_page, download] { page->MacrosDownloaded(download); },
-            Qt::QueuedConnection);
+        Post([page = &m_page, download] { page->MacrosDownloaded(download); });
     }
     void OnSettingsRecordRead(const KeyboardRecordRead& read) override {
-        QMetaObject::invokeMethod(
-            &m_page, [page = &m_page, read] { page->RecordRead(read); }, Qt::QueuedConnection);
+        Post([page = &m_page, read] { page->RecordRead(read); });
     }
 
 private:
@@ -76,6 +65,7 @@ private:
 CKestrovaKeyboardDevice::CKestrovaKeyboardDevice(QWidget* parent)
     : CKestrovaUSBDevice(parent),
       m_sink(std::make_unique<Sink>(*this)),
+      m_led(*this, m_profile),
       m_customColours(kMaxKeyCount),
       m_systemView(*this),
       m_keyAssignment(*this, m_profile, m_keyList, kKeySetKeyboardKind,
@@ -119,18 +109,7 @@ void CKestrovaKeyboardDevice::InitPage() {
 // --- reading and loading ---
 
 void CKestrovaKeyboardDevice::OnStart() {
-    KeyboardDriver* driver = GetKeyboardDriver();
-    if (driver == nullptr) {
-        return;
-    }
-    if (IsPrimaryConnected()) {
-        driver->RequestStart();
-    }
-    LoadProfile();
-    RefreshPanels();
-    if (!driver->Light().IsRunning()) {
-        driver->Light().Start();
-    }
+    m_led.Start(GetKeyboardDriver());
 }
 
 void CKestrovaKeyboardDevice::OnTimer1002() {
@@ -140,13 +119,7 @@ void CKestrovaKeyboardDevice::OnTimer1002() {
 }
 
 int CKestrovaKeyboardDevice::LoadProfile() {
-    m_profile.SetPageStyle(GetPageStyle());
-    m_profile.SetDefaultProfilePath(DefaultDataFile());
-    if (!CurrentProfilePath().empty()) {
-        m_profile.SetProfilePath(CurrentProfilePath());
-    }
-    m_profile.SetLightConfigPath(UserDataFolder() / (GetLightName().toStdString() + ".config"));
-    m_profile.Load(m_profile.GetProfilePath());
+    m_led.LoadProfileDocument();
     m_keyList = m_profile.GetKeyList();
     const SystemWords words = m_profile.GetSystemStages();
     m_system = SystemSettings::FromWords(words);
@@ -154,9 +127,7 @@ int CKestrovaKeyboardDevice::LoadProfile() {
 }
 
 int CKestrovaKeyboardDevice::ApplyProfile() {
-    const LightSetting setting = m_profile.GetLightInfo();
-    const LightWords words = LightSettingToWords(setting);
-    SetLightSetting(words.first, words.second, words.third);
+    const LightSetting setting = m_led.TakeProfileLight();
     m_customGroup = std::clamp(m_profile.GetCustomLightGroupIndex(), 0, kCustomGroupCount - 1);
     m_customColours = m_profile.GetCustomLightColors(m_customGroup, kMaxKeyCount);
     m_customColours.resize(kMaxKeyCount);
@@ -174,25 +145,17 @@ int CKestrovaKeyboardDevice::ApplyProfile() {
 }
 
 void CKestrovaKeyboardDevice::LoadLibraries() {
-    CLightControlUI* panel = GetLightPanel();
-    if (panel == nullptr) {
-        return;
-    }
-    LightLibrary library(GetPageStyle());
-    library.LoadDefaultNames(DefaultDataFile().parent_path() / "default_light.json");
-    library.LoadCustomNames(m_profile.GetLightConfigPath());
-    panel->FillEffects(library.BuiltInNames(), library.BuiltInVisible(), kBrightnessMax, kSpeedMax);
+    // The custom entries of the keyboard's light panel are its colour groups (InitPage).
+    m_led.FillLightEffects(kBrightnessMax, kSpeedMax, false);
 }
 
 void CKestrovaKeyboardDevice::RefreshPanels() {
     LoadLibraries();
     m_keyAssignment.ShowMacroNames();
-    if (CLightControlUI* panel = GetLightPanel()) {
-        const LightSetting setting = GetLightSetting();
-        panel->ShowLightSetting(setting);
-        if (setting.effect == kCustomColourMode) {
-            panel->SelectCustomEffect(m_customGroup);
-        }
+    m_led.ShowLight();
+    if (CLightControlUI* panel = GetLightPanel();
+        panel != nullptr && GetLightSetting().effect == kCustomColourMode) {
+        panel->SelectCustomEffect(m_customGroup);
     }
     // Shown as stored: neither the session nor the keyboard hears of it.
     m_systemView.Show(m_system);
@@ -221,12 +184,9 @@ void CKestrovaKeyboardDevice::StoreSystemSettings() {
 }
 
 void CKestrovaKeyboardDevice::SaveProfile() {
-    const LightWords words = LightSettingToWords(GetLightSetting());
-    m_profile.SetLightInfo(words.first, words.second, words.third);
+    m_led.StoreLight();
     StoreSystemSettings();
-    if (m_profile.Save() != 0) {
-        Trace("the keyboard's profile could not be saved");
-    }
+    m_led.Save("the keyboard's profile could not be saved");
 }
 
 void CKestrovaKeyboardDevice::PlayLight() {

@@ -7,6 +7,7 @@
 #include "pages/KeyAssignmentPage.h"
 #include "pages/KeyboardSystemView.h"
 #include "pages/PageKeyAssignment.h"
+#include "pages/LedPageHelper.h"
 #include "panels/keyset/CKeySetControlUI.h"
 #include "profiles/CKeyboardProfiledata.h"
 
@@ -136,6 +137,7 @@ private:
 
     std::unique_ptr<Sink> m_sink;
     CKeyboardProfiledata m_profile;
+    LedPageHelper m_led;
     SystemSettings m_system;
     std::vector<CustomLightColor> m_customColours;
     int m_customGroup = 0;

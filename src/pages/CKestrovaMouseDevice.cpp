@@ -1,15 +1,12 @@
 #include "pages/CKestrovaMouseDevice.h"
 
 #include "devices/light/LedLightFrame.h"
-#include "panels/light/CLightControlUI.h"
 #include "panels/shoot/CShootControlUI.h"
 #include "platform/Paths.h"
 #include "platform/Trace.h"
-#include "profiles/LightLibrary.h"
 #include "profiles/MacroLibrary.h"
 
 #include <QGuiApplication>
-#include <QMetaObject>
 #include <QScreen>
 
 #include <algorithm>
@@ -24,19 +21,13 @@ constexpr int kPageSystem = 4;
 }  // namespace
 
 // The driver's news, from its worker and event reader, handed to the page's thread.
-class CKestrovaMouseDevice::Sink : public MouseDriverSink {
+class CKestrovaMouseDevice::Sink : public PagePostingSink<MouseDriverSink> {
 public:
-    explicit Sink(CKestrovaMouseDevice& page) : m_page(page) {}
+    explicit Sink(CKestrovaMouseDevice& page)
+        : PagePostingSink(page, page.CommonSink()), m_page(page) {}
 
-    void OnFlowDone(uint32_t flowId, int32_t result) override {
-        m_page.CKestrovaUSBDevice::OnFlowDone(flowId, result);
-    }
-    void OnStatusRead(const StatusBytes& status) override {
-        m_page.CKestrovaUSBDevice::OnStatusRead(status);
-    }
     void OnMouseStartRead(const MouseStartRead& read) override {
-        QMetaObject::invokeMethod(
-            &m_page, [page = &m_page, read] { page->StartRead(read); }, Qt::QueuedConnection);
+        Post([page = &m_page, read] { page->StartRead(read); });
     }
     void OnMacroDownload(const MouseMacroDownload& download) override {
         if (download.result != kResultSuccess || download.figure != 0) {
@@ -44,8 +35,7 @@ public:
         }
     }
     void OnSettingsRecordRead(const MouseRecordRead& read) override {
-        QMetaObject::invokeMethod(
-            &m_page, [page = &m_page, read] { page->RecordRead(read); }, Qt::QueuedConnection);
+        Post([page = &m_page, read] { page->RecordRead(read); });
     }
 
 private:
@@ -55,6 +45,7 @@ private:
 CKestrovaMouseDevice::CKestrovaMouseDevice(QWidget* parent)
     : CKestrovaUSBDevice(parent),
       m_sink(std::make_unique<Sink>(*this)),
+      m_led(*this, m_profile),
       m_systemView(*this),
       m_stageView(*this),
       m_keyAssignment(*this, m_profile, m_keyList, kKeySetMouseKind,
@@ -126,18 +117,7 @@ void CKestrovaMouseDevice::InitPage() {
 // --- reading and loading ---
 
 void CKestrovaMouseDevice::OnStart() {
-    MouseDriver* driver = GetMouseDriver();
-    if (driver == nullptr) {
-        return;
-    }
-    if (IsPrimaryConnected()) {
-        driver->RequestStart();
-    }
-    LoadProfile();
-    RefreshPanels();
-    if (!driver->Light().IsRunning()) {
-        driver->Light().Start();
-    }
+    m_led.Start(GetMouseDriver());
 }
 
 void CKestrovaMouseDevice::OnTimer1002() {
@@ -147,13 +127,7 @@ void CKestrovaMouseDevice::OnTimer1002() {
 }
 
 int CKestrovaMouseDevice::LoadProfile() {
-    m_profile.SetPageStyle(GetPageStyle());
-    m_profile.SetDefaultProfilePath(DefaultDataFile());
-    if (!CurrentProfilePath().empty()) {
-        m_profile.SetProfilePath(CurrentProfilePath());
-    }
-    m_profile.SetLightConfigPath(UserDataFolder() / (GetLightName().toStdString() + ".config"));
-    m_profile.Load(m_profile.GetProfilePath());
+    m_led.LoadProfileDocument();
     m_keyList = m_profile.GetKeyList();
     m_stages = m_profile.GetDpiStages();
     m_systemWords = MouseSystemWords::FromWords(m_profile.GetSystemStages());
@@ -161,9 +135,7 @@ int CKestrovaMouseDevice::LoadProfile() {
 }
 
 int CKestrovaMouseDevice::ApplyProfile() {
-    const LightSetting setting = m_profile.GetLightInfo();
-    const LightWords words = LightSettingToWords(setting);
-    SetLightSetting(words.first, words.second, words.third);
+    const LightSetting setting = m_led.TakeProfileLight();
     if (MouseDriver* driver = GetMouseDriver()) {
         driver->ApplyLight(setting);
         driver->Light().SetCustomSteps(m_profile.GetCustomLightEffect());
@@ -172,23 +144,13 @@ int CKestrovaMouseDevice::ApplyProfile() {
 }
 
 void CKestrovaMouseDevice::LoadLibraries() {
-    CLightControlUI* panel = GetLightPanel();
-    if (panel == nullptr) {
-        return;
-    }
-    LightLibrary library(GetPageStyle());
-    library.LoadDefaultNames(DefaultDataFile().parent_path() / "default_light.json");
-    library.LoadCustomNames(m_profile.GetLightConfigPath());
-    panel->FillEffects(library.BuiltInNames(), library.BuiltInVisible(), kBrightnessMax, kSpeedMax);
-    panel->FillCustomEffects(library.CustomNames());
+    m_led.FillLightEffects(kBrightnessMax, kSpeedMax);
 }
 
 void CKestrovaMouseDevice::RefreshPanels() {
     LoadLibraries();
     m_keyAssignment.ShowMacroNames();
-    if (CLightControlUI* panel = GetLightPanel()) {
-        panel->ShowLightSetting(GetLightSetting());
-    }
+    m_led.ShowLight();
     ShowStages();
     // Shown as stored: neither the session nor the mouse hears of it.
     m_systemView.Show(m_systemWords);
@@ -241,8 +203,7 @@ void CKestrovaMouseDevice::RecordRead(const MouseRecordRead& read) {
 // --- what goes to the mouse ---
 
 void CKestrovaMouseDevice::SaveProfile() {
-    const LightWords words = LightSettingToWords(GetLightSetting());
-    m_profile.SetLightInfo(words.first, words.second, words.third);
+    m_led.StoreLight();
     m_profile.SetDpiStages(m_stages);
     const SystemWords system = m_systemWords.ToWords();
     m_profile.SetSystemStages(system[0], system[1], system[2]);
@@ -250,9 +211,7 @@ void CKestrovaMouseDevice::SaveProfile() {
         Trace("the mouse's settings are not stored: no profile is loaded");
         return;
     }
-    if (m_profile.Save() != 0) {
-        Trace("the mouse's profile could not be saved");
-    }
+    m_led.Save("the mouse's profile could not be saved");
 }
 
 void CKestrovaMouseDevice::StoreSystemWords(const MouseSystemWords& words) {

@@ -4,6 +4,7 @@
 #include "devices/mouse/MouseDriverSink.h"
 #include "pages/CKestrovaUSBDevice.h"
 #include "pages/KeyAssignmentPage.h"
+#include "pages/LedPageHelper.h"
 #include "pages/MouseStageView.h"
 #include "pages/MouseSystemView.h"
 #include "pages/PageKeyAssignment.h"
@@ -128,6 +129,7 @@ private:
 
     std::unique_ptr<Sink> m_sink;
     CMouseProfiledata m_profile;
+    LedPageHelper m_led;
     MouseInfo m_info;
     std::vector<DpiStage> m_stages;
     MouseSystemWords m_systemWords;

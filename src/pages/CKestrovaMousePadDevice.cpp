@@ -1,28 +1,15 @@
 #include "pages/CKestrovaMousePadDevice.h"
 
-#include "panels/light/CLightControlUI.h"
-#include "platform/Trace.h"
-#include "profiles/LightLibrary.h"
-
-#include <QMetaObject>
-#include <QPointer>
-
 namespace quaro {
 
 // The driver's news, from its worker and event reader, handed to the page's thread.
-class CKestrovaMousePadDevice::Sink : public PadDriverSink {
+class CKestrovaMousePadDevice::Sink : public PagePostingSink<PadDriverSink> {
 public:
-    explicit Sink(CKestrovaMousePadDevice& page) : m_page(page) {}
+    explicit Sink(CKestrovaMousePadDevice& page)
+        : PagePostingSink(page, page.CommonSink()), m_page(page) {}
 
-    void OnFlowDone(uint32_t flowId, int32_t result) override {
-        m_page.CKestrovaUSBDevice::OnFlowDone(flowId, result);
-    }
-    void OnStatusRead(const StatusBytes& status) override {
-        m_page.CKestrovaUSBDevice::OnStatusRead(status);
-    }
     void OnPadRecordRead(const PadRecordRead& read) override {
-        QMetaObject::invokeMethod(
-            &m_page, [page = &m_page, read] { page->RecordRead(read); }, Qt::QueuedConnection);
+        Post([page = &m_page, read] { page->RecordRead(read); });
     }
 
 private:
@@ -30,7 +17,7 @@ private:
 };
 
 CKestrovaMousePadDevice::CKestrovaMousePadDevice(QWidget* parent)
-    : CKestrovaUSBDevice(parent), m_sink(std::make_unique<Sink>(*this)) {}
+    : CKestrovaUSBDevice(parent), m_sink(std::make_unique<Sink>(*this)), m_led(*this, m_profile) {}
 
 CKestrovaMousePadDevice::~CKestrovaMousePadDevice() {
     // The driver reports to the sink and reads nothing of the page; it goes first.
@@ -48,35 +35,16 @@ PadDriver* CKestrovaMousePadDevice::GetPadDriver() const {
 }
 
 void CKestrovaMousePadDevice::OnStart() {
-    PadDriver* driver = GetPadDriver();
-    if (driver == nullptr) {
-        return;
-    }
-    if (IsPrimaryConnected()) {
-        driver->RequestStart();
-    }
-    LoadProfile();
-    RefreshPanels();
-    if (!driver->Light().IsRunning()) {
-        driver->Light().Start();
-    }
+    m_led.Start(GetPadDriver());
 }
 
 int CKestrovaMousePadDevice::LoadProfile() {
-    m_profile.SetPageStyle(GetPageStyle());
-    m_profile.SetDefaultProfilePath(DefaultDataFile());
-    if (!CurrentProfilePath().empty()) {
-        m_profile.SetProfilePath(CurrentProfilePath());
-    }
-    m_profile.SetLightConfigPath(UserDataFolder() / (GetLightName().toStdString() + ".config"));
-    m_profile.Load(m_profile.GetProfilePath());
+    m_led.LoadProfileDocument();
     return ApplyProfile();
 }
 
 int CKestrovaMousePadDevice::ApplyProfile() {
-    const LightSetting setting = m_profile.GetLightInfo();
-    const LightWords words = LightSettingToWords(setting);
-    SetLightSetting(words.first, words.second, words.third);
+    const LightSetting setting = m_led.TakeProfileLight();
     if (PadDriver* driver = GetPadDriver()) {
         driver->ApplyLight(setting);
         driver->Light().SetLightList(m_profile.GetLightList());
@@ -86,30 +54,17 @@ int CKestrovaMousePadDevice::ApplyProfile() {
 }
 
 void CKestrovaMousePadDevice::LoadLibraries() {
-    CLightControlUI* panel = GetLightPanel();
-    if (panel == nullptr) {
-        return;
-    }
-    LightLibrary library(GetPageStyle());
-    library.LoadDefaultNames(DefaultDataFile().parent_path() / "default_light.json");
-    library.LoadCustomNames(m_profile.GetLightConfigPath());
-    panel->FillEffects(library.BuiltInNames(), library.BuiltInVisible(), kBrightnessMax, kSpeedMax);
-    panel->FillCustomEffects(library.CustomNames());
+    m_led.FillLightEffects(kBrightnessMax, kSpeedMax);
 }
 
 void CKestrovaMousePadDevice::RefreshPanels() {
     LoadLibraries();
-    if (CLightControlUI* panel = GetLightPanel()) {
-        panel->ShowLightSetting(GetLightSetting());
-    }
+    m_led.ShowLight();
 }
 
 void CKestrovaMousePadDevice::SaveProfile() {
-    const LightWords words = LightSettingToWords(GetLightSetting());
-    m_profile.SetLightInfo(words.first, words.second, words.third);
-    if (m_profile.Save() != 0) {
-        Trace("the pad's profile could not be saved");
-    }
+    m_led.StoreLight();
+    m_led.Save("the pad's profile could not be saved");
 }
 
 void CKestrovaMousePadDevice::RefreshLightDisplay() {
@@ -120,12 +75,7 @@ void CKestrovaMousePadDevice::RefreshLightDisplay() {
 
 int CKestrovaMousePadDevice::WriteSettingsRecord(int32_t recordNumber, int32_t, int32_t, int32_t,
                                                  int32_t) {
-    PadDriver* driver = GetPadDriver();
-    if (driver == nullptr || !IsPrimaryConnected()) {
-        return 0;
-    }
-    driver->RequestWrite(static_cast<uint8_t>(recordNumber));
-    return 1;
+    return m_led.WriteRecord(GetPadDriver(), recordNumber);
 }
 
 void CKestrovaMousePadDevice::RenderLightFrame() {
@@ -139,20 +89,8 @@ void CKestrovaMousePadDevice::RenderLightFrame() {
 }
 
 void CKestrovaMousePadDevice::RecordRead(const PadRecordRead& read) {
-    if (!read.Succeeded()) {
-        return;
-    }
     // The pad's record in force becomes the page's light, as far as the record carries it.
-    const LightSetting setting = read.record.OverLight(GetLightSetting());
-    const LightWords words = LightSettingToWords(setting);
-    SetLightSetting(words.first, words.second, words.third);
-    if (read.cause == PadReadCause::kSettingsChanged) {
-        SaveProfile();
-        RefreshPanels();
-        if (const HWND& owner = GetOwnerWindow()) {
-            owner->Send(kRecordReadNotice, read.record.RecordNumber(), 0);
-        }
-    }
+    m_led.TakeRecordRead(read, kRecordReadNotice);
 }
 
 }  // namespace quaro

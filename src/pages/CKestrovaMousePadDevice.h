@@ -3,6 +3,7 @@
 #include "devices/pad/PadDriver.h"
 #include "devices/pad/PadDriverSink.h"
 #include "pages/CKestrovaUSBDevice.h"
+#include "pages/LedPageHelper.h"
 #include "profiles/CBasicProfiledata.h"
 
 namespace quaro {
@@ -47,6 +48,7 @@ private:
     class Sink;
     std::unique_ptr<Sink> m_sink;
     CBasicProfiledata m_profile;
+    LedPageHelper m_led;
 };
 
 }  // namespace quaro

@@ -256,6 +256,8 @@ protected:
     // own forwards the common news here.
     void OnFlowDone(uint32_t flowId, int32_t result) override;
     void OnStatusRead(const StatusBytes& status) override;
+    // The same news as a sink, for the kinds' own sinks to forward to.
+    DriverEventSink& CommonSink() { return *this; }
 
     // The light colours at once, under one hold of the light lock.
     void SetLightColours(std::span<const LedColor> colours);

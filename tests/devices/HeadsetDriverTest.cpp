@@ -1,7 +1,7 @@
 // The headset driver against the headset emulator: its light record behind the command channel,
 // the re-read it asks for, and the twelve light output reports of each frame.
 
-#include "../device/SimBusTestSupport.h"
+#include "DriverTestFixture.h"
 #include "RecordingPadSink.h"
 #include "devices/headset/HeadsetDriver.h"
 #include "sim/EmulatorModels.h"
@@ -20,8 +20,10 @@ namespace {
 using namespace std::chrono_literals;
 using SteadyClock = std::chrono::steady_clock;
 
-// Generous enough for a loaded machine and ThreadSanitizer, yet well below two time-outs.
-constexpr auto kOneTimeout = std::chrono::milliseconds(CommandChannel::kTimeoutMs) + 900ms;
+using test::Commands;
+using test::FaultCase;
+using test::kFaults;
+using test::kOneTimeout;
 constexpr uint16_t kInterface = 3;
 
 // Record 1 in force, with bytes that tell every field apart.
@@ -36,10 +38,6 @@ std::vector<uint8_t> HeadsetMemory() {
     return memory;
 }
 
-uint16_t Address(const Packet& packet) {
-    return static_cast<uint16_t>(packet[kPacketAddressLow] | (packet[kPacketAddressHigh] << 8));
-}
-
 const LightSetting kLight{.effect = 3,
                           .brightness = 5,
                           .speed = 2,
@@ -49,41 +47,17 @@ const LightSetting kLight{.effect = 3,
                           .green = 128,
                           .blue = 1};
 
-class HeadsetDriverTest : public ::testing::Test {
+// The one interface, once for the commands and once for the event reader.
+class HeadsetDriverTest : public test::DriverFixture<HeadsetDriver, test::RecordingPadSink> {
 protected:
-    HeadsetDriverTest() : m_device(HeadsetModel()) { SetMemory(HeadsetMemory()); }
-
-    void SetUp() override {
-        m_driver = std::make_unique<HeadsetDriver>(m_device.Backend(), &m_sink);
-        m_driver->Start();
-        Attach();
+    HeadsetDriverTest() : DriverFixture(HeadsetModel(), {kInterface, 0, 0}) {
+        SetSettings(HeadsetMemory());
     }
-    void TearDown() override { m_driver.reset(); }
 
-    // The one interface, once for the commands and once for the event reader.
-    void Attach() {
-        const std::string path = m_device.PathOf(kInterface, 0);
-        ASSERT_FALSE(path.empty());
-        ASSERT_TRUE(m_driver->Connect(path));
-        ASSERT_TRUE(m_driver->AttachSecondary(path));
-    }
     void Replug() {
-        m_driver->DetachSecondary();
-        m_driver->Disconnect();
-        m_device.Emulator().Unplug();
-        m_device.Emulator().Firmware().ClearFaults();
-        ASSERT_TRUE(m_device.Emulator().Plug());
-        Attach();
-        m_device.ClearReceived();
+        DriverFixture::Replug();
         m_device.Emulator().ClearLightReports();
     }
-
-    void SetMemory(std::vector<uint8_t> settings) {
-        FirmwareMemory memory = m_device.Emulator().Firmware().Memory();
-        memory.settings = std::move(settings);
-        m_device.Emulator().Firmware().SetMemory(memory);
-    }
-    std::vector<uint8_t> Settings() { return m_device.Emulator().Firmware().Memory().settings; }
 
     PadSettingsRecord ReadRecord() {
         EXPECT_EQ(m_sink.ResultOf(m_driver->RequestRead()), kResultSuccess);
@@ -97,10 +71,6 @@ protected:
         }
         return m_device.Emulator().LightReports();
     }
-
-    test::EmulatedDevice m_device;
-    test::RecordingPadSink m_sink;
-    std::unique_ptr<HeadsetDriver> m_driver;
 };
 
 TEST_F(HeadsetDriverTest, AFrameGoesOutAsTwelveCappedReportsInTheHeadsetsOrder) {
@@ -178,9 +148,9 @@ TEST_F(HeadsetDriverTest, RecordIsReadAndWrittenAsThePadsAtTheRecordInForce) {
     std::vector<Packet> sent = m_device.Received();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0][kPacketLength], 1);
-    EXPECT_EQ(Address(sent[0]), 0);
+    EXPECT_EQ(PacketAddress(sent[0]), 0);
     EXPECT_EQ(sent[1][kPacketLength], 25);
-    EXPECT_EQ(Address(sent[1]), 25);
+    EXPECT_EQ(PacketAddress(sent[1]), 25);
     EXPECT_EQ(record.Mode(), 6);
     EXPECT_EQ(record.Speed(), 4);
     EXPECT_EQ(record.Bytes()[20], 0xB0 + 20);
@@ -197,7 +167,7 @@ TEST_F(HeadsetDriverTest, RecordIsReadAndWrittenAsThePadsAtTheRecordInForce) {
     EXPECT_EQ(sent[1][kPacketCommand], kCmdWriteMemory);
     EXPECT_EQ(sent[1][kPacketLength], 21);
     EXPECT_EQ(sent[2][kPacketCommand], kCmdEnd);
-    const std::vector<uint8_t> memory = Settings();
+    const std::vector<uint8_t> memory = SettingsMemory();
     const std::vector<uint8_t> expected = {1, 0, 5, 2, 1, 0, 255, 128, 1};
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), memory.begin()));
     EXPECT_EQ(memory[20], 0xB0 + 20);  // as read
@@ -234,7 +204,7 @@ TEST_F(HeadsetDriverTest, SettingsChangedReadsTheRecordAgainOnlyWhenWhole) {
     Replug();
     std::vector<uint8_t> memory = HeadsetMemory();
     memory[25 + 1] = 7;
-    SetMemory(memory);
+    SetSettings(memory);
     m_driver->Primary().SetLightSync(true);
     const auto sentAt = SteadyClock::now();
     ASSERT_TRUE(m_device.Emulator().SendSettingsChanged());
@@ -247,20 +217,6 @@ TEST_F(HeadsetDriverTest, SettingsChangedReadsTheRecordAgainOnlyWhenWhole) {
     EXPECT_EQ(m_driver->Light().Setting().effect, 7);
     EXPECT_FALSE(m_driver->Primary().LightSync());
 }
-
-struct FaultCase {
-    FaultKind kind;
-    int32_t result;
-    const char* name;
-};
-
-constexpr FaultCase kFaults[] = {
-    {FaultKind::kNoReply, kResultFailed, "no reply"},
-    {FaultKind::kWrongEcho, kResultFailed, "wrong echo"},
-    {FaultKind::kStatusFE, kResultSecondError, "status FE"},
-    {FaultKind::kStatusFF, kResultRejected, "status FF"},
-    {FaultKind::kUnplug, kResultFailed, "unplug"},
-};
 
 struct HeadsetFlow {
     const char* name;
@@ -286,8 +242,8 @@ TEST_F(HeadsetDriverTest, EveryFaultAtEveryPacketEndsWithinOneTimeoutAndKeepsThe
                 Replug();
                 std::vector<uint8_t> changed = HeadsetMemory();
                 changed[25 + 1] = 8;
-                SetMemory(changed);
-                const std::vector<uint8_t> before = Settings();
+                SetSettings(changed);
+                const std::vector<uint8_t> before = SettingsMemory();
                 m_device.Emulator().ScheduleFault(fault.kind, packet);
                 const auto start = SteadyClock::now();
                 const auto result = m_sink.ResultOf(flow.request(*m_driver), kOneTimeout);
@@ -302,7 +258,7 @@ TEST_F(HeadsetDriverTest, EveryFaultAtEveryPacketEndsWithinOneTimeoutAndKeepsThe
                 EXPECT_EQ(m_driver->Light().Setting().effect, kLight.effect);
                 // A write refused before its data arrived leaves the headset's memory alone.
                 if (packet < 2) {
-                    EXPECT_EQ(Settings(), before);
+                    EXPECT_EQ(SettingsMemory(), before);
                 }
             }
         }

@@ -1,4 +1,4 @@
-#include "../device/SimBusTestSupport.h"
+#include "DriverTestFixture.h"
 #include "devices/keyboard/KeyboardDriver.h"
 #include "sim/EmulatorModels.h"
 #include "sim/KeyboardMatrix.h"
@@ -21,82 +21,27 @@ namespace {
 using namespace std::chrono_literals;
 using SteadyClock = std::chrono::steady_clock;
 
-// Generous enough for a loaded machine and ThreadSanitizer, yet well below two time-outs.
-constexpr auto kOneTimeout = std::chrono::milliseconds(CommandChannel::kTimeoutMs) + 900ms;
+using test::Answered;
+using test::Commands;
+using test::FaultCase;
+using test::kFaults;
+using test::kOneTimeout;
 
-class KeyboardSink : public KeyboardDriverSink {
+class KeyboardSink : public test::RecordingSink<KeyboardDriverSink, KeyboardRecordRead> {
 public:
-    void OnFlowDone(uint32_t flowId, int32_t result) override {
-        std::lock_guard lock(m_mutex);
-        m_results[flowId] = result;
-        m_changed.notify_all();
-    }
-    void OnStatusRead(const StatusBytes&) override {}
-    void OnKeyboardStartRead(const KeyboardStartRead& read) override {
-        std::lock_guard lock(m_mutex);
-        m_starts.push_back(read);
-    }
+    void OnKeyboardStartRead(const KeyboardStartRead& read) override { Keep(m_starts, read); }
     void OnMacroDownload(const KeyboardMacroDownload& download) override {
-        std::lock_guard lock(m_mutex);
-        m_macros.push_back(download);
+        Keep(m_macros, download);
     }
-    void OnSettingsRecordRead(const KeyboardRecordRead& read) override {
-        std::lock_guard lock(m_mutex);
-        EXPECT_EQ(m_results.count(read.flowId), 0u);  // before its flow ends
-        m_reads.push_back(read);
-        m_changed.notify_all();
-    }
+    void OnSettingsRecordRead(const KeyboardRecordRead& read) override { RecordRead(read); }
 
-    std::optional<int32_t> ResultOf(uint32_t flowId, SteadyClock::duration wait = 10s) {
-        std::unique_lock lock(m_mutex);
-        if (!m_changed.wait_for(lock, wait, [&] { return m_results.count(flowId) > 0; })) {
-            return std::nullopt;
-        }
-        return m_results[flowId];
-    }
-    std::optional<KeyboardRecordRead> WaitRead(std::size_t count,
-                                               SteadyClock::duration wait = 10s) {
-        std::unique_lock lock(m_mutex);
-        if (!m_changed.wait_for(lock, wait, [&] { return m_reads.size() >= count; })) {
-            return std::nullopt;
-        }
-        return m_reads[count - 1];
-    }
-    std::size_t ReadCount() const {
-        std::lock_guard lock(m_mutex);
-        return m_reads.size();
-    }
-    KeyboardStartRead LastStart() const {
-        std::lock_guard lock(m_mutex);
-        return m_starts.empty() ? KeyboardStartRead{} : m_starts.back();
-    }
-    KeyboardMacroDownload LastMacros() const {
-        std::lock_guard lock(m_mutex);
-        return m_macros.empty() ? KeyboardMacroDownload{} : m_macros.back();
-    }
+    KeyboardStartRead LastStart() const { return LastOf(m_starts); }
+    KeyboardMacroDownload LastMacros() const { return LastOf(m_macros); }
 
 private:
-    mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::map<uint32_t, int32_t> m_results;
     std::vector<KeyboardStartRead> m_starts;
     std::vector<KeyboardMacroDownload> m_macros;
-    std::vector<KeyboardRecordRead> m_reads;
 };
-
-uint16_t AddressOf(const Packet& packet) {
-    return static_cast<uint16_t>(packet[kPacketAddressLow] | (packet[kPacketAddressHigh] << 8));
-}
-
-std::vector<uint8_t> Commands(const std::vector<Packet>& received) {
-    std::vector<uint8_t> commands;
-    for (const Packet& packet : received) {
-        if (packet[kPacketCommand] != kCmdLightFrame) {
-            commands.push_back(packet[kPacketCommand]);
-        }
-    }
-    return commands;
-}
 
 std::vector<uint8_t> Repeated(uint8_t command, int times) {
     return std::vector<uint8_t>(static_cast<std::size_t>(times), command);
@@ -151,43 +96,18 @@ KeyboardProfileImage Profile() {
     return image;
 }
 
-class KeyboardDriverTest : public ::testing::Test {
+class KeyboardDriverTest : public test::DriverFixture<KeyboardDriver, KeyboardSink> {
 protected:
-    KeyboardDriverTest() : m_device(KeyboardModel()) { SetSettings(KeyboardSettingsMemory()); }
+    KeyboardDriverTest() : DriverFixture(KeyboardModel()) { SetSettings(KeyboardSettingsMemory()); }
 
-    void SetUp() override {
-        m_driver = std::make_unique<KeyboardDriver>(m_device.Backend(), &m_sink, &SteadyClock::now,
-                                                    [this] { return m_now.load(); });
-        m_driver->Start();
-        ASSERT_TRUE(m_driver->Connect(m_device.PathOf(1, 4)));
-        ASSERT_TRUE(m_driver->AttachSecondary(m_device.PathOf(1, 3)));
-    }
-    void TearDown() override { m_driver.reset(); }
-
-    FirmwareMemory Memory() { return m_device.Emulator().Firmware().Memory(); }
-    void SetMemory(const FirmwareMemory& memory) {
-        m_device.Emulator().Firmware().SetMemory(memory);
-    }
-    void SetSettings(std::vector<uint8_t> settings) {
-        FirmwareMemory memory = Memory();
-        memory.settings = std::move(settings);
-        SetMemory(memory);
+    std::unique_ptr<KeyboardDriver> MakeDriver() override {
+        return std::make_unique<KeyboardDriver>(m_device.Backend(), &m_sink, &SteadyClock::now,
+                                                [this] { return m_now.load(); });
     }
     void SetKeyCount(int keyCount) {
         FirmwareMemory memory = Memory();
         memory.info[kInfoKeyCount] = static_cast<uint8_t>(keyCount);
         SetMemory(memory);
-    }
-
-    void Replug() {
-        m_driver->DetachSecondary();
-        m_driver->Disconnect();
-        m_device.Emulator().Unplug();
-        m_device.Emulator().Firmware().ClearFaults();
-        ASSERT_TRUE(m_device.Emulator().Plug());
-        ASSERT_TRUE(m_driver->Connect(m_device.PathOf(1, 4)));
-        ASSERT_TRUE(m_driver->AttachSecondary(m_device.PathOf(1, 3)));
-        m_device.ClearReceived();
     }
 
     void ReadKeyboard() {
@@ -197,11 +117,6 @@ protected:
 
     // The logical key wired at a physical slot of the emulated keyboard.
     int KeyAtSlot(int slot) { return m_driver->Maps().LogicalKeyAtSlot(slot); }
-
-    std::atomic<uint32_t> m_now{1000};
-    test::EmulatedDevice m_device;
-    KeyboardSink m_sink;
-    std::unique_ptr<KeyboardDriver> m_driver;
 };
 
 TEST_F(KeyboardDriverTest, StartReadsTheImageAndLightTableOfTheKeyCountAndBuildsTheMaps) {
@@ -341,8 +256,8 @@ TEST_F(KeyboardDriverTest, SettingsChangedReadsTheRecordInForceAndPlaysIt) {
     ASSERT_TRUE(read->Succeeded());
     const std::vector<Packet> sent = m_device.Received();
     ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(AddressOf(sent[0]), 0);
-    EXPECT_EQ(AddressOf(sent[1]), 75);  // record 3 x 25
+    EXPECT_EQ(PacketAddress(sent[0]), 0);
+    EXPECT_EQ(PacketAddress(sent[1]), 75);  // record 3 x 25
     EXPECT_EQ(read->record.mode, 13);
     EXPECT_EQ(read->record.wFlag, 1);
     EXPECT_EQ(read->record.winFlag, 1);
@@ -378,24 +293,6 @@ struct Block {
     int plain;
     int bracketed;  // packets between Begin and End; -1 without a bracket
 };
-
-struct FaultCase {
-    FaultKind kind;
-    int32_t result;
-    const char* name;
-};
-
-constexpr FaultCase kFaults[] = {
-    {FaultKind::kNoReply, kResultFailed, "no reply"},
-    {FaultKind::kWrongEcho, kResultFailed, "wrong echo"},
-    {FaultKind::kStatusFE, kResultSecondError, "status FE"},
-    {FaultKind::kStatusFF, kResultRejected, "status FF"},
-    {FaultKind::kUnplug, kResultFailed, "unplug"},
-};
-
-bool Answered(FaultKind kind) {
-    return kind == FaultKind::kStatusFE || kind == FaultKind::kStatusFF;
-}
 
 // The packets the keyboard receives when packet `faulty` (from 1) meets the fault: a silent
 // keyboard ends the flow there; a refusal ends its block (with End inside a bracket) and, when

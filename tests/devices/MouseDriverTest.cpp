@@ -1,4 +1,4 @@
-#include "../device/SimBusTestSupport.h"
+#include "DriverTestFixture.h"
 #include "devices/mouse/MouseDriver.h"
 #include "sim/EmulatorModels.h"
 
@@ -20,73 +20,24 @@ namespace {
 using namespace std::chrono_literals;
 using SteadyClock = std::chrono::steady_clock;
 
-// Generous enough for a loaded machine and ThreadSanitizer, yet well below two time-outs.
-constexpr auto kOneTimeout = std::chrono::milliseconds(CommandChannel::kTimeoutMs) + 900ms;
+using test::Commands;
+using test::FaultCase;
+using test::kFaults;
+using test::kOneTimeout;
 
-class MouseSink : public MouseDriverSink {
+class MouseSink : public test::RecordingSink<MouseDriverSink, MouseRecordRead> {
 public:
-    void OnFlowDone(uint32_t flowId, int32_t result) override {
-        std::lock_guard lock(m_mutex);
-        m_results[flowId] = result;
-        m_changed.notify_all();
-    }
-    void OnStatusRead(const StatusBytes&) override {}
-    void OnMouseStartRead(const MouseStartRead& read) override {
-        std::lock_guard lock(m_mutex);
-        m_starts.push_back(read);
-    }
-    void OnMacroDownload(const MouseMacroDownload& download) override {
-        std::lock_guard lock(m_mutex);
-        m_macros.push_back(download);
-    }
-    void OnSettingsRecordRead(const MouseRecordRead& read) override {
-        std::lock_guard lock(m_mutex);
-        EXPECT_EQ(m_results.count(read.flowId), 0u);  // before its flow ends
-        m_reads.push_back(read);
-        m_changed.notify_all();
-    }
+    void OnMouseStartRead(const MouseStartRead& read) override { Keep(m_starts, read); }
+    void OnMacroDownload(const MouseMacroDownload& download) override { Keep(m_macros, download); }
+    void OnSettingsRecordRead(const MouseRecordRead& read) override { RecordRead(read); }
 
-    std::optional<int32_t> ResultOf(uint32_t flowId, SteadyClock::duration wait = 20s) {
-        std::unique_lock lock(m_mutex);
-        if (!m_changed.wait_for(lock, wait, [&] { return m_results.count(flowId) > 0; })) {
-            return std::nullopt;
-        }
-        return m_results[flowId];
-    }
-    std::optional<MouseRecordRead> WaitRead(std::size_t count, SteadyClock::duration wait = 10s) {
-        std::unique_lock lock(m_mutex);
-        if (!m_changed.wait_for(lock, wait, [&] { return m_reads.size() >= count; })) {
-            return std::nullopt;
-        }
-        return m_reads[count - 1];
-    }
-    MouseStartRead LastStart() const {
-        std::lock_guard lock(m_mutex);
-        return m_starts.empty() ? MouseStartRead{} : m_starts.back();
-    }
-    MouseMacroDownload LastMacros() const {
-        std::lock_guard lock(m_mutex);
-        return m_macros.empty() ? MouseMacroDownload{} : m_macros.back();
-    }
+    MouseStartRead LastStart() const { return LastOf(m_starts); }
+    MouseMacroDownload LastMacros() const { return LastOf(m_macros); }
 
 private:
-    mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::map<uint32_t, int32_t> m_results;
     std::vector<MouseStartRead> m_starts;
     std::vector<MouseMacroDownload> m_macros;
-    std::vector<MouseRecordRead> m_reads;
 };
-
-std::vector<uint8_t> Commands(const std::vector<Packet>& received) {
-    std::vector<uint8_t> commands;
-    for (const Packet& packet : received) {
-        if (packet[kPacketCommand] != kCmdLightFrame) {
-            commands.push_back(packet[kPacketCommand]);
-        }
-    }
-    return commands;
-}
 
 // The record in force is record 1, so that a read or write of the wrong place shows.
 std::vector<uint8_t> MouseSettingsMemory() {
@@ -129,48 +80,19 @@ std::vector<KeyAssignmentEntry> DefaultButtons() {
     return buttons;
 }
 
-class MouseDriverTest : public ::testing::Test {
+class MouseDriverTest : public test::DriverFixture<MouseDriver, MouseSink> {
 protected:
-    MouseDriverTest() : m_device(MouseModel()) {
-        FirmwareMemory memory = Memory();
-        memory.settings = MouseSettingsMemory();
-        SetMemory(memory);
-    }
+    MouseDriverTest() : DriverFixture(MouseModel()) { SetSettings(MouseSettingsMemory()); }
 
-    void SetUp() override {
-        m_driver = std::make_unique<MouseDriver>(m_device.Backend(), &m_sink, &SteadyClock::now,
-                                                 [this] { return m_now.load(); });
-        m_driver->Start();
-        ASSERT_TRUE(m_driver->Connect(m_device.PathOf(1, 4)));
-        ASSERT_TRUE(m_driver->AttachSecondary(m_device.PathOf(1, 3)));
-    }
-    void TearDown() override { m_driver.reset(); }
-
-    FirmwareMemory Memory() { return m_device.Emulator().Firmware().Memory(); }
-    void SetMemory(const FirmwareMemory& memory) {
-        m_device.Emulator().Firmware().SetMemory(memory);
-    }
-
-    void Replug() {
-        m_driver->DetachSecondary();
-        m_driver->Disconnect();
-        m_device.Emulator().Unplug();
-        m_device.Emulator().Firmware().ClearFaults();
-        ASSERT_TRUE(m_device.Emulator().Plug());
-        ASSERT_TRUE(m_driver->Connect(m_device.PathOf(1, 4)));
-        ASSERT_TRUE(m_driver->AttachSecondary(m_device.PathOf(1, 3)));
-        m_device.ClearReceived();
+    std::unique_ptr<MouseDriver> MakeDriver() override {
+        return std::make_unique<MouseDriver>(m_device.Backend(), &m_sink, &SteadyClock::now,
+                                             [this] { return m_now.load(); });
     }
 
     void ReadMouse() {
         ASSERT_EQ(m_sink.ResultOf(m_driver->RequestStart()), kResultSuccess);
         m_device.ClearReceived();
     }
-
-    std::atomic<uint32_t> m_now{1000};
-    test::EmulatedDevice m_device;
-    MouseSink m_sink;
-    std::unique_ptr<MouseDriver> m_driver;
 };
 
 TEST_F(MouseDriverTest, StartReadsTheInformationAndButtonImageAndMapsTheFactoryButtons) {
@@ -346,20 +268,6 @@ TEST_F(MouseDriverTest, AReReadWhoseSecondReadFailsTakesNothing) {
 struct Block {
     int plain;
     int bracketed;  // packets between Begin and End; -1 without a bracket
-};
-
-struct FaultCase {
-    FaultKind kind;
-    int32_t result;
-    const char* name;
-};
-
-constexpr FaultCase kFaults[] = {
-    {FaultKind::kNoReply, kResultFailed, "no reply"},
-    {FaultKind::kWrongEcho, kResultFailed, "wrong echo"},
-    {FaultKind::kStatusFE, kResultSecondError, "status FE"},
-    {FaultKind::kStatusFF, kResultRejected, "status FF"},
-    {FaultKind::kUnplug, kResultFailed, "unplug"},
 };
 
 // The packets the mouse receives when packet `faulty` (from 1) meets the fault: a silent mouse

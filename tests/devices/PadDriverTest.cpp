@@ -1,4 +1,4 @@
-#include "../device/SimBusTestSupport.h"
+#include "DriverTestFixture.h"
 #include "RecordingPadSink.h"
 #include "devices/pad/PadDriver.h"
 #include "sim/EmulatorModels.h"
@@ -21,22 +21,10 @@ namespace {
 using namespace std::chrono_literals;
 using SteadyClock = std::chrono::steady_clock;
 
-// Generous enough for a loaded machine and ThreadSanitizer, yet well below two time-outs.
-constexpr auto kOneTimeout = std::chrono::milliseconds(CommandChannel::kTimeoutMs) + 900ms;
-
-uint16_t ReadAddress(const Packet& packet) {
-    return static_cast<uint16_t>(packet[kPacketAddressLow] | (packet[kPacketAddressHigh] << 8));
-}
-
-std::vector<uint8_t> Commands(const std::vector<Packet>& received) {
-    std::vector<uint8_t> commands;
-    for (const Packet& packet : received) {
-        if (packet[kPacketCommand] != kCmdLightFrame) {
-            commands.push_back(packet[kPacketCommand]);
-        }
-    }
-    return commands;
-}
+using test::Commands;
+using test::FaultCase;
+using test::kFaults;
+using test::kOneTimeout;
 
 // Record 2 in force: a record 0 of zeros would let a read of the wrong place pass unnoticed.
 std::vector<uint8_t> PadMemory() {
@@ -59,45 +47,15 @@ const LightSetting kLight{.effect = 2,
                           .green = 8,
                           .blue = 9};
 
-class PadDriverTest : public ::testing::Test {
+class PadDriverTest : public test::DriverFixture<PadDriver, test::RecordingPadSink> {
 protected:
-    PadDriverTest() : m_device(MousePadModel()) { SetMemory(PadMemory()); }
-
-    void SetUp() override {
-        m_driver = std::make_unique<PadDriver>(m_device.Backend(), &m_sink);
-        m_driver->Start();
-        ASSERT_TRUE(m_driver->Connect(m_device.PathOf(1, 4)));
-        ASSERT_TRUE(m_driver->AttachSecondary(m_device.PathOf(1, 3)));
-    }
-    void TearDown() override { m_driver.reset(); }
-
-    void SetMemory(std::vector<uint8_t> settings) {
-        FirmwareMemory memory = m_device.Emulator().Firmware().Memory();
-        memory.settings = std::move(settings);
-        m_device.Emulator().Firmware().SetMemory(memory);
-    }
-    std::vector<uint8_t> Settings() { return m_device.Emulator().Firmware().Memory().settings; }
-
-    void Replug() {
-        m_driver->DetachSecondary();
-        m_driver->Disconnect();
-        m_device.Emulator().Unplug();
-        m_device.Emulator().Firmware().ClearFaults();
-        ASSERT_TRUE(m_device.Emulator().Plug());
-        ASSERT_TRUE(m_driver->Connect(m_device.PathOf(1, 4)));
-        ASSERT_TRUE(m_driver->AttachSecondary(m_device.PathOf(1, 3)));
-        m_device.ClearReceived();
-    }
+    PadDriverTest() : DriverFixture(MousePadModel()) { SetSettings(PadMemory()); }
 
     PadSettingsRecord ReadRecord() {
         const uint32_t id = m_driver->RequestRead();
         EXPECT_EQ(m_sink.ResultOf(id), kResultSuccess);
         return m_driver->Record();
     }
-
-    test::EmulatedDevice m_device;
-    test::RecordingPadSink m_sink;
-    std::unique_ptr<PadDriver> m_driver;
 };
 
 TEST_F(PadDriverTest, ReadTakesTheRecordInForceWithTheSpeedTurnedBack) {
@@ -106,9 +64,9 @@ TEST_F(PadDriverTest, ReadTakesTheRecordInForceWithTheSpeedTurnedBack) {
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0][kPacketCommand], kCmdReadMemory);
     EXPECT_EQ(sent[0][kPacketLength], 1);
-    EXPECT_EQ(ReadAddress(sent[0]), 0);
+    EXPECT_EQ(PacketAddress(sent[0]), 0);
     EXPECT_EQ(sent[1][kPacketLength], 25);
-    EXPECT_EQ(ReadAddress(sent[1]), 50);  // record 2 x 25
+    EXPECT_EQ(PacketAddress(sent[1]), 50);  // record 2 x 25
     const PadSettingsBytes& bytes = record.Bytes();
     EXPECT_EQ(record.RecordNumber(), 2);
     EXPECT_EQ(record.Mode(), 3);
@@ -137,7 +95,7 @@ TEST_F(PadDriverTest, WriteSendsTheKeptBytesAtTheRecordPlaceBetweenBeginAndEnd) 
     ASSERT_EQ(m_sink.ResultOf(m_driver->RequestWrite(0)), kResultSuccess);
     EXPECT_EQ(Commands(m_device.Received()),
               (std::vector<uint8_t>{kCmdBegin, kCmdWriteMemory, kCmdEnd}));
-    const std::vector<uint8_t> memory = Settings();
+    const std::vector<uint8_t> memory = SettingsMemory();
     const std::vector<uint8_t> expected = {2, 0, 5, 0, 1, 1, 7, 8, 9};
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), memory.begin()));
     // Direction and bytes 9-20 are those read, and nothing past the 21 bytes is written.
@@ -148,10 +106,10 @@ TEST_F(PadDriverTest, WriteSendsTheKeptBytesAtTheRecordPlaceBetweenBeginAndEnd) 
 
     m_device.ClearReceived();
     ASSERT_EQ(m_sink.ResultOf(m_driver->RequestWrite(1)), kResultSuccess);
-    EXPECT_EQ(Settings()[64 + 2], 5);
+    EXPECT_EQ(SettingsMemory()[64 + 2], 5);
     const std::vector<Packet> sent = m_device.Received();
     ASSERT_EQ(sent.size(), 3u);
-    EXPECT_EQ(ReadAddress(sent[1]), 64);
+    EXPECT_EQ(PacketAddress(sent[1]), 64);
     EXPECT_EQ(sent[1][kPacketLength], 21);
 }
 
@@ -167,7 +125,7 @@ TEST_F(PadDriverTest, SettingsChangedReadsTheRecordAgainHalfASecondLater) {
     m_driver->Primary().SetLightSync(true);
     std::vector<uint8_t> memory = PadMemory();
     memory[50 + 1] = 7;
-    SetMemory(memory);
+    SetSettings(memory);
     const auto sentAt = SteadyClock::now();
     ASSERT_TRUE(m_device.Emulator().SendSettingsChanged());
     const auto read = m_sink.WaitRead(2);
@@ -202,20 +160,6 @@ TEST_F(PadDriverTest, AFailedReReadKeepsTheRecordAndTheUsersLight) {
     EXPECT_EQ(m_driver->Light().Setting().effect, kLight.effect);
 }
 
-struct FaultCase {
-    FaultKind kind;
-    int32_t result;
-    const char* name;
-};
-
-constexpr FaultCase kFaults[] = {
-    {FaultKind::kNoReply, kResultFailed, "no reply"},
-    {FaultKind::kWrongEcho, kResultFailed, "wrong echo"},
-    {FaultKind::kStatusFE, kResultSecondError, "status FE"},
-    {FaultKind::kStatusFF, kResultRejected, "status FF"},
-    {FaultKind::kUnplug, kResultFailed, "unplug"},
-};
-
 struct PadFlow {
     const char* name;
     uint32_t packets;
@@ -241,7 +185,7 @@ TEST_F(PadDriverTest, EveryFaultAtEveryPacketOfEveryFlowEndsWithinOneTimeoutAndK
                 Replug();
                 std::vector<uint8_t> changed = PadMemory();
                 changed[50 + 1] = 8;
-                SetMemory(changed);
+                SetSettings(changed);
                 m_device.Emulator().ScheduleFault(fault.kind, packet);
                 const auto start = SteadyClock::now();
                 const uint32_t id = flow.request(*m_driver);

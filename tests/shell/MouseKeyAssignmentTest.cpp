@@ -83,16 +83,6 @@ protected:
     }
 
     // Until every flow asked for so far has run (they run in order) and its news arrived.
-    void WaitFlows() {
-        auto done = std::make_shared<std::atomic<bool>>(false);
-        m_page->Driver()->RunFlow([done](DeviceDriver&) {
-            done->store(true);
-            return 1;
-        });
-        ASSERT_TRUE(test::WaitFor([&] { return done->load(); }, 2 * kWaitMs));
-        QTest::qWait(100);
-    }
-
     void ClickSave() {
         Notify(Control<CControlUI>(QStringLiteral("key_butt_prosave")), notify::kClick);
     }

@@ -20,6 +20,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -50,6 +52,18 @@ protected:
         ASSERT_TRUE(test::WaitFor([&] { return m_page->Info().dpiStep != 0; }, kWaitMs));
         WaitQuiet();
         m_page->SetStreamEnabled(false);
+    }
+
+    // Until every flow asked of the mouse's driver so far has ended: a fault without a reply
+    // holds the worker for a whole reply time-out, longer than any quiet spell on the bus.
+    void WaitFlows() {
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        m_page->Driver()->RunFlow([done](DeviceDriver&) {
+            done->store(true);
+            return 1;
+        });
+        ASSERT_TRUE(test::WaitFor([&] { return done->load(); }, 2 * kWaitMs));
+        QTest::qWait(100);
     }
 
     static QString Indexed(const char* prefix, int n) {

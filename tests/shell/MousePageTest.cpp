@@ -157,7 +157,7 @@ TEST_F(MousePageInWindow, FaultAtAnyPacketOfAStageWriteLeavesTheStoredProfileAlo
         ++units;
         MoveSlider(0, units);
         const std::string document = ReadWhole(m_page->Profile().GetProfilePath());
-        WaitQuiet();
+        ASSERT_NO_FATAL_FAILURE(WaitFlows());
         EXPECT_EQ(ReadWhole(m_page->Profile().GetProfilePath()), document);
         EXPECT_EQ(Stored().GetDpiStages().at(0).dpiX, units);
         EXPECT_EQ(m_page->Stages().at(0).dpiX, units);
@@ -166,7 +166,7 @@ TEST_F(MousePageInWindow, FaultAtAnyPacketOfAStageWriteLeavesTheStoredProfileAlo
     // Once the mouse answers again the next move reaches it whole.
     m_emulator->Firmware().ClearFaults();
     MoveSlider(0, 100);
-    WaitQuiet();
+    ASSERT_NO_FATAL_FAILURE(WaitFlows());
     EXPECT_EQ(InMouse().stages[0].dpiX, 100);
 }
 

@@ -12,28 +12,8 @@ inline bool IsDeviceAnswer(std::int32_t result) {
     return result == kResultRejected || result == kResultSecondError;
 }
 
-// What a device that refused the Begin itself gets: nothing more, or its End all the same.
+// What a device that refused the Begin itself gets: nothing more, or its End all the same
+// (FlowFrame::Bracket).
 enum class RefusedBegin { kStop, kEnd };
-
-// Runs body between Begin and End. A silent device stops the bracket at once; one that refused
-// the body is listening and still gets its End.
-template <typename Body>
-std::int32_t Bracketed(CommandChannel& channel, RefusedBegin refusedBegin, Body body) {
-    const std::int32_t begun = channel.Begin();
-    if (begun != kResultSuccess) {
-        if (refusedBegin == RefusedBegin::kEnd && IsDeviceAnswer(begun)) {
-            channel.End();
-        }
-        return begun;
-    }
-    const std::int32_t result = body();
-    if (result == kResultSuccess) {
-        return channel.End();
-    }
-    if (IsDeviceAnswer(result)) {
-        channel.End();
-    }
-    return result;
-}
 
 }  // namespace quaro

@@ -24,6 +24,9 @@ public:
     // How long a read of the interface waits before the reader looks at its stop event and the
     // re-read again.
     static constexpr std::uint32_t kPollMs = 50;
+    // The report of a device whose settings changed on the device itself: its owner schedules
+    // the re-read of the record in force.
+    static constexpr std::uint16_t kSettingsChangedEvent = 0x0401;
 
     SecondaryEventReader(HidDevice& device, std::chrono::milliseconds rereadDelay,
                          EventHandler onEvent, RereadHandler onReread);

@@ -1,7 +1,7 @@
 #include "devices/keyboard/KeyboardDriver.h"
 
 #include "device/HidReportData.h"
-#include "devices/driver/BracketedCommand.h"
+#include "devices/driver/FlowFrame.h"
 #include "devices/keyboard/KeyLightFrame.h"
 #include "devices/keyboard/MacroImage.h"
 #include "platform/Trace.h"
@@ -13,7 +13,6 @@ namespace quaro {
 
 namespace {
 
-constexpr uint16_t kSettingsChangedEvent = 0x0401;
 constexpr uint16_t kKeyPressBase = 0x0500;
 constexpr uint16_t kKeyReleaseBase = 0x0600;
 constexpr int kPressed = 1;
@@ -35,23 +34,13 @@ uint16_t ImageLengthOf(int keyCount) {
     return length <= CommandChannel::kMaxImageLength ? static_cast<uint16_t>(length) : 0;
 }
 
-LightSetting WithRecord(LightSetting light, const KeyboardSettingsReadBack& record) {
-    light.effect = record.mode;
-    light.brightness = record.brightness;
-    light.speed = record.speed;
-    light.multiColor = record.multiColor;
-    light.red = record.red;
-    light.green = record.green;
-    light.blue = record.blue;
-    return light;
-}
-
 }  // namespace
 
 KeyboardDriver::KeyboardDriver(std::shared_ptr<HidBackend> backend, KeyboardDriverSink* sink,
                                Clock clock, MillisecondClock lightClock, RandomSource random)
     : DeviceDriver(std::move(backend), sink, std::move(clock)),
       m_sink(sink),
+      m_frame(Primary()),
       m_reader(
           Secondary().Device(), kRereadDelay,
           [this](std::uint16_t code) {
@@ -78,7 +67,9 @@ int32_t KeyboardDriver::StartFlow() {
     read.flowId = CurrentFlowId();
     std::vector<uint8_t> image;
     std::vector<uint8_t> table;
-    const auto body = [&](bool& refusedHere) -> int32_t {
+    // The keyboard still listens unless it fell silent: it gets its End, also after a refusal
+    // and after an image it was never asked for because it has too many keys.
+    read.result = m_frame.StartRead([&](bool& refusedHere) -> int32_t {
         int32_t result = ReadInfoRecord();
         if (result != kResultSuccess) {
             return result;
@@ -98,20 +89,7 @@ int32_t KeyboardDriver::StartFlow() {
             result = channel.ReadKeyLightIndexTable(table);
         }
         return result;
-    };
-    bool refusedHere = false;
-    read.result = channel.Begin();
-    if (read.result == kResultSuccess) {
-        read.result = body(refusedHere);
-    }
-    // The keyboard still listens unless it fell silent: it gets its End, also after a refusal
-    // and after an image it was never asked for because it has too many keys.
-    if (refusedHere || !IsSilent(read.result)) {
-        const int32_t ended = channel.End();
-        if (read.result == kResultSuccess) {
-            read.result = ended;
-        }
-    }
+    });
     const bool complete = read.result == kResultSuccess;
     {
         std::lock_guard lock(m_stateMutex);
@@ -139,18 +117,11 @@ uint32_t KeyboardDriver::QueueRead(KeyboardReadCause cause) {
 }
 
 int32_t KeyboardDriver::ReadFlow(KeyboardReadCause cause) {
-    // The keyboard has spoken for itself: the light sync no longer drives it.
-    Primary().SetLightSync(false);
     KeyboardRecordRead read;
     read.flowId = CurrentFlowId();
     read.cause = cause;
-    std::array<uint8_t, 1> number{};
     KeyboardSettingsBytes bytes{};
-    read.result = Primary().ReadMemory(number, 0);
-    if (read.result == kResultSuccess) {
-        const auto address = static_cast<uint16_t>(number[0] * kKeyboardSettingsRecordSize);
-        read.result = Primary().ReadMemory(bytes, address);
-    }
+    read.result = m_frame.ReadRecordInForce(bytes, kKeyboardSettingsRecordSize);
     std::vector<CustomLightColor> customColors;
     {
         std::lock_guard lock(m_stateMutex);
@@ -158,7 +129,7 @@ int32_t KeyboardDriver::ReadFlow(KeyboardReadCause cause) {
         // Only when both reads succeeded: a failed read must not put zeros into the profile.
         if (read.result == kResultSuccess && KeyboardSettingsRecord::Parse(bytes, read.record)) {
             m_record = read.record;
-            m_lightSetting = WithRecord(m_lightSetting, read.record);
+            m_lightSetting = WithLightFields(m_lightSetting, read.record);
         } else if (read.result == kResultSuccess) {
             read.result = kResultFailed;
         }
@@ -188,8 +159,7 @@ uint32_t KeyboardDriver::RequestWriteSettingsRecord(const LightSetting& light,
 }
 
 int32_t KeyboardDriver::WriteSettingsFlow(const KeyboardSettingsBytes& bytes, uint16_t address) {
-    return Bracketed(Primary(), RefusedBegin::kEnd,
-                     [&] { return Primary().WriteMemory(bytes, address); });
+    return m_frame.WriteRecord(RefusedBegin::kEnd, bytes, address);
 }
 
 uint32_t KeyboardDriver::RequestDownloadMacros(std::vector<MacroEvents> macros) {
@@ -210,8 +180,8 @@ int32_t KeyboardDriver::MacroFlow(std::span<const MacroEvents> macros) {
         } else if (packed.status < 0) {
             Trace("macros not sent: no memory for the block");
         } else if (!packed.bytes.empty()) {
-            download.result = Bracketed(Primary(), RefusedBegin::kEnd,
-                                        [&] { return Primary().WriteMacroImage(packed.bytes); });
+            download.result = m_frame.SendBracketed(
+                RefusedBegin::kEnd, [&] { return Primary().WriteMacroImage(packed.bytes); });
         }
     }
     if (m_sink != nullptr) {
@@ -261,8 +231,8 @@ int32_t KeyboardDriver::KeyImageFlow(std::span<const KeyAssignmentEntry> keys, i
         }
         return kResultFailed;
     }
-    return Bracketed(Primary(), RefusedBegin::kEnd,
-                     [&] { return Primary().WriteKeyImage(image, imageIndex); });
+    return m_frame.SendBracketed(RefusedBegin::kEnd,
+                                 [&] { return Primary().WriteKeyImage(image, imageIndex); });
 }
 
 uint32_t KeyboardDriver::RequestApplyProfile(KeyboardProfileImage image,
@@ -345,7 +315,7 @@ void KeyboardDriver::StopEventReader() {
 }
 
 void KeyboardDriver::OnKeyEvent(uint16_t code) {
-    if (code == kSettingsChangedEvent) {
+    if (code == SecondaryEventReader::kSettingsChangedEvent) {
         Trace("接收到自动添加设备的同步信息要求");
         m_reader.ScheduleReread();
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devices/driver/DeviceDriver.h"
+#include "devices/driver/FlowFrame.h"
 #include "devices/driver/SecondaryEventReader.h"
 #include "devices/keyboard/KeyMaps.h"
 #include "devices/keyboard/KeyboardDriverSink.h"
@@ -123,6 +124,7 @@ private:
     void OnKeyEvent(uint16_t code);
 
     KeyboardDriverSink* m_sink;
+    FlowFrame m_frame;  // over the primary channel, no gate
 
     mutable std::mutex m_stateMutex;  // everything read from the keyboard, and the light
     KeyMaps m_maps;

@@ -1,6 +1,5 @@
 #include "devices/mouse/MouseDriver.h"
 
-#include "devices/driver/BracketedCommand.h"
 #include "devices/keyboard/MacroImage.h"
 #include "platform/Trace.h"
 
@@ -11,8 +10,6 @@
 namespace quaro {
 
 namespace {
-
-constexpr uint16_t kSettingsChangedEvent = 0x0401;
 
 // The image length of a button count, or 0 when there is nothing to read or the channel would
 // refuse it (the 512-byte limit).
@@ -41,17 +38,6 @@ std::vector<uint8_t> ComposeButtonImage(std::span<const uint8_t> storedImage,
     return image;
 }
 
-LightSetting WithRecord(LightSetting light, const MouseSettingsReadBack& record) {
-    light.effect = record.mode;
-    light.brightness = record.brightness;
-    light.speed = record.speed;
-    light.multiColor = record.multiColor;
-    light.red = record.red;
-    light.green = record.green;
-    light.blue = record.blue;
-    return light;
-}
-
 }  // namespace
 
 MouseInfo MouseInfo::From(const DeviceInfoBytes& record) {
@@ -69,6 +55,7 @@ MouseDriver::MouseDriver(std::shared_ptr<HidBackend> backend, MouseDriverSink* s
                          MillisecondClock lightClock)
     : DeviceDriver(std::move(backend), sink, std::move(clock)),
       m_sink(sink),
+      m_frame(Primary(), [this] { return LinkGuard(); }),
       m_reader(
           Secondary().Device(), kRereadDelay, [this](std::uint16_t code) { OnEvent(code); },
           [this] { QueueRead(MouseReadCause::kSettingsChanged); }),
@@ -83,43 +70,13 @@ MouseDriver::~MouseDriver() {
     Disconnect();
 }
 
-int32_t MouseDriver::LinkGuard() {
+bool MouseDriver::LinkGuard() {
     CommandChannel& channel = Primary();
-    if (!channel.IsSlowLink()) {
-        return kResultSuccess;
-    }
-    if (channel.LinkCheck()) {
-        return kResultSuccess;
+    if (!channel.IsSlowLink() || channel.LinkCheck()) {
+        return true;
     }
     Trace("mouse not reached through its receiver; the command is not sent");
-    return kResultFailed;
-}
-
-template <typename Command>
-int32_t MouseDriver::Guarded(Command command) {
-    const int32_t present = LinkGuard();
-    return present == kResultSuccess ? command() : present;
-}
-
-template <typename Body>
-int32_t MouseDriver::GuardedBracket(Body body) {
-    CommandChannel& channel = Primary();
-    const auto end = [&] { return Guarded([&] { return channel.End(); }); };
-    const int32_t begun = Guarded([&] { return channel.Begin(); });
-    if (begun != kResultSuccess) {
-        if (IsDeviceAnswer(begun)) {
-            end();
-        }
-        return begun;
-    }
-    const int32_t result = body();
-    if (result == kResultSuccess) {
-        return end();
-    }
-    if (IsDeviceAnswer(result)) {
-        end();
-    }
-    return result;
+    return false;
 }
 
 uint32_t MouseDriver::RequestStart() {
@@ -132,9 +89,10 @@ int32_t MouseDriver::StartFlow() {
     read.flowId = CurrentFlowId();
     std::vector<uint8_t> image;
     int buttonCount = 0;
-    bool refusedHere = false;
-    const auto body = [&]() -> int32_t {
-        int32_t result = Guarded([&] { return ReadInfoRecord(); });
+    // The mouse still listens unless it fell silent: it gets its End, also after a refusal of
+    // ours and after an image it was never asked for.
+    read.result = m_frame.StartRead([&](bool& refusedHere) -> int32_t {
+        const int32_t result = m_frame.Send([&] { return ReadInfoRecord(); });
         if (result != kResultSuccess) {
             return result;
         }
@@ -147,20 +105,8 @@ int32_t MouseDriver::StartFlow() {
             return kResultFailed;
         }
         image.assign(length, 0);
-        return Guarded([&] { return channel.ReadKeyImage(image); });
-    };
-    read.result = Guarded([&] { return channel.Begin(); });
-    if (read.result == kResultSuccess) {
-        read.result = body();
-    }
-    // The mouse still listens unless it fell silent: it gets its End, also after a refusal of
-    // ours and after an image it was never asked for.
-    if (refusedHere || IsDeviceAnswer(read.result) || read.result == kResultSuccess) {
-        const int32_t ended = Guarded([&] { return channel.End(); });
-        if (read.result == kResultSuccess) {
-            read.result = ended;
-        }
-    }
+        return m_frame.Send([&] { return channel.ReadKeyImage(image); });
+    });
     const bool complete = read.result == kResultSuccess;
     {
         std::lock_guard lock(m_stateMutex);
@@ -190,25 +136,18 @@ uint32_t MouseDriver::QueueRead(MouseReadCause cause) {
 }
 
 int32_t MouseDriver::ReadFlow(MouseReadCause cause) {
-    // The mouse has spoken for itself: the light sync no longer drives it.
-    Primary().SetLightSync(false);
     MouseRecordRead read;
     read.flowId = CurrentFlowId();
     read.cause = cause;
-    std::array<uint8_t, 1> number{};
     std::array<uint8_t, kMouseSettingsReadSize> bytes{};
-    read.result = Guarded([&] { return Primary().ReadMemory(number, 0); });
-    if (read.result == kResultSuccess) {
-        const auto address = static_cast<uint16_t>(number[0] * kMouseSettingsRecordStride);
-        read.result = Guarded([&] { return Primary().ReadMemory(bytes, address); });
-    }
+    read.result = m_frame.ReadRecordInForce(bytes, kMouseSettingsRecordStride);
     {
         std::lock_guard lock(m_stateMutex);
         read.previousLight = m_lightSetting;
         // Only when both reads succeeded: a failed read must not put zeros into the profile.
         if (read.result == kResultSuccess && MouseSettingsRecord::Parse(bytes, read.record)) {
             m_record = read.record;
-            m_lightSetting = WithRecord(m_lightSetting, read.record);
+            m_lightSetting = WithLightFields(m_lightSetting, read.record);
         } else if (read.result == kResultSuccess) {
             read.result = kResultFailed;
         }
@@ -243,8 +182,7 @@ uint32_t MouseDriver::RequestWriteSettingsRecord(const MouseSettingsWrite& setti
 }
 
 int32_t MouseDriver::WriteSettingsFlow(const MouseSettingsBytes& bytes, uint16_t address) {
-    return GuardedBracket(
-        [&] { return Guarded([&] { return Primary().WriteMemory(bytes, address); }); });
+    return m_frame.WriteRecord(RefusedBegin::kEnd, bytes, address);
 }
 
 uint32_t MouseDriver::RequestDownloadMacros(std::vector<MacroEvents> macros) {
@@ -254,7 +192,7 @@ uint32_t MouseDriver::RequestDownloadMacros(std::vector<MacroEvents> macros) {
 int32_t MouseDriver::MacroFlow(std::span<const MacroEvents> macros) {
     MouseMacroDownload download;
     download.flowId = CurrentFlowId();
-    download.result = Guarded([&] { return ReadInfoRecord(); });
+    download.result = m_frame.Send([&] { return ReadInfoRecord(); });
     if (download.result == kResultSuccess) {
         download.capacityBytes = MouseInfo::From(InfoRecord()).macroCapacityBytes;
         MacroImageResult packed = MacroImage::Pack(macros, download.capacityBytes);
@@ -265,8 +203,8 @@ int32_t MouseDriver::MacroFlow(std::span<const MacroEvents> macros) {
         } else if (packed.status < 0) {
             Trace("macros not sent: no memory for the block");
         } else if (!packed.bytes.empty()) {
-            download.result = GuardedBracket(
-                [&] { return Guarded([&] { return Primary().WriteMacroImage(packed.bytes); }); });
+            download.result = m_frame.SendBracketed(
+                RefusedBegin::kEnd, [&] { return Primary().WriteMacroImage(packed.bytes); });
         }
     }
     if (m_sink != nullptr) {
@@ -281,7 +219,7 @@ uint32_t MouseDriver::RequestWriteKeyAssignments(std::vector<KeyAssignmentEntry>
 }
 
 int32_t MouseDriver::ButtonImageFlow(std::span<const KeyAssignmentEntry> buttons) {
-    const int32_t info = Guarded([&] { return ReadInfoRecord(); });
+    const int32_t info = m_frame.Send([&] { return ReadInfoRecord(); });
     if (info != kResultSuccess) {
         return info;
     }
@@ -303,8 +241,8 @@ int32_t MouseDriver::ButtonImageFlow(std::span<const KeyAssignmentEntry> buttons
             buttonCount);
         return kResultFailed;
     }
-    return GuardedBracket(
-        [&] { return Guarded([&] { return Primary().WriteKeyImage(image, 0); }); });
+    return m_frame.SendBracketed(RefusedBegin::kEnd,
+                                 [&] { return Primary().WriteKeyImage(image, 0); });
 }
 
 MouseInfo MouseDriver::Info() const {
@@ -359,7 +297,7 @@ void MouseDriver::StopEventReader() {
 
 void MouseDriver::OnEvent(std::uint16_t code) {
     Trace("接收到自动添加设备的同步信息要求  TEST");
-    if (code == kSettingsChangedEvent) {
+    if (code == SecondaryEventReader::kSettingsChangedEvent) {
         Trace("接收到自动添加设备的同步信息要求");
         m_reader.ScheduleReread();
     }

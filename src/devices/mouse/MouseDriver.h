@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devices/driver/DeviceDriver.h"
+#include "devices/driver/FlowFrame.h"
 #include "devices/driver/SecondaryEventReader.h"
 #include "devices/mouse/MouseButtonMap.h"
 #include "devices/mouse/MouseDriverSink.h"
@@ -101,15 +102,9 @@ protected:
     void StopEventReader() override;
 
 private:
-    // 1 when the next command may go: always without the slow-link flag, else only when the
-    // link check finds the mouse.
-    int32_t LinkGuard();
-    template <typename Command>
-    int32_t Guarded(Command command);
-    // Begin, body, End, each behind the guard. A silent mouse (or one the receiver lost) stops
-    // the bracket at once; one that refused is listening and still gets its End.
-    template <typename Body>
-    int32_t GuardedBracket(Body body);
+    // Whether the next command may go: always without the slow-link flag, else only when the
+    // link check finds the mouse. The gate of every command of every flow.
+    bool LinkGuard();
 
     int32_t StartFlow();
     int32_t ReadFlow(MouseReadCause cause);
@@ -120,6 +115,7 @@ private:
     void OnEvent(std::uint16_t code);
 
     MouseDriverSink* m_sink;
+    FlowFrame m_frame;  // over the primary channel, behind LinkGuard
 
     mutable std::mutex m_stateMutex;  // everything read from the mouse, and the light
     MouseButtonMap m_map{};

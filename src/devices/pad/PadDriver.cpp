@@ -1,7 +1,6 @@
 #include "devices/pad/PadDriver.h"
 
 #include "device/HidReportData.h"
-#include "devices/driver/BracketedCommand.h"
 #include "platform/Trace.h"
 
 #include <algorithm>
@@ -9,12 +8,6 @@
 #include <utility>
 
 namespace quaro {
-
-namespace {
-
-constexpr uint16_t kSettingsChangedEvent = 0x0401;
-
-}  // namespace
 
 PadDriver::PadDriver(std::shared_ptr<HidBackend> backend, PadDriverSink* sink, Clock clock,
                      MillisecondClock lightClock)
@@ -26,6 +19,7 @@ PadDriver::PadDriver(std::shared_ptr<HidBackend> backend, PadDriverSink* sink,
                      MillisecondClock lightClock)
     : DeviceDriver(std::move(backend), sink, std::move(clock)),
       m_sink(sink),
+      m_frame(Primary()),
       m_reader(
           Secondary().Device(), kRereadDelay, [this](std::uint16_t code) { OnEvent(code); },
           [this] { QueueRead(PadReadCause::kSettingsChanged); }),
@@ -39,12 +33,9 @@ PadDriver::~PadDriver() {
 }
 
 uint32_t PadDriver::RequestStart() {
-    return RunFlow(&PadDriver::StartFlow);
-}
-
-int32_t PadDriver::StartFlow(DeviceDriver& driver) {
-    return Bracketed(driver.Primary(), RefusedBegin::kStop,
-                     [&driver] { return driver.ReadInfoRecord(); });
+    return RunFlow([this](DeviceDriver&) {
+        return m_frame.SendBracketed(RefusedBegin::kStop, [this] { return ReadInfoRecord(); });
+    });
 }
 
 uint32_t PadDriver::RequestRead() {
@@ -56,8 +47,6 @@ uint32_t PadDriver::QueueRead(PadReadCause cause) {
 }
 
 int32_t PadDriver::ReadFlow(PadReadCause cause) {
-    // The user (or the device) has spoken for this pad: the light sync no longer drives it.
-    Primary().SetLightSync(false);
     PadRecordRead read;
     read.flowId = CurrentFlowId();
     read.cause = cause;
@@ -65,13 +54,8 @@ int32_t PadDriver::ReadFlow(PadReadCause cause) {
         std::lock_guard lock(m_recordMutex);
         read.previous = m_record;
     }
-    std::array<uint8_t, 1> number{};
     std::array<uint8_t, kPadSettingsReadSize> bytes{};
-    read.result = Primary().ReadMemory(number, 0);
-    if (read.result == kResultSuccess) {
-        const auto address = static_cast<uint16_t>(number[0] * kPadSettingsReadStride);
-        read.result = Primary().ReadMemory(bytes, address);
-    }
+    read.result = m_frame.ReadRecordInForce(bytes, kPadSettingsReadStride);
     {
         std::lock_guard lock(m_recordMutex);
         // Only a whole read replaces the record: a pad unplugged between the two reads must not
@@ -100,8 +84,7 @@ uint32_t PadDriver::RequestWrite(std::uint8_t recordNumber) {
 }
 
 int32_t PadDriver::WriteFlow(const PadSettingsBytes& bytes, uint16_t address) {
-    return Bracketed(Primary(), RefusedBegin::kStop,
-                     [&] { return Primary().WriteMemory(bytes, address); });
+    return m_frame.WriteRecord(RefusedBegin::kStop, bytes, address);
 }
 
 PadSettingsRecord PadDriver::Record() const {
@@ -153,7 +136,7 @@ void PadDriver::StopEventReader() {
 }
 
 void PadDriver::OnEvent(std::uint16_t code) {
-    if (code == kSettingsChangedEvent) {
+    if (code == SecondaryEventReader::kSettingsChangedEvent) {
         m_reader.ScheduleReread();
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devices/driver/DeviceDriver.h"
+#include "devices/driver/FlowFrame.h"
 #include "devices/driver/SecondaryEventReader.h"
 #include "devices/pad/PadDriverSink.h"
 #include "devices/pad/PadLightThread.h"
@@ -78,7 +79,6 @@ protected:
     void StopEventReader() override;
 
 private:
-    static int32_t StartFlow(DeviceDriver& driver);
     int32_t ReadFlow(PadReadCause cause);
     int32_t WriteFlow(const PadSettingsBytes& bytes, uint16_t address);
     uint32_t QueueRead(PadReadCause cause);
@@ -86,6 +86,7 @@ private:
     void OnEvent(std::uint16_t code);
 
     PadDriverSink* m_sink;
+    FlowFrame m_frame;  // over the primary channel, no gate
 
     mutable std::mutex m_recordMutex;
     PadSettingsRecord m_record;
