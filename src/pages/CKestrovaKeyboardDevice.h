@@ -6,8 +6,8 @@
 #include "pages/CKestrovaUSBDevice.h"
 #include "pages/KeyAssignmentPage.h"
 #include "pages/KeyboardSystemView.h"
-#include "pages/PageKeyAssignment.h"
 #include "pages/LedPageHelper.h"
+#include "pages/PageKeyAssignment.h"
 #include "panels/keyset/CKeySetControlUI.h"
 #include "profiles/CKeyboardProfiledata.h"
 

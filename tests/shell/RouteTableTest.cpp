@@ -9,8 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace quaro {
@@ -52,6 +54,17 @@ TEST_P(RouteTableFind, SelectsTheFirstMatchingRowOrNone) {
     EXPECT_EQ(hit->index, c.index) << c.name;
 }
 
+// Names the test runner can list and filter on: the case's number and its sender's name.
+std::string CaseName(const ::testing::TestParamInfo<FindCase>& info) {
+    std::string name = std::to_string(info.index) + "_" + info.param.name;
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) {
+            c = '_';
+        }
+    }
+    return name;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Names, RouteTableFind,
     ::testing::Values(
@@ -79,7 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Another prefix that merely ends or starts like ours.
         FindCase{"mykey_3", &notify::kClick, std::nullopt, 0},
         FindCase{"key_save2", &notify::kClick, std::nullopt, 0},
-        FindCase{"key_save_extra", &notify::kClick, std::nullopt, 0}));
+        FindCase{"key_save_extra", &notify::kClick, std::nullopt, 0}),
+    CaseName);
 
 TEST(RouteTable, FindsNothingWithoutASender) {
     EXPECT_FALSE(kTable.Find(TNotifyUI{notify::kClick, nullptr}).has_value());
