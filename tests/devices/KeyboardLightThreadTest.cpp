@@ -1,3 +1,4 @@
+#include "Eventually.h"
 #include "TempDir.h"
 #include "device/SimHidBackend.h"
 #include "devices/keyboard/KeyboardLightThread.h"
@@ -15,17 +16,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Polls a condition for up to a generous limit: only the outcome is checked, never the time.
-bool Eventually(const std::function<bool()>& condition) {
-    const auto limit = std::chrono::steady_clock::now() + 5s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > limit) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
+using test::Eventually;
 
 LightSetting KeyboardLight(std::uint8_t mode, std::uint8_t speed) {
     return {.effect = mode, .brightness = 5, .speed = speed, .red = 40, .green = 50, .blue = 60};

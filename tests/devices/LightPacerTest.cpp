@@ -1,3 +1,4 @@
+#include "Eventually.h"
 #include "devices/light/LightPacer.h"
 
 #include <gtest/gtest.h>
@@ -12,17 +13,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Polls a condition for up to a generous limit: only the outcome is checked, never the time.
-bool Eventually(const std::function<bool()>& condition) {
-    const auto limit = std::chrono::steady_clock::now() + 5s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > limit) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
+using test::Eventually;
 
 // A light thread reduced to what the pacer sees: a fixed plan, counters of what it was asked.
 class PacedLoop {

@@ -1,3 +1,4 @@
+#include "Eventually.h"
 #include "TempDir.h"
 #include "device/SimHidBackend.h"
 #include "devices/light/LightPrimitives.h"
@@ -16,17 +17,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Polls a condition for up to a generous limit: only the outcome is checked, never the time.
-bool Eventually(const std::function<bool()>& condition) {
-    const auto limit = std::chrono::steady_clock::now() + 5s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > limit) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
+using test::Eventually;
 
 LightSetting PadLight(std::uint8_t mode, std::uint8_t speed, std::uint8_t multi = 0) {
     return {.effect = mode,
