@@ -1,5 +1,6 @@
 #include "pages/KeyboardSystemView.h"
 
+#include "pages/CachedControl.h"
 #include "ui/toolkit/CEditUI.h"
 #include "ui/toolkit/CLabelUI.h"
 #include "ui/toolkit/COptionUI.h"
@@ -20,15 +21,7 @@ int OptionIndex(int n) {
 
 template <class T>
 T* KeyboardSystemView::Find(QPointer<T>& cache, const QString& name) {
-    if (!cache) {
-        for (QWidget* widget : m_page.findChildren<QWidget*>(name)) {
-            if (auto* control = dynamic_cast<T*>(AsControl(widget))) {
-                cache = control;
-                break;
-            }
-        }
-    }
-    return cache.data();
+    return FindCachedControl(m_page, cache, name);
 }
 
 void KeyboardSystemView::SelectOne(std::array<QPointer<COptionUI>, kOptionCount>& options,

@@ -1,5 +1,6 @@
 #include "pages/MouseStageView.h"
 
+#include "pages/CachedControl.h"
 #include "ui/toolkit/CEditUI.h"
 #include "ui/toolkit/CLabelUI.h"
 #include "ui/toolkit/COptionUI.h"
@@ -27,15 +28,7 @@ bool IsStage(int stage) {
 
 template <class T>
 T* MouseStageView::Find(QPointer<T>& cache, const QString& name) {
-    if (!cache) {
-        for (QWidget* widget : m_page.findChildren<QWidget*>(name)) {
-            if (auto* control = dynamic_cast<T*>(AsControl(widget))) {
-                cache = control;
-                break;
-            }
-        }
-    }
-    return cache.data();
+    return FindCachedControl(m_page, cache, name);
 }
 
 template <class T>

@@ -1,5 +1,6 @@
 #include "pages/MouseSystemView.h"
 
+#include "pages/CachedControl.h"
 #include "platform/SystemSettings.h"
 #include "platform/Trace.h"
 #include "ui/toolkit/COptionUI.h"
@@ -22,15 +23,7 @@ std::uint16_t Half(int value) {
 
 template <class T>
 T* MouseSystemView::Find(QPointer<T>& cache, const QString& name) {
-    if (!cache) {
-        for (QWidget* widget : m_page.findChildren<QWidget*>(name)) {
-            if (auto* control = dynamic_cast<T*>(AsControl(widget))) {
-                cache = control;
-                break;
-            }
-        }
-    }
-    return cache.data();
+    return FindCachedControl(m_page, cache, name);
 }
 
 void MouseSystemView::Show(const MouseSystemWords& words) {
