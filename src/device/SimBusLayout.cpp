@@ -58,10 +58,11 @@ std::optional<std::vector<uint8_t>> FromHex(const std::string& text) {
 
 bool ReadU16(const Json::Value& root, const char* key, uint16_t& out) {
     const Json::Value& value = root[key];
-    if (!value.isIntegral() || value.asLargestInt() < 0 || value.asLargestInt() > 0xFFFF) {
+    // isUInt before asUInt: JsonCpp throws for an integral number outside the asked range.
+    if (!value.isIntegral() || !value.isUInt() || value.asUInt() > 0xFFFF) {
         return false;
     }
-    out = static_cast<uint16_t>(value.asLargestInt());
+    out = static_cast<uint16_t>(value.asUInt());
     return true;
 }
 

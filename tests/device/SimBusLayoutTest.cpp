@@ -48,6 +48,10 @@ TEST(SimBusLayoutTest, MalformedDescriptionsAreRefused) {
         R"({"vendorId": 1, "productId": 1, "version": 1, "interfaceNumber": 0,
             "reportDescriptor": "zz"})",
         R"({"vendorId": 1, "productId": 1, "version": 1, "reportDescriptor": ""})",
+        R"({"vendorId": 18446744073709551615, "productId": 1, "version": 1,
+            "interfaceNumber": 0, "reportDescriptor": ""})",
+        R"({"vendorId": 1.5, "productId": 1, "version": 1, "interfaceNumber": 0,
+            "reportDescriptor": ""})",
         R"({"vendorId": "1", "productId": 1, "version": 1, "interfaceNumber": 0,
             "reportDescriptor": ""})",
     };

@@ -16,6 +16,9 @@ std::string ValueText(const Json::Value& value) {
     if (value.isString()) {
         return value.asString();
     }
+    if (value.isUInt64()) {
+        return std::to_string(value.asLargestUInt());
+    }
     if (value.isIntegral()) {
         return std::to_string(value.asLargestInt());
     }
