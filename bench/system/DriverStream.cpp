@@ -12,8 +12,13 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <map>
 #include <mutex>
+#include <set>
+#include <sstream>
 #include <sys/resource.h>
 #include <thread>
 
@@ -30,6 +35,58 @@ double ProcessCpu() {
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+// The ids of this process's threads.
+std::set<std::string> ThreadIds() {
+    std::set<std::string> ids;
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+        ids.insert(task.path().filename().string());
+    }
+    return ids;
+}
+
+std::optional<std::string> TaskText(const std::string& id, const char* file) {
+    std::ifstream in(std::filesystem::path("/proc/self/task") / id / file);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// CPU seconds the threads ran, from the scheduler's nanosecond clock of each; nothing when a
+// thread's clock cannot be read.
+std::optional<double> ThreadsCpu(const std::set<std::string>& ids) {
+    double seconds = 0;
+    for (const std::string& id : ids) {
+        const std::optional<std::string> schedstat = TaskText(id, "schedstat");
+        if (!schedstat) {
+            return std::nullopt;
+        }
+        seconds += static_cast<double>(std::strtoull(schedstat->c_str(), nullptr, 10)) * 1e-9;
+    }
+    return seconds;
+}
+
+// Voluntary and involuntary context switches of every thread of the process.
+std::uint64_t ContextSwitches() {
+    std::uint64_t switches = 0;
+    for (const std::string& id : ThreadIds()) {
+        const std::optional<std::string> status = TaskText(id, "status");
+        if (!status) {
+            continue;
+        }
+        for (const char* name : {"\nvoluntary_ctxt_switches:", "\nnonvoluntary_ctxt_switches:"}) {
+            const std::size_t at = status->find(name);
+            if (at != std::string::npos) {
+                switches += std::strtoull(status->c_str() + at + std::strlen(name), nullptr, 10);
+            }
+        }
+    }
+    return switches;
 }
 
 class FlowResults : public KeyboardDriverSink {
@@ -164,9 +221,16 @@ std::optional<StreamFigures> MeasureStreaming(const std::filesystem::path& bus, 
     pad.Light().SetLightList(BusyLightList(kPadLedCount));
     headset.ApplyLight(LedLight());
     headset.Light().SetLightList(BusyLightList(kHeadsetLedCount));
+    const std::set<std::string> driverThreads = ThreadIds();
     keyboard->Light().Start();
     pad.Light().Start();
     headset.Light().Start();
+    std::set<std::string> lightThreads;
+    for (const std::string& id : ThreadIds()) {
+        if (driverThreads.count(id) == 0) {
+            lightThreads.insert(id);
+        }
+    }
 
     // A second of streaming first, so the figures start in the steady state.
     double longestLateness = 0;
@@ -192,6 +256,8 @@ std::optional<StreamFigures> MeasureStreaming(const std::filesystem::path& bus, 
     const std::uint64_t headsetReportsStart = headset.ReportsSent();
     const std::uint64_t headsetFramesStart = headset.Frames().sent;
     const double cpuStart = ProcessCpu();
+    const std::optional<double> lightCpuStart = ThreadsCpu(lightThreads);
+    const std::uint64_t switchesStart = ContextSwitches();
     const auto wallStart = SteadyClock::now();
     std::uint64_t lastSent = keyboardStart.sent;
     auto lastFrameAt = wallStart;
@@ -209,6 +275,8 @@ std::optional<StreamFigures> MeasureStreaming(const std::filesystem::path& bus, 
     });
     const double wall = std::chrono::duration<double>(SteadyClock::now() - wallStart).count();
     const double cpu = ProcessCpu() - cpuStart;
+    const std::optional<double> lightCpuEnd = ThreadsCpu(lightThreads);
+    const std::uint64_t switches = ContextSwitches() - switchesStart;
     const FrameStats keyboardEnd = keyboard->Frames();
     const FrameStats padEnd = pad.Frames();
     const std::uint64_t headsetReports = headset.ReportsSent() - headsetReportsStart;
@@ -226,11 +294,18 @@ std::optional<StreamFigures> MeasureStreaming(const std::filesystem::path& bus, 
     StreamFigures figures;
     figures.seconds = wall;
     figures.cpuShare = cpu / wall;
+    if (lightCpuStart && lightCpuEnd && lightThreads.size() == 3) {
+        figures.lightCpuShare = (*lightCpuEnd - *lightCpuStart) / wall;
+    }
+    figures.wakeUpsPerSecond = static_cast<double>(switches) / wall;
     // The headset's reports go out without a reply; each is counted as a whole pair.
     figures.packetsPerSecond =
         (keyboardFrames * packetsPerFrame(3 * kKeyCount) +
          padFrames * packetsPerFrame(kPadFrameSize) + static_cast<double>(headsetReports)) /
         wall;
+    figures.repliedPacketsPerSecond = (keyboardFrames * packetsPerFrame(3 * kKeyCount) +
+                                       padFrames * packetsPerFrame(kPadFrameSize)) /
+                                      wall;
     figures.keyboardFramesPerSecond = keyboardFrames / wall;
     figures.padFramesPerSecond = padFrames / wall;
     figures.headsetFramesPerSecond = static_cast<double>(headsetFrames) / wall;

@@ -10,7 +10,15 @@ namespace quaro::bench {
 struct StreamFigures {
     double seconds = 0;
     double cpuShare = 0;  // of one core, the whole process (every driver thread)
+    // Of cpuShare, what the three light threads took (their passes, not the frames they feed);
+    // negative when the threads' own clocks could not be read.
+    double lightCpuShare = -1;
+    // Context switches of every thread of the process, voluntary and not, per second: each is a
+    // wake-up, and on a machine where a system call costs microseconds the wake-ups rather than
+    // the work between them decide most of the CPU.
+    double wakeUpsPerSecond = 0;
     double packetsPerSecond = 0;
+    double repliedPacketsPerSecond = 0;  // of packetsPerSecond, those that wait for a reply
     double keyboardFramesPerSecond = 0;
     double padFramesPerSecond = 0;
     double headsetFramesPerSecond = 0;

@@ -5,10 +5,12 @@
 #include "device/SimHidBackend.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -97,10 +99,18 @@ std::optional<PairCost> MeasureFloor(int pairs, FloorEcho echo) {
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) != 0) {
         return std::nullopt;
     }
-    const auto answer = [](int fd) {
+    const bool late = echo == FloorEcho::kProcessAfterMillisecond;
+    const auto answer = [late](int fd) {
+        if (late) {
+            // As the emulators: the millisecond is not stretched by the timer slack.
+            ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+        }
         std::array<std::uint8_t, 64> packet{};
         for (;;) {
             const ssize_t got = ::read(fd, packet.data(), packet.size());
+            if (got > 0 && late) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
             if (got <= 0 || ::write(fd, packet.data(), static_cast<size_t>(got)) != got) {
                 break;
             }
@@ -108,7 +118,7 @@ std::optional<PairCost> MeasureFloor(int pairs, FloorEcho echo) {
     };
     std::thread echoThread;
     pid_t echoProcess = -1;
-    if (echo == FloorEcho::kProcess) {
+    if (echo == FloorEcho::kProcess || late) {
         // Only the measuring thread runs at this point, so the child may run ordinary code.
         echoProcess = ::fork();
         if (echoProcess == 0) {

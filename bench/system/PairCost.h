@@ -19,6 +19,8 @@ enum class FloorEcho {
     kThreadWaitable,  // each read is preceded by a poll on the socket and an eventfd, the wait
                       // a transfer needs to time out and be cancelled
     kProcess,         // the echo is another process, as the emulators are
+    kProcessAfterMillisecond,  // the same, answering 1 ms after each request, as the streaming
+                               // emulators do: every pair sleeps in its read, as a driver's does
 };
 
 std::optional<PairCost> MeasureFloor(int pairs, FloorEcho echo = FloorEcho::kThread);
