@@ -221,6 +221,9 @@ void CMainWnd::ShowRouteMessage(const char* id) {
 }
 
 void CMainWnd::OnWindowInit() {
+    // Discovery's first scan runs while the window applies its language and settles; what it
+    // finds reaches the window as messages, handled once this notification is done.
+    StartDiscovery();
     if (m_services.broadcast) {
         m_services.broadcast(registered::kLightAnnounce, 1, 1);
     }
@@ -239,7 +242,6 @@ void CMainWnd::OnWindowInit() {
     if (m_services.trayAvailable) {
         HideToTray();
     }
-    StartDiscovery();
     SetTimer(mainmsg::kTimerRelayout, 100);
     m_initialised = true;
 }

@@ -113,9 +113,6 @@ void DevicePageSet::BuildRow(std::size_t row) {
 }
 
 CKestrovaUSBDevice* DevicePageSet::EnsurePage(int kind) {
-    if (CKestrovaUSBDevice* page = FirstPageOfKind(kind)) {
-        return page;
-    }
     bool known = false;
     for (std::size_t row = 0; row < kDeviceTypes.size(); ++row) {
         if (PageKind(static_cast<int>(kDeviceTypes[row].kind)) == PageKind(kind)) {
