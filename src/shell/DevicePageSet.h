@@ -30,8 +30,11 @@ class IDialogBuilderCallback;
 // reads its layout, pictures and style; a window that built all four before its first arrival
 // kept that arrival waiting for pages of devices that may never come.
 //
-// Threads: the UI thread, but for CopyPages. Pages are added to the lists while workers (the
-// light sync thread) may be reading them, so workers read a copy taken under the lists' lock.
+// Threads: the UI thread, but for CopyPages. Discovery's notices are sent to the window and the
+// instance endpoint's requests posted to it, and the update thread reads the tabs through the
+// window's thread, so all of them reach the set on the UI thread. The light sync thread alone
+// walks the pages from its own thread while pages are being added: it reads a copy taken under
+// the lists' lock.
 class DevicePageSet {
 public:
     // What the set needs of its window.
