@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QLockFile>
 #include <QLoggingCategory>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +52,8 @@ QString ToQString(const std::filesystem::path& path) {
 
 // How long a second copy waits for a running copy that holds the guard but is still starting.
 constexpr int kWakeTimeoutMs = 5000;
+// How long after start the update check begins.
+constexpr int kUpdateCheckDelayMs = 3000;
 
 }  // namespace
 
@@ -162,9 +165,12 @@ int RunApplication(int& argc, char** argv) {
                              owner.GetDpi(), false, 0);
     };
     window->SetSettingsWindowFactory(MakeSettingsWindowFactory(resources, settingsWindow));
-    // Screenshots show the window as it starts, without asking the network.
+    // Screenshots show the window as it starts, without asking the network. The check waits
+    // until the devices present at start have arrived: it competes with their arrival for the
+    // processor otherwise, and it then reads their versions instead of none.
     if (!screenshot.IsRequested()) {
-        StartUpdateCheck(*window, updateServer);
+        QTimer::singleShot(kUpdateCheckDelayMs, window.get(),
+                           [&window, updateServer] { StartUpdateCheck(*window, updateServer); });
     }
 
     endpoint.SetReceiver(

@@ -101,8 +101,9 @@ void ScheduleScreenshot(const ScreenshotRequest& request, CMainWnd& window,
             }
             QTimer::singleShot(400, &window, [request, &window] { SaveAndQuit(request, window); });
         } else if (const int kind = DeviceSceneKind(request.scene); kind != 0) {
-            // The device's page as an arrival shows it, whether or not the device is present.
-            if (CKestrovaUSBDevice* page = window.Devices().FirstPageOfKind(kind)) {
+            // The device's page as an arrival shows it, whether or not the device is present
+            // (built now when no device of its kind came).
+            if (CKestrovaUSBDevice* page = window.Devices().EnsurePage(kind)) {
                 if (CDeviceOptionUI* tab = page->GetDeviceTab()) {
                     window.Devices().ShowTab(tab, true);
                 }

@@ -104,6 +104,7 @@ CMainWnd::CMainWnd(CResourceManager& resources, Services services)
           .dataHome = m_services.dataHome,
           .configFileStem = QStringLiteral("main"),
           .selectedTabLeaving = [this] { CloseForTabChange(); },
+          .pageBuilt = [this](CKestrovaUSBDevice& page) { ConfigureNewPage(page); },
       }) {}
 
 CMainWnd::~CMainWnd() {
@@ -220,23 +221,17 @@ void CMainWnd::ShowRouteMessage(const char* id) {
 }
 
 void CMainWnd::OnWindowInit() {
+    // Discovery's first scan runs while the window applies its language and settles; what it
+    // finds reaches the window as messages, handled once this notification is done.
+    StartDiscovery();
     if (m_services.broadcast) {
         m_services.broadcast(registered::kLightAnnounce, 1, 1);
     }
     ApplyLanguage(m_languages.ReadStoredLanguage());
-    m_devices.CreatePages();
+    // The device pages are built as their devices arrive (ConfigureNewPage gives each what the
+    // window holds by then), not here: an arrival then waits for its own page only.
     if (m_services.systemSettings != nullptr) {
-        for (CKestrovaUSBDevice* page : Keyboards()) {
-            if (auto* keyboard = dynamic_cast<CKestrovaKeyboardDevice*>(page)) {
-                keyboard->SetSystemSettingsService(*m_services.systemSettings);
-            }
-        }
         m_pointerApplier = std::make_unique<PointerSettingsApplier>(*m_services.systemSettings);
-        for (CKestrovaUSBDevice* page : Mice()) {
-            if (auto* mouse = dynamic_cast<CKestrovaMouseDevice*>(page)) {
-                mouse->SetPointerApplier(m_pointerApplier.get());
-            }
-        }
     }
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         m_screenWidth = screen->size().width();
@@ -247,9 +242,25 @@ void CMainWnd::OnWindowInit() {
     if (m_services.trayAvailable) {
         HideToTray();
     }
-    StartDiscovery();
     SetTimer(mainmsg::kTimerRelayout, 100);
     m_initialised = true;
+}
+
+void CMainWnd::ConfigureNewPage(CKestrovaUSBDevice& page) {
+    if (m_services.systemSettings != nullptr) {
+        if (auto* keyboard = dynamic_cast<CKestrovaKeyboardDevice*>(&page)) {
+            keyboard->SetSystemSettingsService(*m_services.systemSettings);
+        }
+    }
+    if (auto* mouse = dynamic_cast<CKestrovaMouseDevice*>(&page)) {
+        mouse->SetPointerApplier(m_pointerApplier.get());
+    }
+    // The flags every page built at start would have been given as they changed; the headset
+    // takes neither, as the copies below never reach it.
+    if (page.GetDeviceKind() != kKindHeadset) {
+        page.SetLightControl(m_resumed ? m_lightControl : 0);
+        page.SetForeground(m_foreground);
+    }
 }
 
 void CMainWnd::StartDiscovery() {

@@ -102,7 +102,7 @@ public:
     bool HasTrayIcon() const { return m_tray.IsCreated(); }
     QMenu* GetTrayMenu() const { return m_tray.GetContextMenu(); }
 
-    // Device pages by kind, made at "windowinit" and kept for the window's life.
+    // Device pages by kind, built as they are first needed and kept for the window's life.
     const std::vector<CKestrovaUSBDevice*>& Mice() const { return m_devices.Mice(); }
     const std::vector<CKestrovaUSBDevice*>& Keyboards() const { return m_devices.Keyboards(); }
     const std::vector<CKestrovaUSBDevice*>& MousePads() const { return m_devices.MousePads(); }
@@ -143,6 +143,8 @@ private:
     // A route's message box: the text of a language id, owned by this window.
     void ShowRouteMessage(const char* id);
     void StartDiscovery();
+    // A page built after start takes the window's services and flags.
+    void ConfigureNewPage(CKestrovaUSBDevice& page);
     void CloseForTabChange();
     void SetLightControl(int flag);
     void UpdateNoDeviceOverlay();

@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QWidget>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace quaro {
@@ -63,6 +64,28 @@ const char* RemovalText(int kind) {
     }
 }
 
+// The catalogue row of a device type row's page; null when the catalogue has none.
+const DeviceInterfaceEntry* RowEntry(std::size_t row) {
+    const DeviceTypeEntry& type = kDeviceTypes[row];
+    const int slot = CatalogueIndexOf(
+        static_cast<uint16_t>(type.vendorId), static_cast<uint16_t>(type.productId),
+        static_cast<uint16_t>(type.kind), static_cast<uint16_t>(type.role));
+    return slot < 0 ? nullptr : &kInterfaceCatalogue[static_cast<std::size_t>(slot)];
+}
+
+PageLists<CKestrovaUSBDevice>::Kind ListOf(int kind) {
+    switch (PageKind(kind)) {
+        case kKindKeyboard:
+            return PageLists<CKestrovaUSBDevice>::kKeyboards;
+        case kKindMousePad:
+            return PageLists<CKestrovaUSBDevice>::kMousePads;
+        case kKindHeadset:
+            return PageLists<CKestrovaUSBDevice>::kHeadsets;
+        default:
+            return PageLists<CKestrovaUSBDevice>::kMice;
+    }
+}
+
 bool SameDevice(const DeviceInterfaceEntry& record, const DeviceInterfaceEntry& slot) {
     return record.vendorId == slot.vendorId && record.productId == slot.productId &&
            record.kind == slot.kind;
@@ -79,23 +102,29 @@ T* DevicePageSet::Find(const char* name) const {
     return m_host.findControl ? dynamic_cast<T*>(m_host.findControl(QLatin1String(name))) : nullptr;
 }
 
-void DevicePageSet::CreatePages() {
-    if (m_created) {
+void DevicePageSet::BuildRow(std::size_t row) {
+    if (row >= m_rowTried.size() || m_rowTried[row]) {
         return;
     }
-    m_created = true;
-    for (const DeviceTypeEntry& type : kDeviceTypes) {
-        const int slot = CatalogueIndexOf(
-            static_cast<uint16_t>(type.vendorId), static_cast<uint16_t>(type.productId),
-            static_cast<uint16_t>(type.kind), static_cast<uint16_t>(type.role));
-        if (slot < 0) {
-            continue;
-        }
-        CreatePage(slot, kInterfaceCatalogue[static_cast<std::size_t>(slot)]);
+    m_rowTried[row] = true;
+    if (const DeviceInterfaceEntry* entry = RowEntry(row)) {
+        CreatePage(static_cast<int>(entry - kInterfaceCatalogue.data()), *entry);
     }
 }
 
-void DevicePageSet::CreatePage(int slot, const DeviceInterfaceEntry& entry) {
+CKestrovaUSBDevice* DevicePageSet::EnsurePage(int kind) {
+    bool known = false;
+    for (std::size_t row = 0; row < kDeviceTypes.size(); ++row) {
+        if (PageKind(static_cast<int>(kDeviceTypes[row].kind)) == PageKind(kind)) {
+            known = true;
+            BuildRow(row);
+        }
+    }
+    // A kind no row has would otherwise read as the mice's list.
+    return known ? FirstPageOfKind(kind) : nullptr;
+}
+
+CKestrovaUSBDevice* DevicePageSet::CreatePage(int slot, const DeviceInterfaceEntry& entry) {
     const int typeKind = PageKind(entry.kind);
     uint16_t vendorId = entry.vendorId;
     uint16_t productId = entry.productId;
@@ -107,7 +136,7 @@ void DevicePageSet::CreatePage(int slot, const DeviceInterfaceEntry& entry) {
     const int row =
         DeviceTypeIndexOf(vendorId, productId, static_cast<uint32_t>(typeKind), entry.role);
     if (row < 0) {
-        return;
+        return nullptr;
     }
     const DeviceTypeEntry& type = kDeviceTypes[static_cast<std::size_t>(row)];
     const DevicePageEntry& pageRow = kDevicePages[static_cast<std::size_t>(row)];
@@ -116,7 +145,7 @@ void DevicePageSet::CreatePage(int slot, const DeviceInterfaceEntry& entry) {
     auto* tabList = Find<CContainerUI>("device_select_layout");
     if (pageSwitch == nullptr || powerSwitch == nullptr || tabList == nullptr ||
         m_host.resources == nullptr) {
-        return;
+        return nullptr;
     }
 
     // Each part is built by its own builder: a builder keeps what it read of its last file.
@@ -135,7 +164,7 @@ void DevicePageSet::CreatePage(int slot, const DeviceInterfaceEntry& entry) {
         delete power;
         delete tab;
         delete page;
-        return;
+        return nullptr;
     }
 
     powerSwitch->Add(power);
@@ -163,9 +192,16 @@ void DevicePageSet::CreatePage(int slot, const DeviceInterfaceEntry& entry) {
     page->InitPage();
 
     pageSwitch->Add(page);
-    ListForKind(typeKind)->push_back(page);
 
-    tabList->Add(tab);
+    // After the tabs of earlier rows, before those of later ones.
+    int tabIndex = 0;
+    for (int earlier = 0; earlier < row; ++earlier) {
+        if (CDeviceOptionUI* other = m_rowTabs[static_cast<std::size_t>(earlier)]) {
+            tabIndex = std::max(tabIndex, tabList->GetItemIndex(other) + 1);
+        }
+    }
+    tabList->AddAt(tab, tabIndex);
+    m_rowTabs[static_cast<std::size_t>(row)] = tab;
     tab->ShowSynchroOption(false);
     tab->SetGroup(Latin1(type.tabGroup));
     tab->BindTab(kPageSwitch, pageSwitch->GetItemIndex(page));
@@ -176,43 +212,35 @@ void DevicePageSet::CreatePage(int slot, const DeviceInterfaceEntry& entry) {
     tab->AttachPage(page);
     page->SetDeviceTab(tab);
     tab->SetPreviewControl(page->GetSelectPanel());
-}
-
-std::vector<CKestrovaUSBDevice*>* DevicePageSet::ListForKind(int kind) {
-    return const_cast<std::vector<CKestrovaUSBDevice*>*>(
-        static_cast<const DevicePageSet*>(this)->ListForKind(kind));
-}
-
-const std::vector<CKestrovaUSBDevice*>* DevicePageSet::ListForKind(int kind) const {
-    switch (PageKind(kind)) {
-        case kKindKeyboard:
-            return &m_keyboards;
-        case kKindMousePad:
-            return &m_mousePads;
-        case kKindHeadset:
-            return &m_headsets;
-        default:
-            return &m_mice;
+    // A page built while two tabs show already takes part in light sync's choice as the others.
+    page->SetMultiDevice(ShownTabCount() >= 2);
+    // Published whole: a worker that finds the page in a list finds it configured.
+    m_pages.Add(ListOf(typeKind), page);
+    if (m_host.pageBuilt) {
+        m_host.pageBuilt(*page);
     }
+    return page;
+}
+
+const std::vector<CKestrovaUSBDevice*>& DevicePageSet::ListForKind(int kind) const {
+    return m_pages.Of(ListOf(kind));
 }
 
 std::vector<CKestrovaUSBDevice*> DevicePageSet::AllPages() const {
     std::vector<CKestrovaUSBDevice*> pages;
-    for (const auto* list : {&m_mice, &m_keyboards, &m_mousePads, &m_headsets}) {
-        pages.insert(pages.end(), list->begin(), list->end());
-    }
+    m_pages.CopyAll(pages);
     return pages;
 }
 
 CKestrovaUSBDevice* DevicePageSet::FirstPageOfKind(int kind) const {
-    const auto* list = ListForKind(kind);
-    return list->empty() ? nullptr : list->front();
+    const std::vector<CKestrovaUSBDevice*>& list = ListForKind(kind);
+    return list.empty() ? nullptr : list.front();
 }
 
 // --- arrival and removal ---
 
 CKestrovaUSBDevice* DevicePageSet::PageForSlot(const DeviceInterfaceEntry& slot) const {
-    for (CKestrovaUSBDevice* page : *ListForKind(slot.kind)) {
+    for (CKestrovaUSBDevice* page : ListForKind(slot.kind)) {
         const DeviceInterfaceEntry record = page->GetDeviceRecord();
         // The secondary interface belongs to the page of the same device; the primary one to
         // the page bound to exactly that interface.
@@ -223,11 +251,30 @@ CKestrovaUSBDevice* DevicePageSet::PageForSlot(const DeviceInterfaceEntry& slot)
     return nullptr;
 }
 
+// The page a slot belongs to is the one whose record is the slot's catalogue row, matched as
+// PageForSlot matches a built page, so a page built on its device's arrival is the one that
+// would have been waiting for it.
+void DevicePageSet::BuildPageForSlot(const DeviceInterfaceEntry& slot) {
+    for (std::size_t row = 0; row < kDeviceTypes.size(); ++row) {
+        const DeviceInterfaceEntry* entry = RowEntry(row);
+        if (m_rowTried[row] || entry == nullptr || PageKind(entry->kind) != PageKind(slot.kind)) {
+            continue;
+        }
+        if (slot.role == kRoleSecondary ? SameDevice(*entry, slot) : entry->SameInterface(slot)) {
+            BuildRow(row);
+        }
+    }
+}
+
 void DevicePageSet::Arrival(const DeviceInterfaceEntry& slot) {
     if (const char* text = ArrivalText(slot.kind)) {
         Trace(text);
     }
     CKestrovaUSBDevice* page = PageForSlot(slot);
+    if (page == nullptr) {
+        BuildPageForSlot(slot);
+        page = PageForSlot(slot);
+    }
     if (page == nullptr) {
         return;
     }

@@ -25,28 +25,24 @@ SyncEffect LightSyncRunner::Effect() const {
     return m_sync.Effect();
 }
 
-bool LightSyncRunner::AnySynchronised() const {
-    for (const auto* list :
-         {&m_pages.Mice(), &m_pages.Keyboards(), &m_pages.MousePads(), &m_pages.Headsets()}) {
-        for (const CKestrovaUSBDevice* page : *list) {
-            if (page->IsPrimaryConnected() && page->IsLightSync()) {
-                return true;
-            }
+bool LightSyncRunner::AnySynchronised() {
+    m_pages.CopyPages(m_seen);
+    for (const CKestrovaUSBDevice* page : m_seen) {
+        if (page->IsPrimaryConnected() && page->IsLightSync()) {
+            return true;
         }
     }
     return false;
 }
 
-void LightSyncRunner::Send(std::uint32_t packed) const {
-    for (const auto* list :
-         {&m_pages.Mice(), &m_pages.MousePads(), &m_pages.Headsets(), &m_pages.Keyboards()}) {
-        for (CKestrovaUSBDevice* page : *list) {
-            if (!page->IsLightSync()) {
-                continue;
-            }
-            for (int light = 0; light < page->GetLightCount(); ++light) {
-                page->SetLightColour(light, packed);
-            }
+void LightSyncRunner::Send(std::uint32_t packed) {
+    m_pages.CopyPages(m_seen);
+    for (CKestrovaUSBDevice* page : m_seen) {
+        if (!page->IsLightSync()) {
+            continue;
+        }
+        for (int light = 0; light < page->GetLightCount(); ++light) {
+            page->SetLightColour(light, packed);
         }
     }
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 namespace quaro {
 
@@ -18,8 +19,8 @@ class DevicePageSet;
 // locked light setter, whose own frames then carry it.
 //
 // Threads: Configure on the UI thread, Run on the sync thread; the effect state is under a lock.
-// The page lists are fixed before the thread starts; a page's connection and light-sync flag
-// are atomics of its channel.
+// Pages are built while the thread runs, so it walks a copy of the page lists taken under their
+// lock; a page's connection and light-sync flag are atomics of its channel.
 class LightSyncRunner {
 public:
     explicit LightSyncRunner(const DevicePageSet& pages,
@@ -32,16 +33,19 @@ public:
     // synchronised and 1 s between looks otherwise.
     void Run(StopEvent& stop);
 
-    // Whether some page with an open channel is synchronised (mice first, as the thread looks).
-    bool AnySynchronised() const;
-    // Sets every light position of every synchronised page to the packed colour.
-    void Send(std::uint32_t packed) const;
+    // Whether some page with an open channel is synchronised. Sync thread only (or a test's
+    // thread while Run is not running).
+    bool AnySynchronised();
+    // Sets every light position of every synchronised page to the packed colour. As above.
+    void Send(std::uint32_t packed);
 
 private:
     const DevicePageSet& m_pages;
     MillisecondClock m_clock;
     mutable std::mutex m_mutex;
     LightSync m_sync;
+    // The sync thread's copy of the page lists, kept so a look every millisecond reuses it.
+    std::vector<CKestrovaUSBDevice*> m_seen;
 };
 
 }  // namespace quaro

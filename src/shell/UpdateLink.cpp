@@ -1,5 +1,6 @@
 #include "shell/UpdateLink.h"
 
+#include "device/CatalogueTables.h"
 #include "pages/CKestrovaUSBDevice.h"
 #include "panels/devicetab/CDeviceOptionUI.h"
 #include "platform/Trace.h"
@@ -53,18 +54,14 @@ std::optional<T> CallOnUi(QObject* context, const StopEvent& stop, F f) {
 }  // namespace
 
 std::vector<uint32_t> DeviceTabVersions(CMainWnd& window) {
+    // One version per device type row, in row order, whether or not the row's tab is built yet
+    // (tabs are built as their devices come, so a tab's place in the strip is not its row).
     std::vector<uint32_t> versions;
-    auto* tabs = window.FindControlAs<CContainerUI>(QStringLiteral("device_select_layout"));
-    if (tabs == nullptr) {
-        return versions;
-    }
-    for (int i = 0; i < tabs->GetCount(); ++i) {
-        auto* tab = dynamic_cast<CDeviceOptionUI*>(tabs->GetItemAt(i));
-        if (tab == nullptr) {
-            continue;
-        }
+    for (std::size_t row = 0; row < kDeviceTypes.size(); ++row) {
         uint32_t version = 0;
-        if (auto* page = dynamic_cast<CKestrovaUSBDevice*>(tab->GetPage())) {
+        const CDeviceOptionUI* tab = window.Devices().RowTab(row);
+        if (auto* page =
+                tab != nullptr ? dynamic_cast<CKestrovaUSBDevice*>(tab->GetPage()) : nullptr) {
             if (DeviceDriver* driver = page->Driver(); driver != nullptr) {
                 CommandChannel& channel = driver->Primary();
                 if (channel.IsConnected()) {

@@ -17,8 +17,8 @@ inline constexpr int kUpdateThreadSlot = 2;
 // The "setbtn" picture that says something newer exists.
 inline constexpr const char* kNewUpdateImage = "file='sysbtn/haveNewInfo.svg'";
 
-// For each tab of "device_select_layout" in order: the HID version number of the device behind
-// it while its command channel is open, else 0. UI thread only.
+// For each device type row in order (one tab each): the HID version number of the device behind
+// the row's tab while its command channel is open, else 0. UI thread only.
 std::vector<uint32_t> DeviceTabVersions(CMainWnd& window);
 // The update entries with the tabs' versions and the installed version. UI thread only.
 std::vector<UpdateEntry> MainWindowUpdateEntries(CMainWnd& window);

@@ -1,6 +1,8 @@
-// The main window with discovery on a simulated bus: devices arriving and leaving show and hide
-// their tabs under the selection rules, a device pulled in the middle of its traffic takes its
-// tab with it, and the window can always exit while discovery waits for it.
+// The main window with discovery on a simulated bus: a device's page is built when the device
+// first arrives (with its profile, language and place in the tab strip), devices arriving and
+// leaving show and hide their tabs under the selection rules, a device pulled in the middle of
+// its traffic takes its tab with it, and the window can always exit while discovery waits for
+// it.
 
 #include "TraceCapture.h"
 #include "WindowFixtures.h"
@@ -13,15 +15,19 @@
 #include "pages/CKestrovaUSBDevice.h"
 #include "panels/devicetab/CDeviceOptionUI.h"
 #include "panels/light/CLightControlUI.h"
+#include "platform/Paths.h"
 #include "profiles/CBasicProfiledata.h"
 #include "profiles/ProfileListStore.h"
 #include "shell/CMainWnd.h"
+#include "shell/UpdateLink.h"
 #include "sim/DeviceEmulator.h"
 #include "sim/DeviceFirmware.h"
 #include "sim/EmulatorModels.h"
 #include "support/QtTestApp.h"
+#include "ui/MainMessages.h"
 #include "ui/RegisteredMessages.h"
 #include "ui/toolkit/CButtonUI.h"
+#include "ui/toolkit/CContainerUI.h"
 #include "ui/toolkit/CTabLayoutUI.h"
 
 #include <QCoreApplication>
@@ -36,6 +42,7 @@
 #include <memory>
 #include <mutex>
 #include <span>
+#include <string_view>
 #include <thread>
 
 namespace quaro {
@@ -44,6 +51,14 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr int kWaitMs = 8000;
+
+// Whether some trace line holds the text.
+bool Mentions(const test::TraceCapture& trace, std::string_view text) {
+    const std::vector<std::string> lines = trace.Lines();
+    return std::any_of(lines.begin(), lines.end(), [text](const std::string& line) {
+        return line.find(text) != std::string::npos;
+    });
+}
 
 std::string ReadWhole(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -93,9 +108,14 @@ protected:
         return *m_emulators.back();
     }
 
+    // The page of kind once built, else null.
     CKestrovaUSBDevice* Page(int kind) const { return m_window->Devices().FirstPageOfKind(kind); }
-    CDeviceOptionUI* Tab(int kind) const { return Page(kind)->GetDeviceTab(); }
-    bool Shown(int kind) const { return Tab(kind)->IsShown(); }
+    // The page of kind, built now if it is not yet.
+    CKestrovaUSBDevice* Build(int kind) const { return m_window->Devices().EnsurePage(kind); }
+    CDeviceOptionUI* Tab(int kind) const {
+        return Page(kind) != nullptr ? Page(kind)->GetDeviceTab() : nullptr;
+    }
+    bool Shown(int kind) const { return Tab(kind) != nullptr && Tab(kind)->IsShown(); }
     bool Selected(int kind) const { return Shown(kind) && Tab(kind)->IsDeviceSelected(); }
     CControlUI* Control(const char* name) const {
         return m_window->FindControl(QLatin1String(name));
@@ -108,22 +128,218 @@ protected:
     std::vector<std::unique_ptr<DeviceEmulator>> m_emulators;
 };
 
-TEST_F(DevicesInWindow, EveryDeviceTypeHasAHiddenPageTabAndPowerWidgetFromTheStart) {
+// No page waits for a device that has not come; the first arrival builds its own page only, and
+// a page asked for (a screenshot scene, say) is built hidden, once, with its tab and power widget.
+TEST_F(DevicesInWindow, PagesAreBuiltWhenFirstNeededAndOnlyOnce) {
     Make();
     for (int kind : {kKindMouse, kKindKeyboard, kKindMousePad, kKindHeadset}) {
+        EXPECT_EQ(Page(kind), nullptr) << kind;
+    }
+    EXPECT_TRUE(m_window->Devices().PowerWidgets().empty());
+    EXPECT_EQ(m_window->CurrentPage(), nullptr);
+    // After the first scan the window comes up from the tray, telling that nothing is there.
+    ASSERT_TRUE(test::WaitFor([&] { return m_window->isVisible(); }, kWaitMs));
+    EXPECT_TRUE(NoDeviceShown());
+
+    Plug(MousePadModel());
+    ASSERT_TRUE(WaitShown(kKindMousePad, true));
+    EXPECT_TRUE(Page(kKindMousePad)->IsPrimaryConnected());
+    EXPECT_TRUE(Selected(kKindMousePad));
+    EXPECT_EQ(Page(kKindKeyboard), nullptr);
+    EXPECT_EQ(Page(kKindHeadset), nullptr);
+    EXPECT_EQ(Page(kKindMouse), nullptr);
+    ASSERT_EQ(m_window->Devices().PowerWidgets().size(), 1u);
+    EXPECT_EQ(Page(kKindMousePad)->GetPowerWidget(), m_window->Devices().PowerWidgets()[0]);
+
+    for (int kind : {kKindMouse, kKindKeyboard, kKindHeadset}) {
         SCOPED_TRACE(kind);
-        CKestrovaUSBDevice* page = Page(kind);
+        CKestrovaUSBDevice* page = Build(kind);
         ASSERT_NE(page, nullptr);
+        EXPECT_EQ(Build(kind), page);
         ASSERT_NE(page->GetDeviceTab(), nullptr);
         EXPECT_FALSE(page->GetDeviceTab()->IsShown());
         EXPECT_NE(page->GetPowerWidget(), nullptr);
         EXPECT_FALSE(page->IsPrimaryConnected());
     }
+    EXPECT_EQ(Build(kKindMouseSlowLink), Page(kKindMouse));
+    EXPECT_EQ(Build(5), nullptr);  // no device type has kind 5
     EXPECT_EQ(m_window->Devices().PowerWidgets().size(), kDeviceTypes.size());
-    EXPECT_EQ(m_window->CurrentPage(), nullptr);
-    // After the first scan the window comes up from the tray, telling that nothing is there.
-    ASSERT_TRUE(test::WaitFor([&] { return m_window->isVisible(); }, kWaitMs));
-    EXPECT_TRUE(NoDeviceShown());
+    EXPECT_EQ(m_window->Devices().AllPages().size(), kDeviceTypes.size());
+    // Building hidden pages changed neither the selection nor the overlay.
+    EXPECT_EQ(m_window->CurrentPage(), Page(kKindMousePad));
+    EXPECT_FALSE(NoDeviceShown());
+}
+
+// A page built when its device first arrives is the page that would have waited for it: it loads
+// the profile the user chose, shows the language chosen before it existed, and its tab takes
+// its device type's place in the strip, whatever order the devices came in.
+TEST_F(DevicesInWindow, PageBuiltOnArrivalTakesTheStoredProfileTheLanguageAndItsPlace) {
+    Make();
+    m_window->ApplyLanguage(2);  // "tw"
+
+    ProfileListStore store;
+    store.SetDeviceKind(kKindMousePad);
+    const std::filesystem::path folder = m_dir / "data" / "MV5521LUX gaming keyboard" / "MousePad";
+    std::filesystem::create_directories(folder);
+    store.SetFolder(folder);
+    const std::filesystem::path defaults =
+        DefaultDataFolder(ExecutableDirectory()) / "MousePad.Json";
+    store.SetDefaultProfilePath(defaults);
+    store.InitProfileList();
+    ASSERT_TRUE(store.AddProfile());
+    ASSERT_TRUE(store.SelectProfile(static_cast<int>(store.Names().size()) - 1));
+    const std::filesystem::path chosen = store.ProfilePath(store.GetCurrentProfileId());
+    CBasicProfiledata profile;
+    profile.SetDefaultProfilePath(defaults);
+    profile.SetProfilePath(chosen);
+    profile.Load(chosen);
+    LightSetting light = profile.GetLightInfo();
+    light.effect = 6;
+    const LightWords words = LightSettingToWords(light);
+    profile.SetLightInfo(words.first, words.second, words.third);
+    ASSERT_EQ(profile.Save(), 0);
+
+    Plug(MousePadModel());
+    ASSERT_TRUE(WaitShown(kKindMousePad, true));
+    auto* pad = dynamic_cast<CKestrovaMousePadDevice*>(Page(kKindMousePad));
+    ASSERT_NE(pad, nullptr);
+    ASSERT_TRUE(test::WaitFor([&] { return pad->GetLightPanel()->GetEffect() >= 0; }, kWaitMs));
+    EXPECT_EQ(pad->Profile().GetProfilePath(), chosen);
+    EXPECT_EQ(pad->GetLightSetting().effect, 6);
+    EXPECT_EQ(pad->GetLightPanel()->GetEffect(), 6);
+    const QWidget* addButton =
+        pad->GetWidget()->findChild<QWidget*>(QStringLiteral("device_add_btn"));
+    ASSERT_NE(addButton, nullptr);
+    EXPECT_EQ(addButton->toolTip(), QStringLiteral("新增設定檔"));
+
+    // The keyboard comes second but its tab goes first, as its type's row does.
+    Plug(KeyboardModel());
+    ASSERT_TRUE(WaitShown(kKindKeyboard, true));
+    auto* strip = m_window->FindControlAs<CContainerUI>(QStringLiteral("device_select_layout"));
+    ASSERT_NE(strip, nullptr);
+    EXPECT_EQ(strip->GetItemIndex(Tab(kKindKeyboard)), 0);
+    EXPECT_EQ(strip->GetItemIndex(Tab(kKindMousePad)), 1);
+    EXPECT_TRUE(Selected(kKindMousePad));
+    EXPECT_TRUE(Page(kKindMousePad)->IsMultiDevice());
+    EXPECT_TRUE(Page(kKindKeyboard)->IsMultiDevice());
+    // The update check reads one version per device type row, in row order.
+    const std::vector<uint32_t> versions = DeviceTabVersions(*m_window);
+    ASSERT_EQ(versions.size(), kDeviceTypes.size());
+    EXPECT_EQ(versions[0], 0u);  // no mouse
+    EXPECT_NE(versions[1], 0u);
+    EXPECT_NE(versions[2], 0u);
+    EXPECT_EQ(versions[3], 0u);  // no headset
+}
+
+// Removal and arrival before and after the page exists: a removal never builds a page, the
+// secondary interface arriving first builds the device's page without showing it, and a device
+// that comes back finds the page it had.
+TEST_F(DevicesInWindow, ArrivalRemovalAndReturnBeforeAndAfterThePageExists) {
+    Make();
+    test::TraceCapture trace;
+    const auto slotOf = [](int kind, int role) {
+        for (const DeviceInterfaceEntry& entry : kInterfaceCatalogue) {
+            if (entry.kind == kind && entry.role == role) {
+                return entry;
+            }
+        }
+        ADD_FAILURE() << "no catalogue row of kind " << kind << " role " << role;
+        return DeviceInterfaceEntry{};
+    };
+    m_window->Devices().Removal(slotOf(kKindMousePad, kRolePrimary));
+    m_window->Devices().Removal(slotOf(kKindKeyboard, kRoleSecondary));
+    EXPECT_EQ(Page(kKindMousePad), nullptr);
+    EXPECT_EQ(Page(kKindKeyboard), nullptr);
+    EXPECT_TRUE(trace.Contains("删除一个鼠标垫设备"));
+
+    DeviceInterfaceEntry secondary = slotOf(kKindKeyboard, kRoleSecondary);
+    secondary.devicePath = (m_bus.Path() / "missing").string();
+    secondary.connected = 1;
+    m_window->Devices().Arrival(secondary);
+    ASSERT_NE(Page(kKindKeyboard), nullptr);
+    EXPECT_FALSE(Shown(kKindKeyboard));
+    EXPECT_FALSE(Page(kKindKeyboard)->IsPrimaryConnected());
+    EXPECT_TRUE(Mentions(trace, "not attached"));
+    CKestrovaUSBDevice* keyboard = Page(kKindKeyboard);
+    // The real keyboard then arrives on the page built for it.
+    DeviceEmulator& keyboardDevice = Plug(KeyboardModel());
+    ASSERT_TRUE(WaitShown(kKindKeyboard, true));
+    EXPECT_EQ(Page(kKindKeyboard), keyboard);
+    EXPECT_TRUE(keyboard->IsPrimaryConnected());
+    EXPECT_TRUE(test::WaitFor([&] { return keyboard->Driver()->IsSecondaryAttached(); }, kWaitMs));
+
+    DeviceEmulator& padDevice = Plug(MousePadModel());
+    ASSERT_TRUE(WaitShown(kKindMousePad, true));
+    CKestrovaUSBDevice* pad = Page(kKindMousePad);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        padDevice.Unplug();
+        ASSERT_TRUE(WaitShown(kKindMousePad, false));
+        EXPECT_FALSE(pad->IsPrimaryConnected());
+        EXPECT_TRUE(Selected(kKindKeyboard));
+        ASSERT_TRUE(padDevice.Plug());
+        ASSERT_TRUE(WaitShown(kKindMousePad, true));
+        EXPECT_EQ(Page(kKindMousePad), pad);
+        EXPECT_TRUE(pad->IsPrimaryConnected());
+    }
+    keyboardDevice.Unplug();
+    ASSERT_TRUE(WaitShown(kKindKeyboard, false));
+    EXPECT_TRUE(Selected(kKindMousePad));
+    EXPECT_EQ(m_window->Devices().PowerWidgets().size(), 2u);
+    EXPECT_EQ(
+        m_window->FindControlAs<CContainerUI>(QStringLiteral("device_select_layout"))->GetCount(),
+        2);
+}
+
+// What addresses a kind whose page is not built is refused or ignored, and builds nothing: a
+// profile apply request from the command line, a route's notification, a language change.
+TEST_F(DevicesInWindow, RequestsForPagesNotBuiltAreRefusedCleanly) {
+    Make();
+    test::TraceCapture trace;
+    const unsigned apply = FindWindowMessage(registered::kApplyProfile);
+    ASSERT_NE(apply, 0u);
+    m_window->GetHWND()->Post(apply, kKindHeadset, 0);
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return Mentions(trace, "no device of kind 7 present, nothing applied"); }, kWaitMs));
+    CButtonUI loose;
+    loose.SetName(QStringLiteral("deng_same_mode"));
+    TNotifyUI msg;
+    msg.sType = notify::kClick;
+    msg.pSender = &loose;
+    m_window->Notify(msg);
+    m_window->SendMessage(mainmsg::kApplyLanguage, 1, 0);
+    for (int kind : {kKindMouse, kKindKeyboard, kKindMousePad, kKindHeadset}) {
+        EXPECT_EQ(Page(kind), nullptr) << kind;
+    }
+    EXPECT_EQ(m_window->GetLanguageIndex(), 1);
+    EXPECT_FALSE(m_window->LightSync().AnySynchronised());
+}
+
+// The sync thread runs from the first arrival on; pages built after it started are coloured as
+// the ones it found at its start.
+TEST_F(DevicesInWindow, LightSyncReachesPagesBuiltWhileItRuns) {
+    Make();
+    Plug(MousePadModel());
+    ASSERT_TRUE(WaitShown(kKindMousePad, true));
+    CKestrovaUSBDevice* pad = Page(kKindMousePad);
+    LightSetting setting;
+    setting.brightness = 5;
+    setting.red = 0x40;
+    setting.green = 0x50;
+    setting.blue = 0x60;
+    m_window->LightSync().Configure(SyncEffect::kSteady, setting);
+    pad->SetLightSync(true);
+    const uint32_t steady = PackSyncColor(0x40, 0x50, 0x60, 255);
+    ASSERT_TRUE(test::WaitFor([&] { return pad->GetLightColour(0) == steady; }, kWaitMs));
+    CKestrovaUSBDevice* headset = Build(kKindHeadset);
+    CKestrovaUSBDevice* keyboard = Build(kKindKeyboard);
+    ASSERT_NE(headset, nullptr);
+    ASSERT_NE(keyboard, nullptr);
+    keyboard->SetLightSync(true);
+    EXPECT_TRUE(test::WaitFor(
+        [&] { return keyboard->GetLightColour(keyboard->GetLightCount() - 1) == steady; },
+        kWaitMs));
+    EXPECT_NE(headset->GetLightColour(0), steady);
 }
 
 TEST_F(DevicesInWindow, ArrivalsAndRemovalsFollowTheSelectionRules) {
@@ -202,6 +418,9 @@ TEST_F(DevicesInWindow, SelectionRulesTable) {
         {kKindMousePad, false, 0, 0},
     };
     DevicePageSet& devices = m_window->Devices();
+    for (int kind : {kKindHeadset, kKindKeyboard, kKindMousePad}) {
+        ASSERT_NE(Build(kind), nullptr);
+    }
     for (const Step& step : steps) {
         SCOPED_TRACE(testing::Message() << "kind " << step.kind << " show " << step.show);
         if (step.show) {
@@ -264,7 +483,8 @@ TEST_F(DevicesInWindow, DevicePulledAtAnyPacketTakesItsTabWithIt) {
 // the pad's list and to no other; the same name in a hidden page's bar does nothing there.
 TEST_F(DevicesInWindow, ProfileBarClicksReachTheCurrentPagesListOnly) {
     Make();
-    CKestrovaUSBDevice* pad = Page(kKindMousePad);
+    CKestrovaUSBDevice* pad = Build(kKindMousePad);
+    ASSERT_NE(Build(kKindKeyboard), nullptr);
     m_window->Devices().ShowTab(Tab(kKindMousePad), true);
     ASSERT_EQ(m_window->CurrentPage(), pad);
     const auto addButtonOf = [](CKestrovaUSBDevice* page) {
@@ -476,9 +696,9 @@ TEST_F(DevicesInWindow, ExitWhileDiscoveryWaitsForTheWindowReturnsPromptly) {
     const auto start = std::chrono::steady_clock::now();
     m_window->Exit();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-    // The notice delivered after the exit changes nothing.
+    // The notice delivered after the exit changes nothing: not even the keyboard's page is built.
     QCoreApplication::processEvents();
-    EXPECT_FALSE(Page(kKindKeyboard)->IsPrimaryConnected());
+    EXPECT_EQ(Page(kKindKeyboard), nullptr);
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(
             OpenWindow([](CMainWnd::Services& services) { services.trayAvailable = true; }));
         m_headset =
-            dynamic_cast<CKestrovaHS6533Device*>(m_window->Devices().FirstPageOfKind(kKindHeadset));
+            dynamic_cast<CKestrovaHS6533Device*>(m_window->Devices().EnsurePage(kKindHeadset));
         ASSERT_NE(m_headset, nullptr);
         m_headset->InitAudio();
         m_headset->FlushAudio();

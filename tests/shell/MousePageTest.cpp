@@ -204,7 +204,7 @@ TEST_F(MousePageInWindow, MousesOwnChangeReachesTheProfileOnlyWhenReadWhole) {
 // neither the stages nor the document change.
 TEST_F(MousePageInWindow, DpiEditWithNoStepKnownIsIgnored) {
     OpenWindow();
-    m_page = dynamic_cast<CKestrovaMouseDevice*>(m_window->Devices().FirstPageOfKind(kKindMouse));
+    m_page = dynamic_cast<CKestrovaMouseDevice*>(m_window->Devices().EnsurePage(kKindMouse));
     ASSERT_NE(m_page, nullptr);
     m_page->OnStart();
     m_page->LoadProfile();

@@ -31,8 +31,7 @@ protected:
             OpenWindow([](CMainWnd::Services& services) { services.trayAvailable = true; }));
         m_window->MouseRouting().SetShowMessage(
             [this](const char* id) { m_messages.emplace_back(id); });
-        m_mouse =
-            dynamic_cast<CKestrovaMouseDevice*>(m_window->Devices().FirstPageOfKind(kKindMouse));
+        m_mouse = dynamic_cast<CKestrovaMouseDevice*>(m_window->Devices().EnsurePage(kKindMouse));
         ASSERT_NE(m_mouse, nullptr);
         std::filesystem::copy_file(test::SourceDefaultDataFolder() / "mouse.Json", m_profile);
         m_mouse->TakeProfile(m_profile);

@@ -106,9 +106,9 @@ protected:
         m_window->Notify(msg);
     }
 
-    // The user picks the device tab of kind (shown first, as an arrival would).
+    // The user picks the device tab of kind (its page built and shown first, as an arrival would).
     void Show(int kind) {
-        CDeviceOptionUI* tab = m_window->Devices().FirstPageOfKind(kind)->GetDeviceTab();
+        CDeviceOptionUI* tab = m_window->Devices().EnsurePage(kind)->GetDeviceTab();
         m_window->Devices().ShowTab(tab, true);
     }
 

@@ -400,12 +400,16 @@ TEST_F(MainWindow, LightRequestFromOutsideSetsTheFlagAndStatus) {
 
 TEST_F(MainWindow, FlagsAreCopiedIntoThePagesThatUseThem) {
     Make(true);
-    ASSERT_FALSE(m_window->Keyboards().empty());
-    ASSERT_FALSE(m_window->Headsets().empty());
-    CKestrovaUSBDevice* keyboard = m_window->Keyboards().front();
-    CKestrovaUSBDevice* headset = m_window->Headsets().front();
+    CKestrovaUSBDevice* keyboard = m_window->Devices().EnsurePage(kKindKeyboard);
+    CKestrovaUSBDevice* headset = m_window->Devices().EnsurePage(kKindHeadset);
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_NE(headset, nullptr);
     Send(RegisterWindowMessage(registered::kLightRequest), 1, 0);
     EXPECT_FALSE(keyboard->IsStreamEnabled());
+    // A page built after the change takes the flag as the others were given it.
+    CKestrovaUSBDevice* pad = m_window->Devices().EnsurePage(kKindMousePad);
+    ASSERT_NE(pad, nullptr);
+    EXPECT_FALSE(pad->IsStreamEnabled());
     EXPECT_TRUE(headset->IsStreamEnabled());  // the headset's light is not the window's to copy
     Send(msg::kWmActivate, 1, 0);
     EXPECT_TRUE(keyboard->IsForeground());
@@ -416,10 +420,18 @@ TEST_F(MainWindow, FlagsAreCopiedIntoThePagesThatUseThem) {
     EXPECT_FALSE(keyboard->IsForeground());
     Send(RegisterWindowMessage(registered::kLightRequest), 1, 1);
     EXPECT_TRUE(keyboard->IsStreamEnabled());
+    EXPECT_TRUE(pad->IsStreamEnabled());
     Send(msg::kWmPowerBroadcast, msg::kPbtApmSuspend, 0);
     EXPECT_FALSE(keyboard->IsStreamEnabled());
+    // Built while the system sleeps (and the window is in front): it streams nothing either.
+    Send(msg::kWmActivate, 1, 0);
+    CKestrovaUSBDevice* mouse = m_window->Devices().EnsurePage(kKindMouse);
+    ASSERT_NE(mouse, nullptr);
+    EXPECT_FALSE(mouse->IsStreamEnabled());
+    EXPECT_TRUE(mouse->IsForeground());
     Send(msg::kWmPowerBroadcast, msg::kPbtApmResumeAutomatic, 0);
     EXPECT_TRUE(keyboard->IsStreamEnabled());
+    EXPECT_TRUE(mouse->IsStreamEnabled());
 }
 
 TEST_F(MainWindow, LightStatusClickTogglesAndAnnounces) {
@@ -438,8 +450,11 @@ TEST_F(MainWindow, InstanceMessageBringsTheWindowBackAndShowsTheOverlayOnlyWitho
     EXPECT_TRUE(m_window->isVisible());
     EXPECT_TRUE(Control("No_device_Link")->IsVisible());
 
-    // A device tab shows as an arrival shows it, without the window being raised.
-    CDeviceOptionUI* tab = m_window->MousePads().front()->GetDeviceTab();
+    // A device tab shows as an arrival shows it, without the window being raised. Tabs keep the
+    // device types' order whatever order their pages were built in.
+    CDeviceOptionUI* tab = m_window->Devices().EnsurePage(kKindMousePad)->GetDeviceTab();
+    ASSERT_NE(m_window->Devices().EnsurePage(kKindKeyboard), nullptr);
+    ASSERT_NE(m_window->Devices().EnsurePage(kKindMouse), nullptr);
     tab->SetVisible(true);
     int first = -1;
     EXPECT_EQ(m_window->DeviceTabCount(&first), 1);
