@@ -324,12 +324,18 @@ TEST_F(DeviceTab, PreviewRepaintsOnlyFramesThatChangedThePicture) {
     m_tab->AttachPage(&m_page);
     m_tab->SetPreviewControl(preview);
     auto paintsAfterFrame = [&](bool changed) {
-        QCoreApplication::processEvents();
+        // Paints still owed to exposure or selection land first, however late a loaded machine
+        // delivers them; then the frame's own repaint, if it asks for one, is waited for.
+        for (int settled = -1; settled != preview->paints;) {
+            settled = preview->paints;
+            QTest::qWait(50);
+        }
         const int before = preview->paints;
         m_page.previewChanged = changed;
         m_tab->OnTimer(CDeviceOptionUI::kTimerFrame);
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
+        // Only the frames asked for here: the chain the frame re-arms would add its own.
+        m_tab->KillTimer(CDeviceOptionUI::kTimerFrame);
+        static_cast<void>(QTest::qWaitFor([&] { return preview->paints > before; }, 500));
         return preview->paints - before;
     };
     // A change while the tab is not selected is taken with its frame, not kept for later.
