@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 namespace quaro {
 
@@ -29,7 +30,8 @@ public:
     SyncEffect Effect() const;
 
     // The thread body: until the stop event fires, waits 1 ms per turn while some device is
-    // synchronised and 1 s between looks otherwise.
+    // synchronised and 1 s between looks otherwise. A page that left the sync since the last
+    // turn has its light thread woken.
     void Run(StopEvent& stop);
 
     // Whether some page with an open channel is synchronised (mice first, as the thread looks).
@@ -38,6 +40,9 @@ public:
     void Send(std::uint32_t packed) const;
 
 private:
+    // The pages with an open channel that are synchronised, mice first.
+    void CollectSynchronised(std::vector<CKestrovaUSBDevice*>& pages) const;
+
     const DevicePageSet& m_pages;
     MillisecondClock m_clock;
     mutable std::mutex m_mutex;

@@ -86,12 +86,20 @@ bool DeviceDriver::SubmitFrame(std::span<const uint8_t> frame) {
     bool taken = false;
     {
         std::lock_guard lock(m_mutex);
+        if (m_frames.IsUnchanged(frame)) {
+            return true;
+        }
         taken = m_frames.Offer(frame, m_clock());
     }
     if (taken) {
         m_wake.notify_all();
     }
     return taken;
+}
+
+bool DeviceDriver::IsFrameSettled() const {
+    std::lock_guard lock(m_mutex);
+    return m_frames.IsSettled();
 }
 
 FrameStats DeviceDriver::Frames() const {
@@ -200,9 +208,11 @@ void DeviceDriver::Work(StopEvent& /*stop*/) {
         }
         m_frames.Take(frame);
         lock.unlock();
+        const uint64_t dropped = m_primary.DroppedLightPackets();
         const int32_t result = TransmitFrame(frame);
+        const bool whole = m_primary.DroppedLightPackets() == dropped;
         lock.lock();
-        m_frames.Finished(result == kResultSuccess, m_clock());
+        m_frames.Finished(result == kResultSuccess, m_clock(), whole);
     }
     lock.unlock();
     AnswerLeftovers();
