@@ -280,13 +280,17 @@ CTabLayoutUI* CKestrovaUSBDevice::FindTabLayout(QPointer<CTabLayoutUI>& cache,
 // --- light colours and setting ---
 
 void CKestrovaUSBDevice::SetLightColour(int index, uint32_t entry) {
-    std::lock_guard lock(m_lightLock);
-    if (index < 0 || index >= m_lightCount) {
-        return;
+    {
+        std::lock_guard lock(m_lightLock);
+        if (index < 0 || index >= m_lightCount) {
+            return;
+        }
+        m_lightColours[static_cast<std::size_t>(index)] = {
+            static_cast<uint8_t>(entry), static_cast<uint8_t>(entry >> 8),
+            static_cast<uint8_t>(entry >> 16), static_cast<uint8_t>(entry >> 24)};
     }
-    m_lightColours[static_cast<std::size_t>(index)] = {
-        static_cast<uint8_t>(entry), static_cast<uint8_t>(entry >> 8),
-        static_cast<uint8_t>(entry >> 16), static_cast<uint8_t>(entry >> 24)};
+    // Set from outside (the light sync): the frames must carry it.
+    NotifyLightChanged();
 }
 
 void CKestrovaUSBDevice::SetLightColours(std::span<const LedColor> colours) {

@@ -105,7 +105,8 @@ public:
     void RenderLightFrame() override;
     bool RestFrames() override;
     // Something moved the colours the frames carry (any thread): frames that rested start
-    // again. The light threads call it after their passes, the light sync after its steps.
+    // again. The light threads call it after their passes; SetLightColour (the light sync's
+    // setter) calls it too.
     void NotifyLightChanged();
     // The light sync let go of the device: its light thread draws its own colours again.
     void WakeLight();

@@ -61,7 +61,6 @@ void LightSyncRunner::Send(std::uint32_t packed) const {
             for (int light = 0; light < page->GetLightCount(); ++light) {
                 page->SetLightColour(light, packed);
             }
-            page->NotifyLightChanged();
         }
     }
 }

@@ -157,8 +157,9 @@ void DeviceDriver::DetachSecondary() {
     if (!m_secondary.IsConnected()) {
         return;
     }
-    // The reader may be blocked in a read: it is told to stop and joined while the device is
-    // still open, so it never reads from a closed or reused descriptor.
+    // The reader may be blocked in a read without a time-out: stopping it closes the device,
+    // which ends the read before the descriptor goes, and joins it; the close below then finds
+    // nothing left to close.
     StopEventReader();
     std::lock_guard transfer(m_secondary.TransferLock());
     m_secondary.SetConnected(false);

@@ -30,6 +30,9 @@ void SecondaryEventReader::Start() {
 void SecondaryEventReader::Stop() {
     m_stop.Signal();
     if (m_thread.joinable()) {
+        // The reader waits in the kernel for the next report without a time-out; closing the
+        // interface ends that wait (the close lets the read return before the node goes).
+        m_device.Close();
         m_thread.join();
     }
     std::lock_guard lock(m_mutex);
@@ -50,14 +53,15 @@ bool SecondaryEventReader::IsRereadPending() const {
 std::uint32_t SecondaryEventReader::NextWait() {
     std::lock_guard lock(m_mutex);
     if (!m_rereadDue) {
-        return kPollMs;
+        return HidDevice::kInfinite;
     }
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_rereadAt - SteadyClock::now());
     if (left.count() <= 0) {
         m_rereadDue = false;
         return 0;
     }
-    return std::min<std::uint32_t>(kPollMs, static_cast<std::uint32_t>(left.count()));
+    return static_cast<std::uint32_t>(
+        std::min<std::int64_t>(left.count(), HidDevice::kInfinite - 1));
 }
 
 void SecondaryEventReader::Run() {
@@ -71,9 +75,10 @@ void SecondaryEventReader::Run() {
         const auto started = SteadyClock::now();
         std::uint32_t got = 0;
         if (!m_device.ReadReport(report, waitMs, got) || got == 0) {
-            // A vanished interface fails at once: wait out the poll time instead of spinning.
-            if (SteadyClock::now() - started < std::chrono::milliseconds(waitMs) / 2) {
-                m_stop.Wait(waitMs);
+            // A vanished interface fails at once: look again after a while instead of spinning.
+            const std::uint32_t retryMs = std::min(waitMs, kRetryMs);
+            if (SteadyClock::now() - started < std::chrono::milliseconds(retryMs) / 2) {
+                m_stop.Wait(retryMs);
             }
             continue;
         }
