@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace quaro {
 
@@ -28,7 +29,12 @@ void SecondaryEventReader::Start() {
 }
 
 void SecondaryEventReader::Stop() {
-    m_stop.Signal();
+    {
+        // A report being decoded is decoded whole before the close below frees what the
+        // decoding reads; a report that arrives later finds the stop and is left alone.
+        std::lock_guard decoding(m_decodeMutex);
+        m_stop.Signal();
+    }
     if (m_thread.joinable()) {
         // The reader waits in the kernel for the next report without a time-out; closing the
         // interface ends that wait (the close lets the read return before the node goes).
@@ -82,15 +88,25 @@ void SecondaryEventReader::Run() {
             }
             continue;
         }
-        if (!m_device.UnpackReport(HidReportType::kInput, std::span(report.data(), got))) {
-            continue;
+        std::optional<std::uint16_t> usage;
+        {
+            std::lock_guard decoding(m_decodeMutex);
+            if (m_stop.IsSignalled()) {
+                break;
+            }
+            if (!m_device.UnpackReport(HidReportType::kInput, std::span(report.data(), got))) {
+                continue;
+            }
+            const std::vector<HidData>& data = m_device.Data(HidReportType::kInput);
+            const auto button = std::find_if(data.begin(), data.end(), [](const HidData& d) {
+                return d.isButton && d.isSet && !d.usages.empty();
+            });
+            if (button != data.end()) {
+                usage = button->usages[0];
+            }
         }
-        const std::vector<HidData>& data = m_device.Data(HidReportType::kInput);
-        const auto button = std::find_if(data.begin(), data.end(), [](const HidData& d) {
-            return d.isButton && d.isSet && !d.usages.empty();
-        });
-        if (button != data.end()) {
-            m_onEvent(button->usages[0]);
+        if (usage) {
+            m_onEvent(*usage);
         }
     }
     Trace("MS设备同步线程设定退出");

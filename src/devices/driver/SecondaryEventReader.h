@@ -56,6 +56,7 @@ private:
     RereadHandler m_onReread;
     StopEvent m_stop;
     std::thread m_thread;
+    std::mutex m_decodeMutex;  // held while a report is decoded from the interface's data
     mutable std::mutex m_mutex;
     bool m_rereadDue = false;
     std::chrono::steady_clock::time_point m_rereadAt{};
