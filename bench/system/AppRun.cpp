@@ -53,6 +53,11 @@ bool SeedStaticProfiles(const AppEnvironment& environment, std::string& error) {
         root["Device"][0]["LightInfo"]["SelectItem"] = profile.mode;
         root["profileUUID"] = "static";
         root["profilename"] = "static";
+        // The run without devices left the factory profile selected in this folder: the static
+        // profile must be the only one, or the devices would play the factory's moving effect.
+        std::error_code ignored;
+        std::filesystem::remove_all(UserDataFolder(environment.root / "data", profile.kind),
+                                    ignored);
         const std::filesystem::path folder =
             UserDataFolder(environment.root / "data", profile.kind);
         std::ofstream out(folder / "static.Json");

@@ -189,9 +189,11 @@ int32_t CommandChannel::Chunked(uint8_t command, Direction direction,
             // Configuration traffic goes first: drop this piece of the frame rather than wait.
             if (IsBusy()) {
                 Trace("放弃灯光数据");
+                ++m_droppedLight;
                 continue;
             }
             if (IsSlowLink()) {
+                ++m_droppedLight;
                 continue;
             }
             result = TransactQuiet(request, reply);

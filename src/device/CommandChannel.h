@@ -71,6 +71,9 @@ public:
     void SetSlowLink(bool slowLink) { m_slowLink = slowLink; }
     // Set while any logged transaction runs; the light stream drops packets meanwhile.
     bool IsBusy() const { return m_busy.load() > 0; }
+    // Light frame packets dropped so far (busy channel or slow link): a frame sent while this
+    // moved did not reach the device whole.
+    uint64_t DroppedLightPackets() const { return m_droppedLight.load(); }
     // Not used by the channel: the page's light-synchronisation flag lives here.
     bool LightSync() const { return m_lightSync.load(); }
     void SetLightSync(bool on) { m_lightSync = on; }
@@ -99,6 +102,7 @@ private:
     std::mutex m_commandLock;
     std::mutex m_streamLock;
     std::atomic<bool> m_slowLink{false};
+    std::atomic<uint64_t> m_droppedLight{0};
 };
 
 // The two 32-byte trace lines of a packet, in the channel's fixed format.

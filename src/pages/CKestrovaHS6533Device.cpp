@@ -69,7 +69,7 @@ void CKestrovaHS6533Device::OnStart() {
     ReadAudioState();
     RefreshPanels();
     if (!driver->Light().IsRunning()) {
-        driver->Light().Start();
+        driver->Light().Start([this] { NotifyLightChanged(); });
     }
 }
 

@@ -125,6 +125,15 @@ void CKestrovaUSBDevice::DetachSecondary() {
 void CKestrovaUSBDevice::SetLightSync(bool on) {
     if (m_driver) {
         m_driver->Primary().SetLightSync(on);
+        if (!on) {
+            m_driver->WakeLight();
+        }
+    }
+}
+
+void CKestrovaUSBDevice::WakeLight() {
+    if (m_driver) {
+        m_driver->WakeLight();
     }
 }
 
@@ -271,13 +280,17 @@ CTabLayoutUI* CKestrovaUSBDevice::FindTabLayout(QPointer<CTabLayoutUI>& cache,
 // --- light colours and setting ---
 
 void CKestrovaUSBDevice::SetLightColour(int index, uint32_t entry) {
-    std::lock_guard lock(m_lightLock);
-    if (index < 0 || index >= m_lightCount) {
-        return;
+    {
+        std::lock_guard lock(m_lightLock);
+        if (index < 0 || index >= m_lightCount) {
+            return;
+        }
+        m_lightColours[static_cast<std::size_t>(index)] = {
+            static_cast<uint8_t>(entry), static_cast<uint8_t>(entry >> 8),
+            static_cast<uint8_t>(entry >> 16), static_cast<uint8_t>(entry >> 24)};
     }
-    m_lightColours[static_cast<std::size_t>(index)] = {
-        static_cast<uint8_t>(entry), static_cast<uint8_t>(entry >> 8),
-        static_cast<uint8_t>(entry >> 16), static_cast<uint8_t>(entry >> 24)};
+    // Set from outside (the light sync): the frames must carry it.
+    NotifyLightChanged();
 }
 
 void CKestrovaUSBDevice::SetLightColours(std::span<const LedColor> colours) {
@@ -415,6 +428,38 @@ void CKestrovaUSBDevice::RenderLightFrame() {
     // after a failure); the device is never waited for here.
     if (m_driver && length > 0 && !m_driver->Primary().IsSlowLink()) {
         m_driver->SubmitFrame(std::span<const uint8_t>(m_frame.data(), length));
+    }
+}
+
+bool CKestrovaUSBDevice::RestFrames() {
+    // The frame just rendered saw at least the changes counted at the last decision.
+    const std::uint64_t rendered = m_changesBeforeFrame;
+    m_changesBeforeFrame = m_lightChanges.load();
+    // Where frames are refused or dropped, the chain goes on as it always did.
+    if (!m_streamEnabled || !m_driver || m_driver->Primary().IsSlowLink() ||
+        rendered != m_changesBeforeFrame || !m_driver->IsFrameSettled()) {
+        return false;
+    }
+    m_framesResting.store(true);
+    // A change counted after the look above may have found the frames still running: take the
+    // rest back unless its notice already took it (and resumes the frames).
+    if (m_lightChanges.load() != m_changesBeforeFrame && m_framesResting.exchange(false)) {
+        return false;
+    }
+    return true;
+}
+
+void CKestrovaUSBDevice::NotifyLightChanged() {
+    ++m_lightChanges;
+    if (m_framesResting.exchange(false)) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_deviceTab) {
+                    m_deviceTab->ResumeFrames();
+                }
+            },
+            Qt::QueuedConnection);
     }
 }
 

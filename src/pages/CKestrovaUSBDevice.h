@@ -21,6 +21,7 @@
 #include <QString>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -102,6 +103,13 @@ public:
     virtual void LightStepBlinkFourColours();
     virtual void LightStepOff();
     void RenderLightFrame() override;
+    bool RestFrames() override;
+    // Something moved the colours the frames carry (any thread): frames that rested start
+    // again. The light threads call it after their passes; SetLightColour (the light sync's
+    // setter) calls it too.
+    void NotifyLightChanged();
+    // The light sync let go of the device: its light thread draws its own colours again.
+    void WakeLight();
     // entry: red, green, blue and intensity from the low byte up.
     virtual void SetLightColour(int index, uint32_t entry);
     virtual uint32_t GetLightColour(int index) const;
@@ -299,6 +307,12 @@ private:
     std::array<uint8_t, kMaxKeyCount> m_fadeLevels{};
     LightRing m_ring{};
     MillisecondClock m_lightClock;
+
+    // Whether the frames rest: counted changes of the colours, the count the last frame was
+    // rendered after (UI thread only), and whether the tab's frame chain has stopped.
+    std::atomic<std::uint64_t> m_lightChanges{0};
+    std::uint64_t m_changesBeforeFrame = 0;
+    std::atomic<bool> m_framesResting{false};
 
     // RenderLightFrame's buffers, reused on every frame (UI thread only).
     std::vector<LedColor> m_frameColours;

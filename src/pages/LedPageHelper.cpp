@@ -60,6 +60,11 @@ bool LedPageHelper::Save(const char* failureText) {
     return true;
 }
 
+std::function<void()> LedPageHelper::LightDrawn() const {
+    CKestrovaUSBDevice* page = &m_page;
+    return [page] { page->NotifyLightChanged(); };
+}
+
 bool LedPageHelper::PrimaryConnected() const {
     return m_page.IsPrimaryConnected();
 }

@@ -8,6 +8,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <functional>
 #include <utility>
 
 namespace quaro {
@@ -86,6 +87,8 @@ public:
 private:
     // The page's own, for the templates above (the page is only declared here).
     bool PrimaryConnected() const;
+    // What the light thread calls after a pass that may have moved the colours.
+    std::function<void()> LightDrawn() const;
     void LoadAndRefresh();
 
     CKestrovaUSBDevice& m_page;
@@ -102,7 +105,7 @@ void LedPageHelper::Start(Driver* driver) {
     }
     LoadAndRefresh();
     if (!driver->Light().IsRunning()) {
-        driver->Light().Start();
+        driver->Light().Start(LightDrawn());
     }
 }
 

@@ -94,8 +94,12 @@ public:
     const std::vector<CMpDevicePowerUI*>& PowerWidgets() const { return m_powerWidgets; }
     // Every page built so far, in the order mice, keyboards, mouse pads, headsets.
     std::vector<CKestrovaUSBDevice*> AllPages() const;
-    // The same from any thread, into out (its storage reused).
-    void CopyPages(std::vector<CKestrovaUSBDevice*>& out) const { m_pages.CopyAll(out); }
+    // From any thread, into out (its storage reused): every page built so far in the order the
+    // light sync hands out its colours, mice, mouse pads, headsets, then keyboards.
+    void CopyPages(std::vector<CKestrovaUSBDevice*>& out) const {
+        m_pages.CopyAll(out,
+                        {Lists::kMice, Lists::kMousePads, Lists::kHeadsets, Lists::kKeyboards});
+    }
     // The first page of a kind (kinds 2 and 6 are mice) if it is built, or null.
     CKestrovaUSBDevice* FirstPageOfKind(int kind) const;
     // The tab of a device type row, or null while the row's page is not built.

@@ -4,6 +4,8 @@
 #include "platform/Trace.h"
 #include "shell/DevicePageSet.h"
 
+#include <algorithm>
+
 namespace quaro {
 namespace {
 
@@ -23,6 +25,16 @@ void LightSyncRunner::Configure(SyncEffect effect, const LightSetting& setting) 
 SyncEffect LightSyncRunner::Effect() const {
     std::lock_guard lock(m_mutex);
     return m_sync.Effect();
+}
+
+void LightSyncRunner::CollectSynchronised(std::vector<CKestrovaUSBDevice*>& pages) {
+    m_pages.CopyPages(m_seen);
+    pages.clear();
+    for (CKestrovaUSBDevice* page : m_seen) {
+        if (page->IsPrimaryConnected() && page->IsLightSync()) {
+            pages.push_back(page);
+        }
+    }
 }
 
 bool LightSyncRunner::AnySynchronised() {
@@ -52,8 +64,20 @@ void LightSyncRunner::Run(StopEvent& stop) {
         std::lock_guard lock(m_mutex);
         m_sync.Reset(m_clock());
     }
+    // The pages synchronised at the last turn and at this one (the thread's own).
+    std::vector<CKestrovaUSBDevice*> before;
+    std::vector<CKestrovaUSBDevice*> now;
     while (!stop.Wait(kTurnWaitMs)) {
-        if (!AnySynchronised()) {
+        CollectSynchronised(now);
+        // The light thread of a page the sync let go of sleeps while the sync drives it: it
+        // must draw the page's own effect again.
+        for (CKestrovaUSBDevice* page : before) {
+            if (std::find(now.begin(), now.end(), page) == now.end()) {
+                page->WakeLight();
+            }
+        }
+        before.swap(now);
+        if (before.empty()) {
             if (stop.Wait(kIdleWaitMs)) {
                 break;
             }

@@ -30,7 +30,8 @@ public:
     SyncEffect Effect() const;
 
     // The thread body: until the stop event fires, waits 1 ms per turn while some device is
-    // synchronised and 1 s between looks otherwise.
+    // synchronised and 1 s between looks otherwise. A page that left the sync since the last
+    // turn has its light thread woken.
     void Run(StopEvent& stop);
 
     // Whether some page with an open channel is synchronised. Sync thread only (or a test's
@@ -40,6 +41,9 @@ public:
     void Send(std::uint32_t packed);
 
 private:
+    // The pages with an open channel that are synchronised, in the order colours are sent.
+    void CollectSynchronised(std::vector<CKestrovaUSBDevice*>& pages);
+
     const DevicePageSet& m_pages;
     MillisecondClock m_clock;
     mutable std::mutex m_mutex;

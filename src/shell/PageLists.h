@@ -25,13 +25,16 @@ public:
     // Owner thread only: the owner is the only writer, so its reads need no lock.
     const std::vector<Page*>& Of(Kind kind) const { return m_lists[kind]; }
 
-    // Any thread: every page, mice first, into out (its storage is reused, so a worker that
-    // looks every millisecond does not allocate each time).
-    void CopyAll(std::vector<Page*>& out) const {
+    using Order = std::array<Kind, kKindCount>;
+    static constexpr Order kListOrder = {kMice, kKeyboards, kMousePads, kHeadsets};
+
+    // Any thread: every page, the lists taken in the given order, into out (its storage is
+    // reused, so a worker that looks every millisecond does not allocate each time).
+    void CopyAll(std::vector<Page*>& out, const Order& order = kListOrder) const {
         out.clear();
         std::lock_guard lock(m_mutex);
-        for (const std::vector<Page*>& list : m_lists) {
-            out.insert(out.end(), list.begin(), list.end());
+        for (Kind kind : order) {
+            out.insert(out.end(), m_lists[kind].begin(), m_lists[kind].end());
         }
     }
 

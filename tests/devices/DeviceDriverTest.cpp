@@ -249,6 +249,31 @@ TEST_F(DeviceDriverTest, OneFrameInFlightAndTheNewestWaitingFrameWins) {
     EXPECT_EQ(m_device.Emulator().Firmware().Memory().lightFrame, PadFrame(4));
 }
 
+TEST_F(DeviceDriverTest, AFrameTheDeviceShowsIsNotSentAgainButOneThatLostPacketsIs) {
+    ASSERT_TRUE(m_driver.SubmitFrame(PadFrame(1)));
+    ASSERT_TRUE(WaitUntil([&] { return m_driver.IsFrameSettled(); }));
+    EXPECT_TRUE(m_driver.SubmitFrame(PadFrame(1)));
+    EXPECT_TRUE(m_driver.IsFrameSettled());
+    EXPECT_EQ(m_driver.Frames().unchanged, 1u);
+    EXPECT_EQ(LightFrameMarks(m_device.Received()), (std::vector<uint8_t>{1}));
+
+    // Three packets; the link turns slow after the first went out, so the rest are dropped.
+    const std::vector<uint8_t> wide(150, 2);
+    m_device.Emulator().SetReplyLatency(150ms);
+    ASSERT_TRUE(m_driver.SubmitFrame(wide));
+    ASSERT_TRUE(WaitUntil([&] { return LightFrameMarks(m_device.Received()).size() == 2; }));
+    m_driver.Primary().SetSlowLink(true);
+    ASSERT_TRUE(WaitUntil([&] { return m_driver.Frames().sent == 2; }));
+    m_device.Emulator().SetReplyLatency(0ms);
+    m_driver.Primary().SetSlowLink(false);
+    EXPECT_FALSE(m_driver.IsFrameSettled());
+
+    ASSERT_TRUE(m_driver.SubmitFrame(wide));
+    ASSERT_TRUE(WaitUntil([&] { return m_driver.IsFrameSettled(); }));
+    EXPECT_EQ(LightFrameMarks(m_device.Received()), (std::vector<uint8_t>{1, 2, 2, 2, 2}));
+    EXPECT_EQ(m_device.Emulator().Firmware().Memory().lightFrame, wide);
+}
+
 TEST_F(DeviceDriverTest, FramesAreSkippedForTwoHundredMillisecondsAfterAFailure) {
     m_device.Emulator().ScheduleFault(FaultKind::kStatusFF);
     ASSERT_TRUE(m_driver.SubmitFrame(PadFrame(1)));

@@ -274,9 +274,11 @@ TEST_F(HeadsetDriverTest, UnpluggedMidStreamFramesStopAndResumeAfterReplug) {
     ASSERT_TRUE(m_driver->SubmitLightFrame());
     ASSERT_EQ(WaitForReports(12).size(), 12u);
     m_device.Emulator().Unplug();
-    // Frames offered to a vanished headset fail on the worker; nothing waits on the caller.
+    // Frames offered to a vanished headset fail on the worker; nothing waits on the caller. The
+    // colours move: a frame the headset already shows would not be sent again.
     const auto start = SteadyClock::now();
     for (int i = 0; i < 20; ++i) {
+        m_driver->Light().SetAllColors({static_cast<std::uint8_t>(40 + i), 20, 30, 255});
         m_driver->SubmitLightFrame();
         std::this_thread::sleep_for(2ms);
     }
@@ -287,8 +289,9 @@ TEST_F(HeadsetDriverTest, UnpluggedMidStreamFramesStopAndResumeAfterReplug) {
     m_driver->Disconnect();
     EXPECT_FALSE(m_driver->SubmitLightFrame());
 
-    // Coming back forgets the pause the failure started.
+    // Coming back forgets the pause the failure started, and what the headset showed.
     Replug();
+    m_driver->Light().SetAllColors({10, 20, 30, 255});
     ASSERT_TRUE(m_driver->SubmitLightFrame());
     const auto reports = WaitForReports(12);
     ASSERT_EQ(reports.size(), 12u);

@@ -154,17 +154,30 @@ TEST_F(PadLightThreadTest, AStaticEffectIsDrawnOnceThenTheThreadSleepsUntilAChan
 }
 
 TEST_F(PadLightThreadTest, AfterTheLightSyncLetsGoASleepingStaticEffectDrawsItsOwnColoursAgain) {
+    std::atomic<int> drawnPasses{0};
     m_light.SetSetting(PadLight(3, 5));
-    m_light.Start();
+    m_light.Start([&] { ++drawnPasses; });
     const LedColor drawn{40, 50, 60, 255};
     ASSERT_TRUE(Eventually([&] { return m_light.SnapshotColors()[0] == drawn; }));
+    ASSERT_TRUE(Eventually([&] { return drawnPasses.load() >= 1; }));
     m_channel.SetLightSync(true);
     const LedColor synced{1, 2, 3, 4};
     m_light.SetAllColors(synced);
     std::this_thread::sleep_for(20ms);
     EXPECT_EQ(m_light.SnapshotColors(), std::vector<LedColor>(kPadLedCount, synced));
+
+    // While the sync drives the colours the thread sleeps: it has nothing to draw.
+    const std::uint64_t wakes = m_light.Pacer().WakeCount();
+    const int drawnBefore = drawnPasses.load();
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(m_light.Pacer().WakeCount(), wakes);
+    EXPECT_EQ(drawnPasses.load(), drawnBefore);
+
+    // The sync's runner wakes it when it lets go; the pass tells the page to send a frame.
     m_channel.SetLightSync(false);
+    m_light.Wake();
     EXPECT_TRUE(Eventually([&] { return m_light.SnapshotColors()[0] == drawn; }));
+    EXPECT_TRUE(Eventually([&] { return drawnPasses.load() > drawnBefore; }));
     m_light.Stop();
 }
 

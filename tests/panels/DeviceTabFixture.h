@@ -37,6 +37,7 @@ class FakeTabPage : public IDeviceTabPage {
 public:
     void OnStart() override { calls.push_back(1001); }
     void RenderLightFrame() override { ++frames; }
+    bool RestFrames() override { return restFrames; }
     void OnTimer1002() override { calls.push_back(1002); }
     void OnTimer1003() override { calls.push_back(1003); }
     void OnTimer1004() override { calls.push_back(1004); }
@@ -57,6 +58,7 @@ public:
     int powerMode = 0;
     bool previewEnabled = true;
     bool previewChanged = true;
+    bool restFrames = false;
     CDeviceOptionUI* attachedTab = nullptr;
 };
 

@@ -276,6 +276,35 @@ TEST_F(DeviceTab, FramesFlowEveryFewMillisecondsAndStopWithinOneFrameOfRemoval) 
     EXPECT_EQ(m_page.Count(1001), 2);
 }
 
+TEST_F(DeviceTab, FramesRestWhileThePageSaysSoAndResumeOnceOnlyWhereTheyMayRun) {
+    ASSERT_NE(m_tab, nullptr);
+    m_tab->AttachPage(&m_page);
+    m_tab->StartPageTimers();
+    // Before the start the start timer begins the chain: a resume adds no second one.
+    m_tab->ResumeFrames();
+    EXPECT_FALSE(m_tab->HasTimer(CDeviceOptionUI::kTimerFrame));
+    m_tab->OnTimer(CDeviceOptionUI::kTimerStart);
+    ASSERT_TRUE(m_tab->HasTimer(CDeviceOptionUI::kTimerFrame));
+
+    m_page.restFrames = true;
+    m_tab->OnTimer(CDeviceOptionUI::kTimerFrame);
+    EXPECT_EQ(m_page.frames, 1);
+    EXPECT_FALSE(m_tab->HasTimer(CDeviceOptionUI::kTimerFrame));
+    QTest::qWait(30);
+    EXPECT_EQ(m_page.frames, 1);
+
+    m_page.restFrames = false;
+    m_tab->ResumeFrames();
+    EXPECT_TRUE(m_tab->HasTimer(CDeviceOptionUI::kTimerFrame));
+    ASSERT_TRUE(test::WaitFor([&] { return m_page.frames >= 3; }, 5000));
+
+    // A device that went away gets no frames from a late resume.
+    m_page.connected = false;
+    m_tab->KillTimer(CDeviceOptionUI::kTimerFrame);
+    m_tab->ResumeFrames();
+    EXPECT_FALSE(m_tab->HasTimer(CDeviceOptionUI::kTimerFrame));
+}
+
 // Counts its own paintings.
 class PreviewCounter : public CControlOn<QWidget> {
 public:

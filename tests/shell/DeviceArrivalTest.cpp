@@ -552,6 +552,40 @@ TEST_F(DevicesInWindow, LightSyncColoursOnlyTheSynchronisedPages) {
         << testing::PrintToString(firstLed(keyboardDevice));
 }
 
+// The device itself may end the sync (its own settings changed): the runner wakes the page's
+// light thread, which slept while the sync drove the colours, and the frames show its own again.
+TEST_F(DevicesInWindow, WhenTheSyncLetsGoOfADeviceItsOwnEffectReachesTheDeviceAgain) {
+    Make();
+    DeviceEmulator& padDevice = Plug(MousePadModel());
+    ASSERT_TRUE(WaitShown(kKindMousePad, true));
+    CKestrovaUSBDevice* pad = Page(kKindMousePad);
+    LightSetting setting;
+    setting.brightness = 5;
+    setting.red = 0x10;
+    setting.green = 0x20;
+    setting.blue = 0x30;
+    m_window->LightSync().Configure(SyncEffect::kSteady, setting);
+    pad->SetLightSync(true);
+    const auto firstLed = [&] {
+        const std::vector<uint8_t> frame = padDevice.Firmware().Memory().lightFrame;
+        return frame.size() >= 3 ? std::vector<uint8_t>(frame.begin(), frame.begin() + 3)
+                                 : std::vector<uint8_t>();
+    };
+    std::vector<uint8_t> synced;
+    ASSERT_TRUE(test::WaitFor(
+        [&] {
+            synced = firstLed();
+            return synced.size() == 3 && synced[2] > synced[1] && synced[1] > synced[0] &&
+                   synced[0] > 0;
+        },
+        kWaitMs));
+
+    pad->Driver()->Primary().SetLightSync(false);
+    EXPECT_TRUE(
+        test::WaitFor([&] { return firstLed().size() == 3 && firstLed() != synced; }, kWaitMs))
+        << testing::PrintToString(firstLed());
+}
+
 // The lighting routes of the current page: "deng_same_mode" takes every connected device into
 // the sync with its own matching mode; a light change on one device takes that one out again;
 // the same control of a hidden page does nothing.

@@ -86,12 +86,20 @@ bool DeviceDriver::SubmitFrame(std::span<const uint8_t> frame) {
     bool taken = false;
     {
         std::lock_guard lock(m_mutex);
+        if (m_frames.IsUnchanged(frame)) {
+            return true;
+        }
         taken = m_frames.Offer(frame, m_clock());
     }
     if (taken) {
         m_wake.notify_all();
     }
     return taken;
+}
+
+bool DeviceDriver::IsFrameSettled() const {
+    std::lock_guard lock(m_mutex);
+    return m_frames.IsSettled();
 }
 
 FrameStats DeviceDriver::Frames() const {
@@ -149,8 +157,9 @@ void DeviceDriver::DetachSecondary() {
     if (!m_secondary.IsConnected()) {
         return;
     }
-    // The reader may be blocked in a read: it is told to stop and joined while the device is
-    // still open, so it never reads from a closed or reused descriptor.
+    // The reader may be blocked in a read without a time-out: stopping it closes the device,
+    // which ends the read before the descriptor goes, and joins it; the close below then finds
+    // nothing left to close.
     StopEventReader();
     std::lock_guard transfer(m_secondary.TransferLock());
     m_secondary.SetConnected(false);
@@ -200,9 +209,11 @@ void DeviceDriver::Work(StopEvent& /*stop*/) {
         }
         m_frames.Take(frame);
         lock.unlock();
+        const uint64_t dropped = m_primary.DroppedLightPackets();
         const int32_t result = TransmitFrame(frame);
+        const bool whole = m_primary.DroppedLightPackets() == dropped;
         lock.lock();
-        m_frames.Finished(result == kResultSuccess, m_clock());
+        m_frames.Finished(result == kResultSuccess, m_clock(), whole);
     }
     lock.unlock();
     AnswerLeftovers();

@@ -62,8 +62,17 @@ public:
     // Hands a light frame (command 0x12) to the worker; the newest frame waiting wins. False
     // when the frame is not taken: not connected, behind a slow link (which carries no light),
     // or within the pause after a failed frame.
+    // A frame equal to the one the device shows, or is being sent, is not sent again (and
+    // counts as taken).
     bool SubmitFrame(std::span<const uint8_t> frame);
+    // Whether the device shows the last frame taken, whole, and no other frame waits: until the
+    // colours change, further frames would send nothing.
+    bool IsFrameSettled() const;
     FrameStats Frames() const;
+
+    // Wakes the kind's light thread to look at its flags again (the light sync let go of the
+    // device); kinds without a light thread have nothing to wake.
+    virtual void WakeLight() {}
 
     // --- the primary interface ---
     // Opens the interface under the channel's transfer lock, so the worker never sees a half

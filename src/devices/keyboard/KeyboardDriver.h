@@ -101,6 +101,7 @@ public:
     // with these per-key colours, which are kept for later restarts).
     void ApplyLight(const LightSetting& light, std::span<const CustomLightColor> customColors = {});
     KeyboardLightThread& Light() { return m_light; }
+    void WakeLight() override { m_light.Wake(); }
     // Composes the frame of the current colours and hands it to the worker (see SubmitFrame).
     bool SubmitLightFrame();
 

@@ -29,16 +29,19 @@ KeyboardLightThread::~KeyboardLightThread() {
     Stop();
 }
 
-void KeyboardLightThread::Start() {
+void KeyboardLightThread::Start(std::function<void()> drawn) {
     // The running loop sleeps on the pacer, not on the stop event: end it there first.
     Stop();
+    m_drawn = std::move(drawn);
     m_pacer.Rearm();
     m_thread.Start([this](StopEvent&) {
         m_pacer.Run({.plan = [this](bool still) { return Plan(still); },
                      .skip = [this](std::uint32_t passes) { Skip(passes); },
                      .pass =
                          [this] {
-                             return RunPass() == Pass::kStepped && IsStillMode(Setting().effect) &&
+                             const Pass pass = RunPass();
+                             Drawn(pass == Pass::kCounted || pass == Pass::kStepped);
+                             return pass == Pass::kStepped && IsStillMode(Setting().effect) &&
                                     m_list.IsStill();
                          }});
         Trace("KB灯光线程设定退出");
@@ -155,8 +158,8 @@ LightPlan KeyboardLightThread::Plan(bool still) const {
         return still ? LightPlan::UntilChanged() : LightPlan::Away();
     }
     if (m_channel.LightSync()) {
-        // Nothing tells the thread when the light sync lets go: look on every pass.
-        return LightPlan::Passes(1);
+        // The light sync sets the colours; its runner wakes the thread when it lets go.
+        return LightPlan::UntilChanged();
     }
     if (still) {
         return LightPlan::UntilChanged();

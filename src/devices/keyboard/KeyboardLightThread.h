@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <span>
 #include <vector>
@@ -42,9 +43,13 @@ public:
     KeyboardLightThread(const KeyboardLightThread&) = delete;
     KeyboardLightThread& operator=(const KeyboardLightThread&) = delete;
 
-    // Starting a running thread restarts it.
-    void Start();
+    // Starting a running thread restarts it. drawn, when given, is called on the light thread
+    // after every pass that may have moved the colours, so whoever sends them can rest while
+    // nothing moves.
+    void Start(std::function<void()> drawn = {});
     void Stop();
+    // Makes the thread look at the device's flags again at once: the light sync let go of it.
+    void Wake() { m_pacer.Notify(); }
     bool IsRunning() const { return m_thread.IsRunning(); }
 
     // The light the effects play. A change of mode resets the effect and runs the new mode's
@@ -83,6 +88,11 @@ public:
 
 private:
     LightPlan Plan(bool still) const;
+    void Drawn(bool moved) const {
+        if (moved && m_drawn) {
+            m_drawn();
+        }
+    }
     void Skip(std::uint32_t passes);
 
     const CommandChannel& m_channel;
@@ -99,6 +109,7 @@ private:
     std::uint32_t m_mark = 0;
     bool m_marked = false;
 
+    std::function<void()> m_drawn;  // set while the thread is stopped
     LightPacer m_pacer;
     WorkerThread m_thread;  // last: stopped before anything it uses goes
 };

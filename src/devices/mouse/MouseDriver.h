@@ -91,6 +91,7 @@ public:
     void ApplyLight(const LightSetting& light);
     LightSetting CurrentLight() const;
     MouseLightThread& Light() { return m_light; }
+    void WakeLight() override { m_light.Wake(); }
     // Composes the frame of the current colours and hands it to the worker (see SubmitFrame).
     bool SubmitLightFrame();
 

@@ -27,16 +27,20 @@ MouseLightThread::~MouseLightThread() {
     Stop();
 }
 
-void MouseLightThread::Start() {
+void MouseLightThread::Start(std::function<void()> drawn) {
     // The running loop sleeps on the pacer, not on the stop event: end it there first.
     Stop();
+    m_drawn = std::move(drawn);
     m_pacer.Rearm();
     m_thread.Start([this](StopEvent&) {
-        m_pacer.Run(
-            {.plan = [this](bool still) { return Plan(still); },
-             .skip = [this](std::uint32_t passes) { m_counter += passes; },
-             .pass =
-                 [this] { return RunPass() == Pass::kStepped && IsStillMode(Setting().effect); }});
+        m_pacer.Run({.plan = [this](bool still) { return Plan(still); },
+                     .skip = [this](std::uint32_t passes) { m_counter += passes; },
+                     .pass =
+                         [this] {
+                             const Pass pass = RunPass();
+                             Drawn(pass == Pass::kStepped);
+                             return pass == Pass::kStepped && IsStillMode(Setting().effect);
+                         }});
         Trace("MS灯光线程设定退出");
     });
 }
@@ -136,8 +140,8 @@ LightPlan MouseLightThread::Plan(bool still) const {
         return still ? LightPlan::UntilChanged() : LightPlan::Away();
     }
     if (m_channel.LightSync()) {
-        // Nothing tells the thread when the light sync lets go: look on every pass.
-        return LightPlan::Passes(1);
+        // The light sync sets the colours; its runner wakes the thread when it lets go.
+        return LightPlan::UntilChanged();
     }
     if (still) {
         return LightPlan::UntilChanged();

@@ -7,6 +7,7 @@
 #include "profiles/ProfileRecords.h"
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <span>
 #include <vector>
@@ -46,8 +47,13 @@ public:
     MouseLightThread& operator=(const MouseLightThread&) = delete;
 
     // Starting a running thread restarts it.
-    void Start();
+    // Starting a running thread restarts it. drawn, when given, is called on the light thread
+    // after every pass that may have moved the colours, so whoever sends them can rest while
+    // nothing moves.
+    void Start(std::function<void()> drawn = {});
     void Stop();
+    // Makes the thread look at the device's flags again at once: the light sync let go of it.
+    void Wake() { m_pacer.Notify(); }
     bool IsRunning() const { return m_thread.IsRunning(); }
 
     // The light the effects play; the speed picks the period. A change of mode starts the effect
@@ -78,6 +84,11 @@ public:
 
 private:
     LightPlan Plan(bool still) const;
+    void Drawn(bool moved) const {
+        if (moved && m_drawn) {
+            m_drawn();
+        }
+    }
 
     const CommandChannel& m_channel;
     MillisecondClock m_clock;
@@ -90,6 +101,7 @@ private:
     std::uint32_t m_counter = 0;
     std::uint32_t m_mark = 0;  // the clock at the last count
 
+    std::function<void()> m_drawn;  // set while the thread is stopped
     LightPacer m_pacer;
     WorkerThread m_thread;  // last: stopped before anything it uses goes
 };

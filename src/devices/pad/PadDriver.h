@@ -64,6 +64,7 @@ public:
 
     // --- light ---
     PadLightThread& Light() { return m_light; }
+    void WakeLight() override { m_light.Wake(); }
     // Composes the frame of the current colours and hands it to the worker (see SubmitFrame).
     bool SubmitLightFrame();
 

@@ -8,6 +8,7 @@
 #include "profiles/ProfileRecords.h"
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <span>
 #include <vector>
@@ -47,8 +48,13 @@ public:
     PadLightThread& operator=(const PadLightThread&) = delete;
 
     // Starting a running thread restarts it.
-    void Start();
+    // Starting a running thread restarts it. drawn, when given, is called on the light thread
+    // after every pass that may have moved the colours, so whoever sends them can rest while
+    // nothing moves.
+    void Start(std::function<void()> drawn = {});
     void Stop();
+    // Makes the thread look at the device's flags again at once: the light sync let go of it.
+    void Wake() { m_pacer.Notify(); }
     bool IsRunning() const { return m_thread.IsRunning(); }
 
     // The light the effects play: the effect is the pad's mode (0-8; others play the custom
@@ -81,6 +87,11 @@ public:
 
 private:
     LightPlan Plan(bool still) const;
+    void Drawn(bool moved) const {
+        if (moved && m_drawn) {
+            m_drawn();
+        }
+    }
 
     const CommandChannel& m_channel;
     LedLightEngine m_engine;
@@ -89,7 +100,8 @@ private:
     mutable std::mutex m_settingMutex;
     LightSetting m_setting;
 
-    std::uint32_t m_counter = 0;  // the passing thread's own (RunPass is not reentrant)
+    std::uint32_t m_counter = 0;    // the passing thread's own (RunPass is not reentrant)
+    std::function<void()> m_drawn;  // set while the thread is stopped
     LightPacer m_pacer;
     WorkerThread m_thread;  // last: stopped before anything it uses goes
 };

@@ -189,6 +189,13 @@ void CDeviceOptionUI::StartPageTimers() {
     SetTimer(kTimerStart, kStartDelayMs);
 }
 
+void CDeviceOptionUI::ResumeFrames() {
+    // Before the start the start timer begins the chain; a running chain needs no second one.
+    if (m_page != nullptr && !HasTimer(kTimerFrame) && !HasTimer(kTimerStart) && PageConnected()) {
+        SetTimer(kTimerFrame, kFramePeriodMs);
+    }
+}
+
 bool CDeviceOptionUI::PageConnected() const {
     return m_page != nullptr && m_page->IsPrimaryConnected();
 }
@@ -219,7 +226,8 @@ void CDeviceOptionUI::OnTimer(int id) {
                 m_page->IsPreviewEnabled()) {
                 m_preview->update();
             }
-            if (PageConnected()) {
+            // A picture that stands still and is shown needs no frames until it moves.
+            if (PageConnected() && !m_page->RestFrames()) {
                 SetTimer(kTimerFrame, kFramePeriodMs);
             }
             return;

@@ -68,6 +68,8 @@ public:
 
     // The arrival's start: OnStart after 500 ms, then the frame and status chains.
     void StartPageTimers();
+    // The page's colours moved after its frames rested: the frame chain starts again.
+    void ResumeFrames();
     void OnTimer(int id) override;
 
     // The user's click on the tab outside its options.

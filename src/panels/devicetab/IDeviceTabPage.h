@@ -6,11 +6,11 @@ class CDeviceOptionUI;
 
 // The device page as its tab sees it. Pages sit in a layer above the panels, so the tab knows
 // its page only through this: the tab's timers drive the page's periodic work (start after
-// arrival, light frames every 5 ms, status polls every 5 s) and stop by themselves once the
-// page reports its primary channel disconnected. Everything here runs on the UI thread and
-// must return at once: RenderLightFrame composes the frame and hands it to the page's device
-// worker, it never waits for the device; IsPrimaryConnected reads a flag that the device side
-// may change at any time.
+// arrival, light frames every 5 ms while the colours move or are on their way, status polls every
+// 5 s) and stop by themselves once the page reports its primary channel disconnected. Everything
+// here runs on the UI thread and must return at once: RenderLightFrame composes the frame and hands
+// it to the page's device worker, it never waits for the device; IsPrimaryConnected reads a flag
+// that the device side may change at any time.
 class IDeviceTabPage {
 public:
     virtual ~IDeviceTabPage() = default;
@@ -18,6 +18,10 @@ public:
     // Once per arrival, 500 ms after the tab's start timer was started.
     virtual void OnStart() = 0;
     virtual void RenderLightFrame() = 0;
+    // Asked after each frame: whether the device already shows the colours and nothing moved
+    // them since, so the frames may rest. A page that says yes calls its tab's ResumeFrames once
+    // something moves them.
+    virtual bool RestFrames() = 0;
     virtual void OnTimer1002() = 0;
     virtual void OnTimer1003() = 0;
     virtual void OnTimer1004() = 0;
