@@ -30,6 +30,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <malloc.h>
 
 Q_LOGGING_CATEGORY(lcQuaro, "quaro")
 
@@ -49,6 +50,11 @@ void RouteTraceToQtLog() {
 QString ToQString(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
 }
+
+// Building the window and its device pages frees much of what it allocated, scattered through
+// the heap where the allocator keeps it for allocations that do not come; by then the start
+// has settled and those pages go back to the system once.
+constexpr int kReturnFreedMemoryMs = 5000;
 
 // How long a second copy waits for a running copy that holds the guard but is still starting.
 constexpr int kWakeTimeoutMs = 5000;
@@ -193,6 +199,7 @@ int RunApplication(int& argc, char** argv) {
     if (screenshot.IsRequested()) {
         ScheduleScreenshot(screenshot, *window, resources);
     }
+    QTimer::singleShot(kReturnFreedMemoryMs, [] { ::malloc_trim(0); });
     app.exec();
 
     trayWatcher.reset();

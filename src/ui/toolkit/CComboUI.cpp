@@ -1,5 +1,7 @@
 #include "ui/toolkit/CComboUI.h"
 
+#include <QAbstractItemView>
+#include <QEvent>
 #include <QListView>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
@@ -90,6 +92,20 @@ bool CComboUI::IsItemVisible(int index) const {
     }
     const auto* list = qobject_cast<const QListView*>(view());
     return list == nullptr || !list->isRowHidden(index);
+}
+
+void CComboUI::changeEvent(QEvent* event) {
+    // QComboBox answers a style change by building its drop-down (frame, list view, scroll
+    // bars) only to ask it for its delegate, and with the application's style sheet every combo
+    // gets one as soon as it is placed: each would carry a polished drop-down nobody opened.
+    // The drop-down takes the style's delegate when it is first built, so until then the size
+    // is all a style change touches here.
+    if (event->type() == QEvent::StyleChange && findChild<QAbstractItemView*>() == nullptr) {
+        updateGeometry();
+        QWidget::changeEvent(event);
+        return;
+    }
+    CControlOn<QComboBox>::changeEvent(event);
 }
 
 bool CComboUI::SetAttribute(const QString& name, const QString& value) {

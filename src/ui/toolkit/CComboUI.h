@@ -35,6 +35,7 @@ public:
     bool SetAttribute(const QString& name, const QString& value) override;
 
 protected:
+    void changeEvent(QEvent* event) override;
     // A language switch reloads every control's text; the rows follow their elements.
     void ApplyText(const QString& shown) override {
         (void)shown;

@@ -70,8 +70,17 @@ bool CRenderEngine::DrawImageString(QPainter& painter, const QRect& area, const 
         painter.restore();
         return true;
     }
-    QPixmap picture =
-        resources != nullptr ? resources->GetImage(description.file) : QPixmap(description.file);
+    QPixmap picture;
+    if (resources != nullptr && description.source.isNull()) {
+        // A whole picture is scaled once to the size it fills, so a large one shown smaller is
+        // neither kept at full size nor filtered again at every paint.
+        const qreal ratio =
+            painter.device() != nullptr ? painter.device()->devicePixelRatio() : 1.0;
+        picture = resources->GetImageAt(description.file, target.size() * ratio);
+    } else {
+        picture = resources != nullptr ? resources->GetImage(description.file)
+                                       : QPixmap(description.file);
+    }
     if (picture.isNull()) {
         return false;
     }

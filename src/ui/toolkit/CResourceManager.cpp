@@ -8,6 +8,8 @@
 #include <QDomDocument>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
 
 namespace quaro {
 namespace {
@@ -18,6 +20,11 @@ bool ReadDocument(const QString& path, QDomDocument& document) {
         return false;
     }
     return static_cast<bool>(document.setContent(&file));
+}
+
+// A picture gains from a scaled copy of its own only when it is shown smaller both ways.
+bool IsSmaller(const QSize& shown, const QSize& picture) {
+    return !shown.isEmpty() && shown.width() < picture.width() && shown.height() < picture.height();
 }
 
 }  // namespace
@@ -33,6 +40,7 @@ CResourceManager::~CResourceManager() {
 void CResourceManager::SetResourcePath(const QString& folder) {
     m_path = QDir(folder).absolutePath();
     m_images.clear();
+    m_scaledImages.clear();
     m_icons.clear();
 }
 
@@ -76,6 +84,39 @@ QPixmap CResourceManager::GetImage(const QString& file) {
     QPixmap picture(GetFilePath(file));
     m_images.insert(file, picture);
     return picture;
+}
+
+QPixmap CResourceManager::GetImageAt(const QString& file, const QSize& pixels) {
+    auto found = m_scaledImages.constFind(file);
+    if (found != m_scaledImages.constEnd() && found->size() == pixels) {
+        return *found;
+    }
+    QImage original;
+    if (auto whole = m_images.constFind(file); whole != m_images.constEnd()) {
+        if (!IsSmaller(pixels, whole->size())) {
+            return *whole;
+        }
+        original = whole->toImage();
+    } else {
+        // Read as an image, not a pixmap: a pixmap read from a file also stays in the
+        // process's pixmap cache, which would keep the full-size decode beside the scaled one.
+        QImageReader reader(GetFilePath(file));
+        if (reader.size().isValid() && !IsSmaller(pixels, reader.size())) {
+            // Shown at its size or stretched: drawn from the one shared decode.
+            return GetImage(file);
+        }
+        original = reader.read();
+    }
+    if (original.isNull()) {
+        return {};
+    }
+    if (!IsSmaller(pixels, original.size())) {
+        return GetImage(file);
+    }
+    QPixmap scaled = QPixmap::fromImage(
+        original.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    m_scaledImages.insert(file, scaled);
+    return scaled;
 }
 
 QIcon CResourceManager::GetIcon(const QString& file) {

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QPixmap>
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -36,6 +37,11 @@ public:
     QString GetFilePath(const QString& relativeOrAbsolute) const;
     // The picture at a skin-relative or absolute path; null when it does not load. Cached.
     QPixmap GetImage(const QString& file);
+    // The whole picture scaled once to the pixel size it is drawn at. A large picture shown
+    // smaller (the window's background) is then held only at that size, not also decoded at
+    // full size. One size per picture is kept: the last one asked for. Null when it does not
+    // load.
+    QPixmap GetImageAt(const QString& file, const QSize& pixels);
     // The same for pictures drawn at any size (SVG); null when the file does not load.
     QIcon GetIcon(const QString& file);
 
@@ -74,6 +80,7 @@ private:
     QString m_path;
     std::map<QString, QString> m_catalogue;
     QHash<QString, QPixmap> m_images;
+    QHash<QString, QPixmap> m_scaledImages;
     QHash<QString, QIcon> m_icons;
     QString m_language;
     QHash<QString, QString> m_texts;

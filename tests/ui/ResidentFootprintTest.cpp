@@ -1,0 +1,157 @@
+// What keeps the window's memory down must not change what it shows: a large picture drawn
+// smaller is held at the drawn size but still shows in every control that draws it, and a combo
+// under the application's style sheet builds its drop-down only when asked, with every row.
+
+#include "TempDir.h"
+#include "ui/toolkit/CComboUI.h"
+#include "ui/toolkit/CContainerUI.h"
+#include "ui/toolkit/CLabelUI.h"
+#include "ui/toolkit/CListUI.h"
+#include "ui/toolkit/CRenderEngine.h"
+#include "ui/toolkit/CResourceManager.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QImage>
+#include <QListView>
+#include <QPainter>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace quaro {
+namespace {
+
+// Left half red, right half blue: a picture scaled or cut wrongly shows the wrong colour at one
+// of the probes.
+void WriteHalves(const std::filesystem::path& file, int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QPainter painter(&image);
+    painter.fillRect(width / 2, 0, width - width / 2, height, Qt::blue);
+    painter.end();
+    ASSERT_TRUE(image.save(QString::fromStdString(file.string())));
+}
+
+class ScaledPictures : public ::testing::Test {
+protected:
+    ScaledPictures() {
+        WriteHalves(m_dir / "big.png", 400, 200);
+        WriteHalves(m_dir / "small.png", 40, 20);
+        m_resources.SetResourcePath(QString::fromStdString(m_dir.Path().string()));
+    }
+
+    // Draws the description into a canvas of the given size, the way a control's background is.
+    QImage Draw(const QString& description, QSize size) {
+        QImage canvas(size, QImage::Format_RGB32);
+        canvas.fill(Qt::black);
+        QPainter painter(&canvas);
+        m_drawn = CRenderEngine::DrawImageString(painter, canvas.rect(), description, &m_resources);
+        return canvas;
+    }
+
+    test::TempDir m_dir;
+    CResourceManager m_resources;
+    bool m_drawn = false;
+};
+
+TEST_F(ScaledPictures, AShrunkPictureIsHeldAtTheDrawnSizeOnce) {
+    const QPixmap first = m_resources.GetImageAt(QStringLiteral("big.png"), QSize(100, 50));
+    ASSERT_FALSE(first.isNull());
+    EXPECT_EQ(first.size(), QSize(100, 50));
+    EXPECT_EQ(first.toImage().pixelColor(10, 25), QColor(Qt::red));
+    EXPECT_EQ(first.toImage().pixelColor(90, 25), QColor(Qt::blue));
+    // The same size again is the kept copy, not a new scaling.
+    EXPECT_EQ(m_resources.GetImageAt(QStringLiteral("big.png"), QSize(100, 50)).cacheKey(),
+              first.cacheKey());
+    // Another size replaces it and is right too.
+    const QPixmap other = m_resources.GetImageAt(QStringLiteral("big.png"), QSize(200, 100));
+    EXPECT_EQ(other.size(), QSize(200, 100));
+    EXPECT_EQ(other.toImage().pixelColor(190, 50), QColor(Qt::blue));
+}
+
+TEST_F(ScaledPictures, PicturesShownAtTheirSizeOrStretchedShareTheOneDecode) {
+    const QPixmap shared = m_resources.GetImage(QStringLiteral("small.png"));
+    ASSERT_FALSE(shared.isNull());
+    EXPECT_EQ(m_resources.GetImageAt(QStringLiteral("small.png"), QSize(40, 20)).cacheKey(),
+              shared.cacheKey());
+    EXPECT_EQ(m_resources.GetImageAt(QStringLiteral("small.png"), QSize(80, 10)).cacheKey(),
+              shared.cacheKey());
+    // Never asked for whole before: still one decode, kept for the next control.
+    const QPixmap stretched = m_resources.GetImageAt(QStringLiteral("big.png"), QSize(800, 400));
+    EXPECT_EQ(stretched.size(), QSize(400, 200));
+    EXPECT_EQ(m_resources.GetImage(QStringLiteral("big.png")).cacheKey(), stretched.cacheKey());
+    EXPECT_TRUE(m_resources.GetImageAt(QStringLiteral("missing.png"), QSize(10, 10)).isNull());
+    EXPECT_EQ(m_resources.GetImageAt(QStringLiteral("big.png"), QSize()).size(), QSize(400, 200));
+}
+
+TEST_F(ScaledPictures, OnePictureShowsInEveryControlThatDrawsIt) {
+    // Two backgrounds of different sizes and a cut-out of the same file, in turn, as two pages
+    // drawing one skin picture do: each shows the whole picture (or its part) at its own size.
+    const QImage wide = Draw(QStringLiteral("big.png"), QSize(120, 60));
+    ASSERT_TRUE(m_drawn);
+    EXPECT_EQ(wide.pixelColor(5, 30), QColor(Qt::red));
+    EXPECT_EQ(wide.pixelColor(115, 30), QColor(Qt::blue));
+    const QImage narrow = Draw(QStringLiteral("file='big.png'"), QSize(60, 30));
+    ASSERT_TRUE(m_drawn);
+    EXPECT_EQ(narrow.pixelColor(5, 15), QColor(Qt::red));
+    EXPECT_EQ(narrow.pixelColor(55, 15), QColor(Qt::blue));
+    const QImage part =
+        Draw(QStringLiteral("file='big.png' source='200,0,400,200'"), QSize(50, 50));
+    ASSERT_TRUE(m_drawn);
+    EXPECT_EQ(part.pixelColor(5, 5), QColor(Qt::blue));
+    const QImage again = Draw(QStringLiteral("big.png"), QSize(120, 60));
+    EXPECT_EQ(again, wide);
+    Draw(QStringLiteral("missing.png"), QSize(10, 10));
+    EXPECT_FALSE(m_drawn);
+}
+
+class StyledCombo : public ::testing::Test {
+protected:
+    StyledCombo() {
+        qApp->setStyleSheet(QStringLiteral("QComboBox { color: #dfe6f3; }"));
+        m_host.resize(200, 100);
+        for (const char* text : {"one", "two", "three"}) {
+            auto* row = new CListLabelElementUI;
+            row->SetText(QString::fromLatin1(text));
+            m_combo->Add(row);
+        }
+        m_host.Add(m_combo);
+        m_host.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&m_host));
+        m_host.ensurePolished();
+    }
+    ~StyledCombo() override { qApp->setStyleSheet(QString()); }
+
+    bool HasDropDown() const { return m_combo->findChild<QAbstractItemView*>() != nullptr; }
+
+    CVerticalLayoutUI m_host;
+    CComboUI* m_combo = new CComboUI;
+};
+
+TEST_F(StyledCombo, TheDropDownIsBuiltWhenFirstAskedForWithEveryRow) {
+    EXPECT_FALSE(HasDropDown());
+    // A later change of the sheet reaches the combo again without building it.
+    qApp->setStyleSheet(QStringLiteral("QComboBox { color: #18d8ff; }"));
+    EXPECT_FALSE(HasDropDown());
+    EXPECT_EQ(m_combo->GetCount(), 3);
+
+    m_combo->SetItemVisible(1, false);
+    ASSERT_TRUE(HasDropDown());
+    auto* list = qobject_cast<QListView*>(m_combo->view());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->model()->rowCount(), 3);
+    EXPECT_TRUE(list->isRowHidden(1));
+    EXPECT_FALSE(m_combo->IsItemVisible(1));
+    EXPECT_TRUE(m_combo->IsItemVisible(2));
+
+    // Once built, style changes go to it as before, and it still opens.
+    qApp->setStyleSheet(QStringLiteral("QComboBox { color: #dfe6f3; }"));
+    m_combo->showPopup();
+    EXPECT_TRUE(m_combo->view()->isVisible());
+    m_combo->hidePopup();
+    EXPECT_TRUE(m_combo->SelectItem(2, false, false));
+    EXPECT_EQ(m_combo->currentText(), u"three");
+}
+
+}  // namespace
+}  // namespace quaro
