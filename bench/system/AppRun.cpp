@@ -97,8 +97,7 @@ std::optional<IdleFigures> MeasureIdle(pid_t pid, double seconds) {
     const double wall = after->wallSeconds - before->wallSeconds;
     IdleFigures figures;
     figures.cpuShare = (after->cpuSeconds - before->cpuSeconds) / wall;
-    figures.wakeupsPerSecond =
-        static_cast<double>(after->contextSwitches - before->contextSwitches) / wall;
+    figures.wakeupsPerSecond = static_cast<double>(SwitchesBetween(*before, *after)) / wall;
     figures.residentMiB = static_cast<double>(after->residentKiB) / 1024.0;
     return figures;
 }

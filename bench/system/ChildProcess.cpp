@@ -235,11 +235,24 @@ std::optional<ProcessSample> SampleProcess(pid_t pid) {
     std::error_code error;
     for (const auto& task : std::filesystem::directory_iterator(proc / "task", error)) {
         if (const std::optional<std::string> taskStatus = ReadText(task.path() / "status")) {
-            sample.contextSwitches += StatusField(*taskStatus, "voluntary_ctxt_switches:") +
-                                      StatusField(*taskStatus, "nonvoluntary_ctxt_switches:");
+            const auto tid =
+                static_cast<pid_t>(std::strtol(task.path().filename().c_str(), nullptr, 10));
+            sample.threadSwitches[tid] = StatusField(*taskStatus, "voluntary_ctxt_switches:") +
+                                         StatusField(*taskStatus, "nonvoluntary_ctxt_switches:");
         }
     }
     return sample;
+}
+
+std::uint64_t SwitchesBetween(const ProcessSample& before, const ProcessSample& after) {
+    std::uint64_t switches = 0;
+    for (const auto& [tid, count] : after.threadSwitches) {
+        const auto earlier = before.threadSwitches.find(tid);
+        const std::uint64_t start = earlier != before.threadSwitches.end() ? earlier->second : 0;
+        // A thread id reused by a new thread may show fewer switches than the old one had.
+        switches += count >= start ? count - start : count;
+    }
+    return switches;
 }
 
 }  // namespace quaro::bench

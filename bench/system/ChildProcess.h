@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -60,12 +61,18 @@ private:
 
 // What /proc says about a process, summed over all its threads.
 struct ProcessSample {
-    double cpuSeconds = 0;              // user + system
-    std::uint64_t contextSwitches = 0;  // voluntary + involuntary: how often a thread woke up
+    double cpuSeconds = 0;  // user + system
+    // Voluntary + involuntary switches of each live thread by its id: how often it woke up.
+    std::map<pid_t, std::uint64_t> threadSwitches;
     std::uint64_t residentKiB = 0;
     double wallSeconds = 0;
 };
 
 std::optional<ProcessSample> SampleProcess(pid_t pid);
+
+// The switches between two samples of one process: threads started meanwhile count from zero,
+// threads that ended meanwhile (an idle pool thread retiring) are left out, so a total never
+// runs backwards.
+std::uint64_t SwitchesBetween(const ProcessSample& before, const ProcessSample& after);
 
 }  // namespace quaro::bench
