@@ -38,13 +38,9 @@ void LightSyncRunner::CollectSynchronised(std::vector<CKestrovaUSBDevice*>& page
 }
 
 bool LightSyncRunner::AnySynchronised() {
-    m_pages.CopyPages(m_seen);
-    for (const CKestrovaUSBDevice* page : m_seen) {
-        if (page->IsPrimaryConnected() && page->IsLightSync()) {
-            return true;
-        }
-    }
-    return false;
+    std::vector<CKestrovaUSBDevice*> pages;
+    CollectSynchronised(pages);
+    return !pages.empty();
 }
 
 void LightSyncRunner::Send(std::uint32_t packed) {

@@ -86,6 +86,20 @@ private:
     std::shared_ptr<HidBackend> m_inner;
 };
 
+// Stores the profile at chosen with its light effect changed, its defaults taken from defaults.
+void SaveLightEffect(const std::filesystem::path& defaults, const std::filesystem::path& chosen,
+                     int effect) {
+    CBasicProfiledata profile;
+    profile.SetDefaultProfilePath(defaults);
+    profile.SetProfilePath(chosen);
+    profile.Load(chosen);
+    LightSetting light = profile.GetLightInfo();
+    light.effect = effect;
+    const LightWords words = LightSettingToWords(light);
+    profile.SetLightInfo(words.first, words.second, words.third);
+    ASSERT_EQ(profile.Save(), 0);
+}
+
 class DevicesInWindow : public test::WindowInTest {
 protected:
     ~DevicesInWindow() override {
@@ -123,6 +137,16 @@ protected:
     bool NoDeviceShown() const { return Control("No_device_Link")->IsVisible(); }
     bool WaitShown(int kind, bool shown) {
         return test::WaitFor([&] { return Shown(kind) == shown; }, kWaitMs);
+    }
+    // The light sync on a steady colour at brightness 5, with page taking part.
+    void SyncSteady(CKestrovaUSBDevice* page, uint8_t red, uint8_t green, uint8_t blue) {
+        LightSetting setting;
+        setting.brightness = 5;
+        setting.red = red;
+        setting.green = green;
+        setting.blue = blue;
+        m_window->LightSync().Configure(SyncEffect::kSteady, setting);
+        page->SetLightSync(true);
     }
 
     std::vector<std::unique_ptr<DeviceEmulator>> m_emulators;
@@ -189,15 +213,7 @@ TEST_F(DevicesInWindow, PageBuiltOnArrivalTakesTheStoredProfileTheLanguageAndIts
     ASSERT_TRUE(store.AddProfile());
     ASSERT_TRUE(store.SelectProfile(static_cast<int>(store.Names().size()) - 1));
     const std::filesystem::path chosen = store.ProfilePath(store.GetCurrentProfileId());
-    CBasicProfiledata profile;
-    profile.SetDefaultProfilePath(defaults);
-    profile.SetProfilePath(chosen);
-    profile.Load(chosen);
-    LightSetting light = profile.GetLightInfo();
-    light.effect = 6;
-    const LightWords words = LightSettingToWords(light);
-    profile.SetLightInfo(words.first, words.second, words.third);
-    ASSERT_EQ(profile.Save(), 0);
+    ASSERT_NO_FATAL_FAILURE(SaveLightEffect(defaults, chosen, 6));
 
     Plug(MousePadModel());
     ASSERT_TRUE(WaitShown(kKindMousePad, true));
@@ -322,13 +338,7 @@ TEST_F(DevicesInWindow, LightSyncReachesPagesBuiltWhileItRuns) {
     Plug(MousePadModel());
     ASSERT_TRUE(WaitShown(kKindMousePad, true));
     CKestrovaUSBDevice* pad = Page(kKindMousePad);
-    LightSetting setting;
-    setting.brightness = 5;
-    setting.red = 0x40;
-    setting.green = 0x50;
-    setting.blue = 0x60;
-    m_window->LightSync().Configure(SyncEffect::kSteady, setting);
-    pad->SetLightSync(true);
+    SyncSteady(pad, 0x40, 0x50, 0x60);
     const uint32_t steady = PackSyncColor(0x40, 0x50, 0x60, 255);
     ASSERT_TRUE(test::WaitFor([&] { return pad->GetLightColour(0) == steady; }, kWaitMs));
     CKestrovaUSBDevice* headset = Build(kKindHeadset);
@@ -512,13 +522,7 @@ TEST_F(DevicesInWindow, LightSyncColoursOnlyTheSynchronisedPages) {
     ASSERT_TRUE(WaitShown(kKindMousePad, true));
     CKestrovaUSBDevice* keyboard = Page(kKindKeyboard);
     CKestrovaUSBDevice* pad = Page(kKindMousePad);
-    LightSetting setting;
-    setting.brightness = 5;
-    setting.red = 0x10;
-    setting.green = 0x20;
-    setting.blue = 0x30;
-    m_window->LightSync().Configure(SyncEffect::kSteady, setting);
-    pad->SetLightSync(true);
+    SyncSteady(pad, 0x10, 0x20, 0x30);
     const uint32_t steady = PackSyncColor(0x10, 0x20, 0x30, 255);
     ASSERT_TRUE(test::WaitFor(
         [&] {
@@ -559,13 +563,7 @@ TEST_F(DevicesInWindow, WhenTheSyncLetsGoOfADeviceItsOwnEffectReachesTheDeviceAg
     DeviceEmulator& padDevice = Plug(MousePadModel());
     ASSERT_TRUE(WaitShown(kKindMousePad, true));
     CKestrovaUSBDevice* pad = Page(kKindMousePad);
-    LightSetting setting;
-    setting.brightness = 5;
-    setting.red = 0x10;
-    setting.green = 0x20;
-    setting.blue = 0x30;
-    m_window->LightSync().Configure(SyncEffect::kSteady, setting);
-    pad->SetLightSync(true);
+    SyncSteady(pad, 0x10, 0x20, 0x30);
     const auto firstLed = [&] {
         const std::vector<uint8_t> frame = padDevice.Firmware().Memory().lightFrame;
         return frame.size() >= 3 ? std::vector<uint8_t>(frame.begin(), frame.begin() + 3)
@@ -760,15 +758,7 @@ TEST_F(DevicesInWindow, ProfileApplyRequestTakesTheStoredSelection) {
     ASSERT_TRUE(store.AddProfile());
     ASSERT_TRUE(store.SelectProfile(static_cast<int>(store.Names().size()) - 1));
     const std::filesystem::path chosen = store.ProfilePath(store.GetCurrentProfileId());
-    CBasicProfiledata profile;
-    profile.SetDefaultProfilePath(pad->Profile().GetDefaultProfilePath());
-    profile.SetProfilePath(chosen);
-    profile.Load(chosen);
-    LightSetting light = profile.GetLightInfo();
-    light.effect = 6;
-    const LightWords words = LightSettingToWords(light);
-    profile.SetLightInfo(words.first, words.second, words.third);
-    ASSERT_EQ(profile.Save(), 0);
+    ASSERT_NO_FATAL_FAILURE(SaveLightEffect(pad->Profile().GetDefaultProfilePath(), chosen, 6));
 
     const unsigned message = FindWindowMessage(registered::kApplyProfile);
     ASSERT_NE(message, 0u);
