@@ -71,6 +71,12 @@ bool SeedStaticProfiles(const AppEnvironment& environment, std::string& error) {
     return true;
 }
 
+// A trace stamp cut down to the millisecond may fall just before the moment it is measured
+// from; such a latency is below the stamps' resolution, not negative.
+double LatencyMs(double stamp, double from) {
+    return std::max(0.0, (stamp - from) * 1000.0);
+}
+
 std::unique_ptr<ChildProcess> StartApp(const AppEnvironment& environment) {
     return ChildProcess::Start({environment.quaro.string()}, environment.Variables(), true);
 }
@@ -156,7 +162,7 @@ std::optional<AppFigures> MeasureApplication(const AppEnvironment& environment, 
         error = "the application handled no arrival after its start";
         return std::nullopt;
     }
-    figures.startToArrivalMs = (*firstArrival - startedAt) * 1000.0;
+    figures.startToArrivalMs = LatencyMs(*firstArrival, startedAt);
     std::this_thread::sleep_for(kSettle);
     const std::optional<IdleFigures> idle = MeasureIdle(app->Pid(), seconds);
     if (!idle) {
@@ -181,8 +187,8 @@ std::optional<AppFigures> MeasureApplication(const AppEnvironment& environment, 
                     " did not reach the window in cycle " + std::to_string(cycle + 1);
             return std::nullopt;
         }
-        figures.hotPlug.removalMs.push_back((*removed - unpluggedAt) * 1000.0);
-        figures.hotPlug.arrivalMs.push_back((*arrived - pluggedAt) * 1000.0);
+        figures.hotPlug.removalMs.push_back(LatencyMs(*removed, unpluggedAt));
+        figures.hotPlug.arrivalMs.push_back(LatencyMs(*arrived, pluggedAt));
         std::this_thread::sleep_for(150ms);
     }
     app->Stop();

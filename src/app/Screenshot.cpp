@@ -104,11 +104,15 @@ void ScheduleScreenshot(const ScreenshotRequest& request, CMainWnd& window,
             // The device's page as an arrival shows it, whether or not the device is present
             // (built now when no device of its kind came).
             if (CKestrovaUSBDevice* page = window.Devices().EnsurePage(kind)) {
-                if (CDeviceOptionUI* tab = page->GetDeviceTab()) {
+                CDeviceOptionUI* tab = page->GetDeviceTab();
+                if (tab != nullptr) {
                     window.Devices().ShowTab(tab, true);
                 }
-                // As the tab's start timer would: the page loads its profile into its panels.
-                page->OnStart();
+                // The page loads its profile into its panels at its start: a present device's
+                // start runs now (once), a page without its device starts here.
+                if (tab == nullptr || !tab->StartNow()) {
+                    page->OnStart();
+                }
                 if (kind == kKindHeadset) {
                     // The headset's picture with its sound settings below it.
                     page->SelectFunctionTab(kHeadsetVoicePage);

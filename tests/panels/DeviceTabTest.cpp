@@ -223,6 +223,25 @@ TEST_F(DeviceTab, StartRunsOnStartThenFramesAndNoStatusWithoutPowerMode) {
     EXPECT_TRUE(m_tab->HasTimer(CDeviceOptionUI::kTimerFrame));
 }
 
+TEST_F(DeviceTab, StartNowRunsTheArmedStartOnceAndNothingBeforeAnArrival) {
+    ASSERT_NE(m_tab, nullptr);
+    m_tab->AttachPage(&m_page);
+    EXPECT_FALSE(m_tab->StartNow());
+    EXPECT_EQ(m_page.Count(1001), 0);
+
+    m_tab->StartPageTimers();
+    EXPECT_TRUE(m_tab->StartNow());
+    EXPECT_TRUE(m_tab->StartNow());
+    EXPECT_EQ(m_page.Count(1001), 1);
+    EXPECT_FALSE(m_tab->HasTimer(CDeviceOptionUI::kTimerStart));
+    EXPECT_TRUE(m_tab->HasTimer(CDeviceOptionUI::kTimerFrame));
+
+    // The next arrival starts the page again.
+    m_tab->StartPageTimers();
+    EXPECT_TRUE(m_tab->StartNow());
+    EXPECT_EQ(m_page.Count(1001), 2);
+}
+
 TEST_F(DeviceTab, StatusPollsRepeatOnlyWithPowerModeWhileConnected) {
     ASSERT_NE(m_tab, nullptr);
     m_tab->AttachPage(&m_page);

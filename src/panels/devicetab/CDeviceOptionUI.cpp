@@ -186,7 +186,15 @@ void CDeviceOptionUI::SetVisible(bool visible) {
 }
 
 void CDeviceOptionUI::StartPageTimers() {
+    m_started = false;
     SetTimer(kTimerStart, kStartDelayMs);
+}
+
+bool CDeviceOptionUI::StartNow() {
+    if (!m_started && HasTimer(kTimerStart)) {
+        OnTimer(kTimerStart);
+    }
+    return m_started;
 }
 
 void CDeviceOptionUI::ResumeFrames() {
@@ -208,6 +216,7 @@ void CDeviceOptionUI::OnTimer(int id) {
                 return;
             }
             m_page->OnStart();
+            m_started = true;
             SetTimer(kTimerFrame, kFramePeriodMs);
             if (m_page->GetPowerMode() != 0 && PageConnected()) {
                 SetTimer(kTimerStatus, kStatusPeriodMs);

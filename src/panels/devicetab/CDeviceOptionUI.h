@@ -68,6 +68,10 @@ public:
 
     // The arrival's start: OnStart after 500 ms, then the frame and status chains.
     void StartPageTimers();
+    // Runs the arrival's start at once instead of at its timer (a screenshot scene that cannot
+    // wait for it). True when the page has started, now or before; false when no start was
+    // armed (the page's device has not arrived).
+    bool StartNow();
     // The page's colours moved after its frames rested: the frame chain starts again.
     void ResumeFrames();
     void OnTimer(int id) override;
@@ -98,6 +102,7 @@ private:
     DeviceKindIcons m_icons;
     QString m_powerContainer;
     bool m_visible = true;
+    bool m_started = false;
     int m_powerIndex = -1;
     QString m_boundTab;
     int m_boundIndex = -1;
