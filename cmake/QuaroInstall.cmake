@@ -20,6 +20,8 @@ if(TARGET quaro)
   list(PREPEND quaro_programs quaro)
 endif()
 install(TARGETS ${quaro_programs} RUNTIME DESTINATION "${QUARO_INSTALL_APPDIR}")
+# Started by the application from beside itself, never by a user: no link in bin/, no manual page.
+install(TARGETS quaro-fetch RUNTIME DESTINATION "${QUARO_INSTALL_APPDIR}")
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/skin" "${PROJECT_SOURCE_DIR}/DefaultData"
         DESTINATION "${QUARO_INSTALL_APPDIR}")
 # Our audio library, in the SDK folder the headset page loads it from.

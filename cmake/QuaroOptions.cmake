@@ -21,6 +21,11 @@ function(quaro_add_library name)
   target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
   quaro_check_layer_order(${name} ${ARG_DEPENDS})
+  # libcurl and its TLS libraries stay resident once loaded, so only the fetch helper's client
+  # may bring them in; the application runs its transfers in that helper.
+  if("CURL::libcurl" IN_LIST ARG_DEPENDS AND NOT name STREQUAL "quaro_http")
+    message(FATAL_ERROR "${name} must not link libcurl: transfers go through quaro_http's helper")
+  endif()
   if(ARG_QT)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
   else()

@@ -13,6 +13,7 @@
 #include "ui/toolkit/CProgressUI.h"
 #include "ui/toolkit/CResourceManager.h"
 #include "ui/toolkit/CTabLayoutUI.h"
+#include "update/FetchProcessClient.h"
 #include "update/UpdateChecker.h"
 
 #include <QCoreApplication>
@@ -304,7 +305,8 @@ void CSetWnd::DownloadLoop(StopEvent& stop) {
                 SyncRow(row);
                 SetStatus(kStatusUpdating);
             });
-            HttpClient client(m_services.server.client);
+            // In the helper process, like every transfer of the application.
+            FetchProcessClient client(m_services.server.client);
             client.SetCancelCheck([&stop] { return stop.IsSignalled(); });
             const auto progress = [this, row](double total, double done) {
                 TraceFormat("%.0f %.0f", total, done);

@@ -7,7 +7,6 @@
 #include "ui/CMsgWnd.h"
 #include "ui/MainMessages.h"
 #include "ui/toolkit/CContainerUI.h"
-#include "update/HttpClient.h"
 #include "update/UpdateChecker.h"
 
 #include <QFileInfo>
@@ -75,8 +74,7 @@ std::vector<uint32_t> DeviceTabVersions(CMainWnd& window) {
 }
 
 std::vector<UpdateEntry> MainWindowUpdateEntries(CMainWnd& window) {
-    return BuildUpdateEntries(DeviceTabVersions(window),
-                              static_cast<uint32_t>(HttpClient::InstalledVersion()));
+    return BuildUpdateEntries(DeviceTabVersions(window), static_cast<uint32_t>(InstalledVersion()));
 }
 
 void StartUpdateCheck(CMainWnd& window, UpdateServerSettings server) {

@@ -1,6 +1,7 @@
 #include "update/HttpClient.h"
 
 #include "platform/Trace.h"
+#include "update/UpdateProtocol.h"
 
 #include <curl/curl.h>
 
@@ -13,10 +14,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
-
-#ifndef QUARO_VERSION
-#define QUARO_VERSION ""
-#endif
 
 namespace quaro {
 namespace {
@@ -233,7 +230,7 @@ int HttpClient::Request(std::string_view method, const std::string& url,
     }
     if (!sent) {
         const size_t bytes = std::min(kNoLinkServer.size(), reply.size());
-        std::memcpy(reply.data(), kNoLinkServer.data(), bytes);
+        std::copy_n(kNoLinkServer.data(), bytes, reply.data());
         return 0;
     }
     return static_cast<int>(sink.stored);
@@ -289,12 +286,15 @@ bool HttpClient::Download(const std::string& url, const std::filesystem::path& f
     }
 
     std::string pattern = file.string() + ".part-XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
+    const int fd = m_temporaryFile.empty()
+                       ? ::mkstemp(pattern.data())
+                       : ::open(m_temporaryFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                                S_IRUSR | S_IWUSR);
     if (fd < 0) {
         m_lastError = static_cast<uint32_t>(errno);
         return fail("temporary file");
     }
-    temporary = pattern;
+    temporary = m_temporaryFile.empty() ? pattern : m_temporaryFile.string();
 
     DownloadSink sink;
     sink.fd = fd;
@@ -327,26 +327,11 @@ bool HttpClient::Download(const std::string& url, const std::filesystem::path& f
 }
 
 int32_t HttpClient::VersionFromText(std::string_view text) {
-    int64_t value = 0;
-    bool any = false;
-    for (const char c : text) {
-        if (c == '.') {
-            continue;
-        }
-        if (c < '0' || c > '9') {
-            return 0;
-        }
-        value = value * 10 + (c - '0');
-        if (value > INT32_MAX) {
-            return 0;
-        }
-        any = true;
-    }
-    return any ? static_cast<int32_t>(value) : 0;
+    return quaro::VersionFromText(text);
 }
 
 int32_t HttpClient::InstalledVersion() {
-    return VersionFromText(QUARO_VERSION);
+    return quaro::InstalledVersion();
 }
 
 }  // namespace quaro

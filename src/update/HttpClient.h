@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstddef>
+#include "update/HttpTransport.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -10,40 +11,12 @@
 
 namespace quaro {
 
-// What one client sends with: identity, the named proxy, time-outs, and the certificate
-// authorities it trusts. Each client holds its own, so workers on different threads never
-// share them.
-struct HttpClientSettings {
-    std::string userAgent = "WinHTTP Client/1.0";
-    std::string namedProxy;
-    std::string proxyUserName;
-    std::string proxyPassword;
-    uint32_t resolveTimeoutMs = 0;  // no limit
-    uint32_t connectTimeoutMs = 60000;
-    uint32_t sendTimeoutMs = 30000;
-    uint32_t receiveTimeoutMs = 30000;
-    // A PEM bundle trusted instead of the system's; empty uses the system's store. Peers and
-    // host names are verified either way.
-    std::filesystem::path caFile;
-};
-
 // A small synchronous HTTP(S) client over libcurl: a request with an in-memory reply, a
 // download into a file with progress reports, and the installed version. Proxies come from the
 // environment as libcurl reads them (http_proxy, https_proxy, no_proxy), or from the named proxy
 // when a request asks for it. Every call opens and closes its own transfer.
-class HttpClient {
+class HttpClient : public HttpTransport {
 public:
-    // Written at the start of the reply buffer when no request could be sent.
-    static constexpr std::string_view kNoLinkServer = "NO_LINK_SERVER";
-    // Last error codes of the method check.
-    static constexpr uint32_t kErrorInvalidFunction = 3;
-    static constexpr uint32_t kErrorInvalidParameter = 87;
-    // Downloads are handed to the caller in pieces of this size.
-    static constexpr std::size_t kDownloadPiece = 1024;
-
-    // (total bytes, bytes so far). A total of 0 means the download failed.
-    using Progress = std::function<void(double total, double done)>;
-
     HttpClient() = default;
     explicit HttpClient(HttpClientSettings settings) : m_settings(std::move(settings)) {}
 
@@ -52,27 +25,23 @@ public:
     HttpClientSettings& Settings() { return m_settings; }
     const HttpClientSettings& Settings() const { return m_settings; }
 
-    // Sends method ("GET" or "POST", any case) with body to url and stores the reply body in
-    // reply, whatever the HTTP status. Returns the number of bytes stored; the stored bytes
-    // always leave room for a terminating zero. -1 for an empty or unsupported method. When no
-    // request could be sent (unreachable host, refused TLS), "NO_LINK_SERVER" is written at
-    // the start of reply and the result is 0.
     int Request(std::string_view method, const std::string& url, std::span<const uint8_t> body,
-                std::span<uint8_t> reply, bool useNamedProxy);
-
-    // Downloads url into file. The size comes from a HEAD request; the body is written to a
-    // temporary file beside file and renamed over it only when exactly that many bytes came.
-    // Progress gets (total, done) after every full piece and at the end; any failure reports
-    // (0, done) once, removes the partial file and returns false. With requireTls only https
-    // addresses are fetched.
+                std::span<uint8_t> reply, bool useNamedProxy) override;
     bool Download(const std::string& url, const std::filesystem::path& file,
-                  const Progress& progress, bool requireTls = true);
-
-    // Asked while a transfer runs; true ends it as a failure (the owner is stopping).
-    void SetCancelCheck(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
-
+                  const Progress& progress, bool requireTls = true) override;
+    void SetCancelCheck(std::function<bool()> cancelled) override {
+        m_cancelled = std::move(cancelled);
+    }
     // The libcurl or system error of the last call (0 when it succeeded).
-    uint32_t LastError() const { return m_lastError; }
+    uint32_t LastError() const override { return m_lastError; }
+
+    // Downloads write to this file, created anew (never one that exists), instead of a name of
+    // their own beside the target; empty goes back to a name of their own. A process that runs
+    // the download for another can then be ended mid-transfer and its owner still removes
+    // what it left.
+    void SetTemporaryFile(std::filesystem::path temporary) {
+        m_temporaryFile = std::move(temporary);
+    }
 
     // The version this build was installed as, digits only ("1.0.3" gives 103).
     static int32_t InstalledVersion();
@@ -83,6 +52,7 @@ private:
     HttpClientSettings m_settings;
     uint32_t m_lastError = 0;
     std::function<bool()> m_cancelled;
+    std::filesystem::path m_temporaryFile;
 };
 
 }  // namespace quaro

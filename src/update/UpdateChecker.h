@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update/HttpClient.h"
+#include "update/HttpTransport.h"
 #include "update/UpdateProtocol.h"
 
 #include <functional>
@@ -13,8 +13,11 @@ namespace quaro {
 class UpdateChecker {
 public:
     // baseUrl ends in "/api/"; settings carry what every request is sent with (the trusted
-    // authorities among them).
-    explicit UpdateChecker(std::string baseUrl, HttpClientSettings settings = {});
+    // authorities among them). Each check makes its transport with transport; none runs the
+    // transfer in the fetch helper process, so the caller's process never loads the network
+    // libraries.
+    explicit UpdateChecker(std::string baseUrl, HttpClientSettings settings = {},
+                           HttpTransportFactory transport = {});
 
     // cancelled is asked while the request runs; true ends it as if the server were not
     // reachable, so an owner that stops never waits out the network's time-outs.
@@ -25,6 +28,7 @@ public:
 private:
     std::string m_baseUrl;
     HttpClientSettings m_settings;
+    HttpTransportFactory m_transport;
 };
 
 }  // namespace quaro

@@ -11,6 +11,10 @@
 #include <exception>
 #include <memory>
 
+#ifndef QUARO_VERSION
+#define QUARO_VERSION ""
+#endif
+
 namespace quaro {
 namespace {
 
@@ -158,6 +162,29 @@ UpdatePassOutcome RunUpdatePass(const std::vector<UpdateEntry>& entries,
         }
     }
     return UpdatePassOutcome::NothingNew;
+}
+
+int32_t VersionFromText(std::string_view text) {
+    int64_t value = 0;
+    bool any = false;
+    for (const char c : text) {
+        if (c == '.') {
+            continue;
+        }
+        if (c < '0' || c > '9') {
+            return 0;
+        }
+        value = value * 10 + (c - '0');
+        if (value > INT32_MAX) {
+            return 0;
+        }
+        any = true;
+    }
+    return any ? static_cast<int32_t>(value) : 0;
+}
+
+int32_t InstalledVersion() {
+    return VersionFromText(QUARO_VERSION);
 }
 
 }  // namespace quaro

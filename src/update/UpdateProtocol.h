@@ -74,6 +74,11 @@ UpdateResult ParseUpdateReply(std::string_view reply, const UpdateEntry& entry);
 // True when the name says the server could not be reached.
 bool IsNoLinkServer(std::string_view name);
 
+// The version this build was installed as, digits only ("1.0.3" gives 103).
+int32_t InstalledVersion();
+// Every "." removed, the rest read as a decimal number; 0 when it is empty or not a number.
+int32_t VersionFromText(std::string_view text);
+
 // How a pass of the main window's update thread ended.
 enum class UpdatePassOutcome { NothingNew, SomethingNew, Stopped };
 // Checks the entries with a known version in order: stops at an unreachable server (nothing

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update/HttpClient.h"
+#include "update/HttpTransport.h"
 
 #include <filesystem>
 #include <string>

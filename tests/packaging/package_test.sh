@@ -26,13 +26,15 @@ grep -qx './postinst' <<<"$control" || fail "no postinst"
   fail "the autostart entry is not a configuration file"
 
 for file in usr/lib/quaro/skin/res.xml usr/lib/quaro/DefaultData/keyboard.Json \
-  usr/lib/quaro/SDK/libosConfLib.so \
+  usr/lib/quaro/SDK/libosConfLib.so usr/lib/quaro/quaro-fetch \
   usr/lib/udev/rules.d/70-quaro.rules usr/share/applications/org.quaro.Quaro.desktop \
   etc/xdg/autostart/org.quaro.Quaro.desktop usr/share/metainfo/org.quaro.Quaro.metainfo.xml \
   usr/share/icons/hicolor/scalable/apps/org.quaro.Quaro.svg \
   usr/share/icons/hicolor/48x48/apps/org.quaro.Quaro.png usr/share/man/man1/quaroctl.1; do
   [[ -f "$root/$file" ]] || fail "$file is not in the package"
 done
+
+[[ ! -e "$root/usr/bin/quaro-fetch" ]] || fail "the fetch helper is linked into bin/"
 
 [[ $("$root/usr/bin/quaroctl" --version) == "quaroctl $version" ]] || fail "quaroctl --version"
 [[ $("$root/usr/bin/quaro" --version) == "quaro $version" ]] || fail "quaro --version"
