@@ -17,6 +17,9 @@ constexpr std::string_view kBase64Alphabet =
 std::string WriteLine(const Json::Value& root) {
     Json::StreamWriterBuilder builder;
     builder["indentation"] = "";
+    // Bytes as they are: an address or path that is not valid UTF-8 must reach the other side
+    // unchanged, and escaping would alter it.
+    builder["emitUTF8"] = true;
     return Json::writeString(builder, root);
 }
 

@@ -4,6 +4,7 @@
 #include "TraceCapture.h"
 #include "platform/Paths.h"
 #include "update/FetchProcessClient.h"
+#include "update/FetchProtocol.h"
 #include "update/HttpClient.h"
 
 #include <gmock/gmock.h>
@@ -335,4 +336,22 @@ TEST(FetchProcessClient, OnlyTheHelperLinksTheNetworkLibraries) {
 }
 
 }  // namespace
+
+TEST(FetchProtocol, RequestTextsSurviveAsBytesEvenWhenNotUtf8) {
+    FetchRequest request;
+    request.operation = FetchOperation::Download;
+    request.url = "https://update.example/\xe8o/\xff\xfe file\n";
+    request.settings.proxyPassword = "p\xc3\x28ss\nword";
+    request.file = "/tmp/\xe9t\xe9.bin";
+    request.temporary = "/tmp/\xe9t\xe9.bin.part";
+    const std::string encoded = EncodeFetchRequest(request);
+    EXPECT_EQ(encoded.find('\n'), std::string::npos);
+    std::string why;
+    const std::optional<FetchRequest> decoded = DecodeFetchRequest(encoded, why);
+    ASSERT_TRUE(decoded) << why;
+    EXPECT_EQ(decoded->url, request.url);
+    EXPECT_EQ(decoded->settings.proxyPassword, request.settings.proxyPassword);
+    EXPECT_EQ(decoded->file, request.file);
+}
+
 }  // namespace quaro
