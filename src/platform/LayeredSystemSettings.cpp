@@ -1,5 +1,6 @@
 #include "platform/LayeredSystemSettings.h"
 
+#include "platform/DeferredSystemSettings.h"
 #include "platform/GSettingsSystemSettings.h"
 #include "platform/X11SystemSettings.h"
 
@@ -52,10 +53,14 @@ SettingApplied LayeredSystemSettings::SetDoubleClickTime(unsigned ms) {
 std::unique_ptr<SystemSettingsService> MakeSessionSystemSettings() {
     std::vector<std::unique_ptr<SystemSettingsService>> layers;
     layers.push_back(std::make_unique<X11SystemSettings>());
-    auto desktop = std::make_unique<GSettingsSystemSettings>();
-    if (desktop->HasKeyboard() || desktop->HasMouse()) {
-        layers.push_back(std::move(desktop));
-    }
+    layers.push_back(
+        std::make_unique<DeferredSystemSettings>([]() -> std::unique_ptr<SystemSettingsService> {
+            auto desktop = std::make_unique<GSettingsSystemSettings>();
+            if (desktop->HasKeyboard() || desktop->HasMouse()) {
+                return desktop;
+            }
+            return nullptr;
+        }));
     return std::make_unique<LayeredSystemSettings>(std::move(layers));
 }
 

@@ -1,5 +1,7 @@
 #include "TempDir.h"
+#include "TraceCapture.h"
 #include "VirtualDisplay.h"
+#include "platform/DeferredSystemSettings.h"
 #include "platform/GSettingsSystemSettings.h"
 #include "platform/LayeredSystemSettings.h"
 #include "platform/RecordingSystemSettings.h"
@@ -261,6 +263,35 @@ TEST(LayeredSystemSettings, EveryLayerGetsTheChangeAndAnyTakingItCounts) {
               SettingApplied::kFailed);
     EXPECT_EQ(layers(SettingApplied::kNotApplied, SettingApplied::kNotApplied).SetPointerSpeed(3),
               SettingApplied::kNotApplied);
+}
+
+TEST(DeferredSystemSettings, OpensOnTheFirstChangeOnceAndAnAbsentLayerTakesNothingQuietly) {
+    int opened = 0;
+    RecordingSystemSettings* layer = nullptr;
+    DeferredSystemSettings present([&]() -> std::unique_ptr<SystemSettingsService> {
+        ++opened;
+        auto made = std::make_unique<RecordingSystemSettings>();
+        layer = made.get();
+        return made;
+    });
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(present.SetRepeatDelay(2), SettingApplied::kApplied);
+    EXPECT_EQ(present.SetDoubleClickTime(400), SettingApplied::kApplied);
+    EXPECT_EQ(opened, 1);
+    ASSERT_NE(layer, nullptr);
+    ASSERT_EQ(layer->Requests().size(), 2u);
+    EXPECT_EQ(layer->Requests()[1].setting, "double-click time");
+
+    int asked = 0;
+    DeferredSystemSettings absent([&]() -> std::unique_ptr<SystemSettingsService> {
+        ++asked;
+        return nullptr;
+    });
+    test::TraceCapture traces;
+    EXPECT_EQ(absent.SetPointerSpeed(4), SettingApplied::kNotApplied);
+    EXPECT_EQ(absent.SetWheelLines(3), SettingApplied::kNotApplied);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(traces.Lines().empty());
 }
 
 }  // namespace
