@@ -1,10 +1,12 @@
 // What keeps the window's memory down must not change what it shows: a large picture drawn
-// smaller is held at the drawn size but still shows in every control that draws it, and a combo
-// under the application's style sheet builds its drop-down only when asked, with every row.
+// smaller is held at the drawn size but still shows in every control that draws it, a combo
+// under the application's style sheet builds its drop-down only when asked, with every row, and
+// a control the style sheet has not reached yet is styled before it first shows.
 
 #include "TempDir.h"
 #include "ui/toolkit/CComboUI.h"
 #include "ui/toolkit/CContainerUI.h"
+#include "ui/toolkit/CControlUI.h"
 #include "ui/toolkit/CLabelUI.h"
 #include "ui/toolkit/CListUI.h"
 #include "ui/toolkit/CRenderEngine.h"
@@ -17,6 +19,9 @@
 #include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace quaro {
 namespace {
@@ -151,6 +156,58 @@ TEST_F(StyledCombo, TheDropDownIsBuiltWhenFirstAskedForWithEveryRow) {
     m_combo->hidePopup();
     EXPECT_TRUE(m_combo->SelectItem(2, false, false));
     EXPECT_EQ(m_combo->currentText(), u"three");
+}
+
+// Records the order in which the style reaches deferred controls.
+class PolishProbe : public CControlOn<QWidget> {
+public:
+    PolishProbe(std::string name, std::vector<std::string>& order, QWidget* parent = nullptr)
+        : CControlOn<QWidget>(parent), m_name(std::move(name)), m_order(order) {
+        setProperty("skin", "probe");
+    }
+
+protected:
+    void ReplayPolish() override {
+        m_order.push_back(m_name);
+        CControlOn<QWidget>::ReplayPolish();
+    }
+
+private:
+    std::string m_name;
+    std::vector<std::string>& m_order;
+};
+
+TEST(DeferredPolish, AControlIsStyledAtItsFirstShowEnclosingControlsFirst) {
+    qApp->setStyleSheet(QStringLiteral("QWidget[skin=\"probe\"] { background: #ff0000; }"));
+    std::vector<std::string> order;
+    PolishProbe window("window", order);
+    window.resize(120, 60);
+    auto* shown = new PolishProbe("shown", order, &window);
+    shown->setGeometry(0, 0, 40, 40);
+    auto* panel = new PolishProbe("panel", order, &window);
+    panel->setGeometry(60, 0, 40, 40);
+    auto* inner = new PolishProbe("inner", order, panel);
+    inner->setGeometry(0, 0, 20, 20);
+    panel->hide();
+    window.show();
+    QCoreApplication::processEvents();
+
+    EXPECT_TRUE(window.IsStylePolished());
+    EXPECT_TRUE(shown->IsStylePolished());
+    EXPECT_EQ(shown->palette().color(QPalette::Window), QColor(0xff, 0, 0));
+    // Behind the window's other content: never styled while it is not shown.
+    EXPECT_FALSE(panel->IsStylePolished());
+    EXPECT_FALSE(inner->IsStylePolished());
+    EXPECT_FALSE(inner->testAttribute(Qt::WA_WState_Polished));
+
+    order.clear();
+    panel->show();
+    EXPECT_EQ(order, (std::vector<std::string>{"panel", "inner"}));
+    EXPECT_TRUE(inner->testAttribute(Qt::WA_WState_Polished));
+    EXPECT_EQ(inner->palette().color(QPalette::Window), QColor(0xff, 0, 0));
+    const QImage picture = window.grab().toImage();
+    EXPECT_EQ(picture.pixelColor(70, 10), QColor(0xff, 0, 0));
+    qApp->setStyleSheet(QString());
 }
 
 }  // namespace

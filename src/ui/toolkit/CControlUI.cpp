@@ -227,6 +227,33 @@ void CControlUI::PaintForeground(QPainter& painter) {
     CRenderEngine::DrawImageString(painter, m_self->rect(), m_foreImage, m_resources);
 }
 
+bool CControlUI::DeferPolish(QEvent* event) {
+    if (event->type() == QEvent::Polish && !m_self->isVisible()) {
+        m_polishDeferred = true;
+        return true;
+    }
+    if (event->type() == QEvent::Show) {
+        RunDeferredPolish();
+    }
+    return false;
+}
+
+void CControlUI::RunDeferredPolish() {
+    if (!m_polishDeferred) {
+        return;
+    }
+    m_polishDeferred = false;
+    // Children are shown before their parent: the nearest enclosing control goes first, and it
+    // sees to its own.
+    for (QWidget* up = m_self->parentWidget(); up != nullptr; up = up->parentWidget()) {
+        if (CControlUI* control = AsControl(up)) {
+            control->RunDeferredPolish();
+            break;
+        }
+    }
+    ReplayPolish();
+}
+
 CControlUI* AsControl(QObject* object) {
     return dynamic_cast<CControlUI*>(object);
 }

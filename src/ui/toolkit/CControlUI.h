@@ -85,7 +85,18 @@ public:
     bool HasTimer(int id) const;
     virtual void OnTimer(int id);
 
+    // Whether the style has polished this control; a control polished only when first shown
+    // answers false while it has never been shown.
+    bool IsStylePolished() const { return !m_polishDeferred; }
+
 protected:
+    // The style sheet's polish gives each widget its own palette, font and rule caches (about
+    // 10 KiB each); controls never shown (panels and pages behind others) need not pay for
+    // them. Qt polishes every widget shortly after it is made, shown or not: a control not
+    // shown yet keeps that polish for its first show, where enclosing controls still waiting
+    // are polished first, as Qt polishes parents before children.
+    bool DeferPolish(QEvent* event);
+    virtual void ReplayPolish() {}
     // Shows the resolved text in the widget; controls without a text ignore it.
     virtual void ApplyText(const QString& shown) { (void)shown; }
     // Background colour, background image and foreground image over the whole widget.
@@ -94,7 +105,10 @@ protected:
     bool HasBackground() const { return m_bkColor != 0 || !m_bkImage.isEmpty(); }
 
 private:
+    void RunDeferredPolish();
+
     QWidget* m_self;
+    bool m_polishDeferred = false;
     CResourceManager* m_resources = nullptr;
     QString m_text;
     bool m_resourceText = false;
@@ -118,6 +132,11 @@ public:
     }
 
 protected:
+    bool event(QEvent* event) override { return DeferPolish(event) || QtBase::event(event); }
+    void ReplayPolish() override {
+        QEvent polish(QEvent::Polish);
+        QtBase::event(&polish);
+    }
     void paintEvent(QPaintEvent* event) override {
         if (HasBackground()) {
             QPainter painter(this);
