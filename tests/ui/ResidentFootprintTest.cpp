@@ -167,9 +167,11 @@ public:
     }
 
 protected:
-    void ReplayPolish() override {
-        m_order.push_back(m_name);
-        CControlOn<QWidget>::ReplayPolish();
+    void ReplayStyleEvent(QEvent::Type type) override {
+        if (type == QEvent::Polish) {
+            m_order.push_back(m_name);
+        }
+        CControlOn<QWidget>::ReplayStyleEvent(type);
     }
 
 private:

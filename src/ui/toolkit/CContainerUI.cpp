@@ -89,7 +89,11 @@ void CContainerUI::Place(CControlUI* child, int index) {
     } else {
         m_layout->insertWidget(index, widget, 0, m_childAlign);
     }
-    widget->setVisible(!hidden);
+    // As above: a child not hidden on purpose shows with a container not on screen yet without
+    // being shown (and so polished and laid out) now.
+    if (hidden || isVisible()) {
+        widget->setVisible(!hidden);
+    }
 }
 
 bool CContainerUI::Remove(CControlUI* child) {

@@ -6,6 +6,8 @@
 
 #include <QTimer>
 
+#include <utility>
+
 namespace quaro {
 
 CControlUI::CControlUI(QWidget* self) : m_self(self) {}
@@ -228,21 +230,32 @@ void CControlUI::PaintForeground(QPainter& painter) {
 }
 
 bool CControlUI::DeferPolish(QEvent* event) {
-    if (event->type() == QEvent::Polish && !m_self->isVisible()) {
-        m_polishDeferred = true;
-        return true;
+    switch (event->type()) {
+        case QEvent::Polish:
+            if (!m_self->isVisible()) {
+                m_polishDeferred = true;
+                return true;
+            }
+            m_styled = true;
+            return false;
+        case QEvent::StyleChange:
+            if (!m_styled && !m_self->isVisible()) {
+                m_styleChangeDeferred = true;
+                return true;
+            }
+            return false;
+        case QEvent::Show:
+            RunDeferredPolish();
+            return false;
+        default:
+            return false;
     }
-    if (event->type() == QEvent::Show) {
-        RunDeferredPolish();
-    }
-    return false;
 }
 
 void CControlUI::RunDeferredPolish() {
-    if (!m_polishDeferred) {
+    if (!m_polishDeferred && !m_styleChangeDeferred) {
         return;
     }
-    m_polishDeferred = false;
     // Children are shown before their parent: the nearest enclosing control goes first, and it
     // sees to its own.
     for (QWidget* up = m_self->parentWidget(); up != nullptr; up = up->parentWidget()) {
@@ -251,7 +264,13 @@ void CControlUI::RunDeferredPolish() {
             break;
         }
     }
-    ReplayPolish();
+    m_styled = true;
+    if (std::exchange(m_polishDeferred, false)) {
+        ReplayStyleEvent(QEvent::Polish);
+    }
+    if (std::exchange(m_styleChangeDeferred, false)) {
+        ReplayStyleEvent(QEvent::StyleChange);
+    }
 }
 
 CControlUI* AsControl(QObject* object) {

@@ -91,12 +91,15 @@ public:
 
 protected:
     // The style sheet's polish gives each widget its own palette, font and rule caches (about
-    // 10 KiB each); controls never shown (panels and pages behind others) need not pay for
-    // them. Qt polishes every widget shortly after it is made, shown or not: a control not
-    // shown yet keeps that polish for its first show, where enclosing controls still waiting
-    // are polished first, as Qt polishes parents before children.
+    // 10 KiB each), and a style change makes a widget ask the style for its metrics, which
+    // fills the caches too. Controls never shown (panels and pages behind others) need pay for
+    // neither. Qt polishes every widget shortly after it is made, shown or not, and a page put
+    // into its place gets a style change for every widget in it: a control not shown and not
+    // styled yet keeps both for its first show, where enclosing controls still waiting go
+    // first, as Qt polishes parents before children.
     bool DeferPolish(QEvent* event);
-    virtual void ReplayPolish() {}
+    // Hands a held Polish or StyleChange to the widget's own handling.
+    virtual void ReplayStyleEvent(QEvent::Type type) { (void)type; }
     // Shows the resolved text in the widget; controls without a text ignore it.
     virtual void ApplyText(const QString& shown) { (void)shown; }
     // Background colour, background image and foreground image over the whole widget.
@@ -109,6 +112,8 @@ private:
 
     QWidget* m_self;
     bool m_polishDeferred = false;
+    bool m_styleChangeDeferred = false;
+    bool m_styled = false;
     CResourceManager* m_resources = nullptr;
     QString m_text;
     bool m_resourceText = false;
@@ -133,9 +138,9 @@ public:
 
 protected:
     bool event(QEvent* event) override { return DeferPolish(event) || QtBase::event(event); }
-    void ReplayPolish() override {
-        QEvent polish(QEvent::Polish);
-        QtBase::event(&polish);
+    void ReplayStyleEvent(QEvent::Type type) override {
+        QEvent held(type);
+        QtBase::event(&held);
     }
     void paintEvent(QPaintEvent* event) override {
         if (HasBackground()) {
