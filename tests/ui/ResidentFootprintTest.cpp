@@ -209,6 +209,22 @@ TEST(DeferredPolish, AControlIsStyledAtItsFirstShowEnclosingControlsFirst) {
     EXPECT_EQ(inner->palette().color(QPalette::Window), QColor(0xff, 0, 0));
     const QImage picture = window.grab().toImage();
     EXPECT_EQ(picture.pixelColor(70, 10), QColor(0xff, 0, 0));
+
+    // A child added to a container not on screen is neither shown nor styled by the adding,
+    // and shows, styled, with its container.
+    auto* box = new CVerticalLayoutUI;
+    auto* late = new PolishProbe("late", order, nullptr);
+    box->Add(late);
+    EXPECT_FALSE(late->isHidden());
+    EXPECT_FALSE(late->testAttribute(Qt::WA_WState_Polished));
+    box->setParent(&window);
+    box->setGeometry(0, 40, 60, 20);
+    QCoreApplication::processEvents();
+    // Moving it under the window would have styled it at once had the adding shown it.
+    EXPECT_NE(late->palette().color(QPalette::Window), QColor(0xff, 0, 0));
+    box->show();
+    EXPECT_TRUE(late->isVisible());
+    EXPECT_EQ(late->palette().color(QPalette::Window), QColor(0xff, 0, 0));
     qApp->setStyleSheet(QString());
 }
 
