@@ -74,6 +74,20 @@ TEST_F(ScaledPictures, AShrunkPictureIsHeldAtTheDrawnSizeOnce) {
     EXPECT_EQ(other.toImage().pixelColor(190, 50), QColor(Qt::blue));
 }
 
+TEST_F(ScaledPictures, AWindowThatGrowsOrShrinksKeepsOnlyTheFormItDrawsNow) {
+    constexpr qint64 kPixelBytes = 4;
+    ASSERT_FALSE(m_resources.GetImageAt(QStringLiteral("big.png"), QSize(100, 50)).isNull());
+    EXPECT_EQ(m_resources.HeldPictureBytes(), 100 * 50 * kPixelBytes);
+    // Grown past the picture: the full decode serves, the small copy goes.
+    EXPECT_EQ(m_resources.GetImageAt(QStringLiteral("big.png"), QSize(800, 400)).size(),
+              QSize(400, 200));
+    EXPECT_EQ(m_resources.HeldPictureBytes(), 400 * 200 * kPixelBytes);
+    // Shrunk again: scaled from the held decode, which then goes.
+    const QPixmap small = m_resources.GetImageAt(QStringLiteral("big.png"), QSize(200, 100));
+    EXPECT_EQ(small.toImage().pixelColor(190, 50), QColor(Qt::blue));
+    EXPECT_EQ(m_resources.HeldPictureBytes(), 200 * 100 * kPixelBytes);
+}
+
 TEST_F(ScaledPictures, PicturesShownAtTheirSizeOrStretchedShareTheOneDecode) {
     const QPixmap shared = m_resources.GetImage(QStringLiteral("small.png"));
     ASSERT_FALSE(shared.isNull());

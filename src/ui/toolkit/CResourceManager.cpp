@@ -91,19 +91,26 @@ QPixmap CResourceManager::GetImageAt(const QString& file, const QSize& pixels) {
     if (found != m_scaledImages.constEnd() && found->size() == pixels) {
         return *found;
     }
+    // Whichever form serves the picture now is the only one kept: a window that grows past the
+    // picture's size must not keep the copy scaled for its smaller size beside the full decode,
+    // nor one that shrinks the full decode beside the new copy.
+    const auto whole = [this, &file] {
+        m_scaledImages.remove(file);
+        return GetImage(file);
+    };
     QImage original;
-    if (auto whole = m_images.constFind(file); whole != m_images.constEnd()) {
-        if (!IsSmaller(pixels, whole->size())) {
-            return *whole;
+    if (auto held = m_images.constFind(file); held != m_images.constEnd()) {
+        if (!IsSmaller(pixels, held->size())) {
+            return whole();
         }
-        original = whole->toImage();
+        original = held->toImage();
     } else {
         // Read as an image, not a pixmap: a pixmap read from a file also stays in the
         // process's pixmap cache, which would keep the full-size decode beside the scaled one.
         QImageReader reader(GetFilePath(file));
         if (reader.size().isValid() && !IsSmaller(pixels, reader.size())) {
             // Shown at its size or stretched: drawn from the one shared decode.
-            return GetImage(file);
+            return whole();
         }
         original = reader.read();
     }
@@ -111,12 +118,23 @@ QPixmap CResourceManager::GetImageAt(const QString& file, const QSize& pixels) {
         return {};
     }
     if (!IsSmaller(pixels, original.size())) {
-        return GetImage(file);
+        return whole();
     }
     QPixmap scaled = QPixmap::fromImage(
         original.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     m_scaledImages.insert(file, scaled);
+    m_images.remove(file);
     return scaled;
+}
+
+qint64 CResourceManager::HeldPictureBytes() const {
+    qint64 bytes = 0;
+    for (const QHash<QString, QPixmap>* held : {&m_images, &m_scaledImages}) {
+        for (const QPixmap& picture : *held) {
+            bytes += static_cast<qint64>(picture.width()) * picture.height() * picture.depth() / 8;
+        }
+    }
+    return bytes;
 }
 
 QIcon CResourceManager::GetIcon(const QString& file) {

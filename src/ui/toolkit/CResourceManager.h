@@ -42,6 +42,8 @@ public:
     // full size. One size per picture is kept: the last one asked for. Null when it does not
     // load.
     QPixmap GetImageAt(const QString& file, const QSize& pixels);
+    // What the pictures held for drawing take, full decodes and scaled copies together.
+    qint64 HeldPictureBytes() const;
     // The same for pictures drawn at any size (SVG); null when the file does not load.
     QIcon GetIcon(const QString& file);
 
