@@ -46,13 +46,6 @@ private:
     int m_fd = -1;
 };
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 // Beside the target like HttpClient's own names, but chosen here, so that what a killed child
 // left can be removed.
 std::filesystem::path TemporaryNameFor(const std::filesystem::path& file) {
@@ -256,15 +249,10 @@ int FetchProcessClient::Request(std::string_view method, const std::string& url,
                                 std::span<const uint8_t> body, std::span<uint8_t> reply,
                                 bool useNamedProxy) {
     // The same checks as the helper's, made here so a wrong method costs no process.
-    if (method.empty()) {
-        m_lastError = kErrorInvalidFunction;
+    m_lastError = MethodError(method);
+    if (m_lastError != 0) {
         return -1;
     }
-    if (!EqualsIgnoringCase(method, "POST") && !EqualsIgnoringCase(method, "GET")) {
-        m_lastError = kErrorInvalidParameter;
-        return -1;
-    }
-    m_lastError = 0;
 
     FetchRequest request;
     request.operation = FetchOperation::Request;

@@ -35,13 +35,6 @@ CurlHandle NewHandle() {
     return CurlHandle(curl_easy_init(), &curl_easy_cleanup);
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 bool IsHttpsUrl(std::string_view url) {
     constexpr std::string_view kScheme = "https://";
     return url.size() > kScheme.size() &&
@@ -167,16 +160,11 @@ void HttpClient::ResetSettings() {
 int HttpClient::Request(std::string_view method, const std::string& url,
                         std::span<const uint8_t> body, std::span<uint8_t> reply,
                         bool useNamedProxy) {
-    if (method.empty()) {
-        m_lastError = kErrorInvalidFunction;
+    m_lastError = MethodError(method);
+    if (m_lastError != 0) {
         return -1;
     }
     const bool post = EqualsIgnoringCase(method, "POST");
-    if (!post && !EqualsIgnoringCase(method, "GET")) {
-        m_lastError = kErrorInvalidParameter;
-        return -1;
-    }
-    m_lastError = 0;
 
     ReplySink sink{reply, 0};
     bool sent = false;

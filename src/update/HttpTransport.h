@@ -1,5 +1,7 @@
 #pragma once
 
+#include "profiles/StoredNames.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -71,6 +73,16 @@ public:
     virtual uint32_t LastError() const = 0;
 
 protected:
+    // 0 for "GET" or "POST" in any case; otherwise the last error a request with it ends with.
+    static uint32_t MethodError(std::string_view method) {
+        if (method.empty()) {
+            return kErrorInvalidFunction;
+        }
+        return EqualsIgnoringCase(method, "POST") || EqualsIgnoringCase(method, "GET")
+                   ? 0
+                   : kErrorInvalidParameter;
+    }
+
     HttpTransport() = default;
     HttpTransport(const HttpTransport&) = default;
     HttpTransport(HttpTransport&&) = default;
