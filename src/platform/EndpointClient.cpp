@@ -51,6 +51,25 @@ std::filesystem::path MessageEndpointPath() {
     return folder / (std::string(kEndpointName) + "-" + std::to_string(::getuid()));
 }
 
+int ConnectToRunningApplication(const std::filesystem::path& socketPath) {
+    const std::string path = socketPath.string();
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof(address.sun_path)) {
+        return -1;
+    }
+    std::memcpy(address.sun_path, path.data(), path.size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return -1;
+    }
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 bool PostToRunningApplication(const std::filesystem::path& socketPath, std::string_view name,
                               unsigned long long wParam, long long lParam, int timeoutMs,
                               bool waitForListener) {

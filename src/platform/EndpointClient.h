@@ -23,4 +23,8 @@ bool PostToRunningApplication(const std::filesystem::path& socketPath, std::stri
                               unsigned long long wParam, long long lParam, int timeoutMs = 2000,
                               bool waitForListener = false);
 
+// Connects to the application listening on socketPath, to hear its broadcasts: the connected
+// socket (blocking, closed on exec), which the caller closes, or -1 when none accepts.
+int ConnectToRunningApplication(const std::filesystem::path& socketPath);
+
 }  // namespace quaro

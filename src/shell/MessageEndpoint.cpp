@@ -5,17 +5,47 @@
 #include "ui/RegisteredMessages.h"
 
 #include <QFile>
-#include <QLocalSocket>
+#include <QSocketNotifier>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace quaro {
 
-MessageEndpoint::MessageEndpoint(QString socketPath, QObject* parent)
-    : QObject(parent), m_socketPath(std::move(socketPath)) {
-    QObject::connect(&m_server, &QLocalServer::newConnection, this, [this] { OnNewConnection(); });
+struct MessageEndpoint::Peer {
+    int fd = -1;
+    QByteArray input;
+    QByteArray output;
+    std::unique_ptr<QSocketNotifier> reader;
+    std::unique_ptr<QSocketNotifier> writer;
+};
+
+namespace {
+
+// A notifier may be the one whose signal is being delivered: it goes at the next turn of the
+// event loop, quiet until then.
+void Retire(std::unique_ptr<QSocketNotifier>& notifier) {
+    if (notifier) {
+        notifier->setEnabled(false);
+        notifier.release()->deleteLater();
+    }
 }
 
+}  // namespace
+
+MessageEndpoint::MessageEndpoint(QString socketPath, QObject* parent)
+    : QObject(parent), m_socketPath(std::move(socketPath)) {}
+
 MessageEndpoint::~MessageEndpoint() {
-    m_server.close();
+    while (!m_peers.empty()) {
+        Drop(m_peers.back().get());
+    }
+    CloseListener();
     if (m_lock) {
         m_lock->unlock();
     }
@@ -39,46 +69,157 @@ MessageEndpoint::StartResult MessageEndpoint::Listen(std::unique_ptr<QLockFile> 
     if (!m_lock) {
         return StartResult::AlreadyRunning;
     }
-    // We hold the guard, so a socket file left behind is from a copy that ended abnormally.
-    QLocalServer::removeServer(m_socketPath);
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server.listen(m_socketPath)) {
-        TraceFormat("MessageEndpoint: cannot listen on %s", m_socketPath.toUtf8().constData());
+    const QByteArray path = QFile::encodeName(m_socketPath);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    bool listening =
+        fd >= 0 && path.size() > 0 && static_cast<size_t>(path.size()) < sizeof(address.sun_path);
+    if (listening) {
+        std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+        // We hold the guard, so a socket file left behind is from a copy that ended abnormally.
+        ::unlink(path.constData());
+        // The socket file takes the socket's mode when it is bound: closed to other users from
+        // its first moment, in a shared temporary folder too.
+        listening = ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 &&
+                    ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
+                    ::chmod(path.constData(), S_IRUSR | S_IWUSR) == 0 && ::listen(fd, 16) == 0;
+    }
+    if (!listening) {
+        TraceFormat("MessageEndpoint: cannot listen on %s (%s)", path.constData(),
+                    std::strerror(errno));
+        if (fd >= 0) {
+            ::close(fd);
+        }
         return StartResult::Failed;
     }
+    m_listener = fd;
+    m_acceptNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(m_acceptNotifier.get(), &QSocketNotifier::activated, this,
+                     [this] { AcceptPending(); });
     return StartResult::Listening;
 }
 
-void MessageEndpoint::OnNewConnection() {
-    while (QLocalSocket* peer = m_server.nextPendingConnection()) {
-        peer->setParent(this);
-        m_peers.emplace_back(peer);
-        QObject::connect(peer, &QLocalSocket::readyRead, this, [this, peer] { OnReadyRead(peer); });
-        QObject::connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-        QObject::connect(peer, &QObject::destroyed, this, [this] {
-            std::erase_if(m_peers, [](const QPointer<QLocalSocket>& p) { return p.isNull(); });
-        });
+void MessageEndpoint::CloseListener() {
+    if (m_listener < 0) {
+        return;
+    }
+    Retire(m_acceptNotifier);
+    ::close(m_listener);
+    m_listener = -1;
+    ::unlink(QFile::encodeName(m_socketPath).constData());
+}
+
+void MessageEndpoint::AcceptPending() {
+    for (;;) {
+        const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) {
+                continue;
+            }
+            return;  // EAGAIN: no one else is waiting; anything else is retried on the next call
+        }
+        auto peer = std::make_unique<Peer>();
+        peer->fd = fd;
+        peer->reader = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        Peer* raw = peer.get();
+        QObject::connect(peer->reader.get(), &QSocketNotifier::activated, this,
+                         [this, raw] { ReadFrom(raw); });
+        m_peers.push_back(std::move(peer));
     }
 }
 
-void MessageEndpoint::OnReadyRead(QLocalSocket* peer) {
-    while (peer->canReadLine()) {
-        const QByteArray line = peer->readLine(kMaxLineBytes + 1);
-        QString name;
-        WPARAM wParam = 0;
-        LPARAM lParam = 0;
-        if (!ParsePost(line, name, wParam, lParam)) {
-            Trace("MessageEndpoint: malformed message ignored");
+void MessageEndpoint::ReadFrom(Peer* peer) {
+    char buffer[1024];
+    for (;;) {
+        const ssize_t n = ::recv(peer->fd, buffer, sizeof(buffer), 0);
+        if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (m_receiver) {
-            m_receiver(name, wParam, lParam);
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            return;
+        }
+        if (n <= 0) {
+            // The peer hung up (or its socket broke): a partial line it left is not a message.
+            Drop(peer);
+            return;
+        }
+        peer->input.append(buffer, n);
+        qsizetype lineEnd = 0;
+        while ((lineEnd = peer->input.indexOf('\n')) >= 0) {
+            const QByteArray line = peer->input.left(lineEnd + 1);
+            peer->input.remove(0, lineEnd + 1);
+            QString name;
+            WPARAM wParam = 0;
+            LPARAM lParam = 0;
+            if (!ParsePost(line, name, wParam, lParam)) {
+                Trace("MessageEndpoint: malformed message ignored");
+                continue;
+            }
+            if (m_receiver) {
+                m_receiver(name, wParam, lParam);
+            }
+            // A handler may have broadcast, and a broadcast may have dropped this very peer.
+            if (!Holds(peer)) {
+                return;
+            }
+        }
+        if (peer->input.size() > kMaxLineBytes) {
+            Trace("MessageEndpoint: overlong message, peer disconnected");
+            Drop(peer);
+            return;
         }
     }
-    if (peer->bytesAvailable() > kMaxLineBytes) {
-        Trace("MessageEndpoint: overlong message, peer disconnected");
-        peer->abort();
+}
+
+bool MessageEndpoint::Holds(const Peer* peer) const {
+    return std::any_of(m_peers.begin(), m_peers.end(),
+                       [peer](const std::unique_ptr<Peer>& p) { return p.get() == peer; });
+}
+
+bool MessageEndpoint::FlushTo(Peer* peer) {
+    while (!peer->output.isEmpty()) {
+        const ssize_t n = ::send(peer->fd, peer->output.constData(),
+                                 static_cast<size_t>(peer->output.size()), MSG_NOSIGNAL);
+        if (n > 0) {
+            peer->output.remove(0, n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            break;
+        }
+        Drop(peer);
+        return false;
     }
+    if (peer->output.size() > kMaxUnreadBytes) {
+        Trace("MessageEndpoint: a listener that reads nothing was disconnected");
+        Drop(peer);
+        return false;
+    }
+    if (peer->output.isEmpty()) {
+        Retire(peer->writer);
+    } else if (!peer->writer) {
+        peer->writer = std::make_unique<QSocketNotifier>(peer->fd, QSocketNotifier::Write);
+        QObject::connect(peer->writer.get(), &QSocketNotifier::activated, this,
+                         [this, peer] { FlushTo(peer); });
+    }
+    return true;
+}
+
+void MessageEndpoint::Drop(Peer* peer) {
+    const auto found =
+        std::find_if(m_peers.begin(), m_peers.end(),
+                     [peer](const std::unique_ptr<Peer>& p) { return p.get() == peer; });
+    if (found == m_peers.end()) {
+        return;
+    }
+    Retire(peer->reader);
+    Retire(peer->writer);
+    ::close(peer->fd);
+    m_peers.erase(found);
 }
 
 bool MessageEndpoint::ParsePost(const QByteArray& line, QString& name, WPARAM& wParam,
@@ -106,11 +247,15 @@ bool MessageEndpoint::ParsePost(const QByteArray& line, QString& name, WPARAM& w
 void MessageEndpoint::Broadcast(const QString& name, WPARAM wParam, LPARAM lParam) {
     const QByteArray line = name.toUtf8() + ' ' + QByteArray::number(qulonglong(wParam)) + ' ' +
                             QByteArray::number(qlonglong(lParam)) + '\n';
-    for (const QPointer<QLocalSocket>& peer : m_peers) {
-        if (peer && peer->state() == QLocalSocket::ConnectedState) {
-            peer->write(line);
-            peer->flush();
-        }
+    // Dropping a peer changes the list: walk a copy of the pointers.
+    std::vector<Peer*> peers;
+    peers.reserve(m_peers.size());
+    for (const std::unique_ptr<Peer>& peer : m_peers) {
+        peers.push_back(peer.get());
+    }
+    for (Peer* peer : peers) {
+        peer->output.append(line);
+        FlushTo(peer);
     }
 }
 

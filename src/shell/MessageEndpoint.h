@@ -2,16 +2,15 @@
 
 #include "ui/toolkit/UIDefs.h"
 
-#include <QLocalServer>
+#include <QByteArray>
 #include <QLockFile>
 #include <QObject>
-#include <QPointer>
 
 #include <functional>
 #include <memory>
 #include <vector>
 
-class QLocalSocket;
+class QSocketNotifier;
 
 namespace quaro {
 
@@ -20,13 +19,18 @@ namespace quaro {
 // "POST <message name> <wParam> <lParam>" lines. Every connected process also hears the
 // application's broadcasts as "<message name> <wParam> <lParam>" lines. Taking the guard and
 // sending to the running copy are plain code: they work before any application object exists,
-// so a second copy is turned away before anything needs a display.
+// so a second copy is turned away before anything needs a display. The socket is a plain one
+// watched by the event loop: a network module would cost the process more memory than the
+// rest of this door together.
 class MessageEndpoint : public QObject {
 public:
     using Receiver = std::function<void(const QString& name, WPARAM wParam, LPARAM lParam)>;
 
     // Longest line accepted from a peer; a peer that sends more is disconnected.
     static constexpr int kMaxLineBytes = 512;
+    // Broadcast bytes a peer may leave unread; one that falls further behind is disconnected
+    // rather than let the application's memory grow for it.
+    static constexpr int kMaxUnreadBytes = 64 * 1024;
 
     explicit MessageEndpoint(QString socketPath, QObject* parent = nullptr);
     ~MessageEndpoint() override;
@@ -38,7 +42,8 @@ public:
     static std::unique_ptr<QLockFile> TakeGuard(const QString& socketPath);
 
     enum class StartResult { Listening, AlreadyRunning, Failed };
-    // Listens, taking the guard first unless one was handed over.
+    // Listens, taking the guard first unless one was handed over. The socket is open to this
+    // user only.
     StartResult Listen(std::unique_ptr<QLockFile> guard = nullptr);
     void SetReceiver(Receiver receiver) { m_receiver = std::move(receiver); }
     // Sends the message to every connected peer.
@@ -55,13 +60,21 @@ public:
     static bool ParsePost(const QByteArray& line, QString& name, WPARAM& wParam, LPARAM& lParam);
 
 private:
-    void OnNewConnection();
-    void OnReadyRead(QLocalSocket* peer);
+    struct Peer;
+
+    void AcceptPending();
+    void ReadFrom(Peer* peer);
+    // Sends what the peer still owes; false when the peer had to be dropped.
+    bool FlushTo(Peer* peer);
+    void Drop(Peer* peer);
+    bool Holds(const Peer* peer) const;
+    void CloseListener();
 
     QString m_socketPath;
     std::unique_ptr<QLockFile> m_lock;
-    QLocalServer m_server;
-    std::vector<QPointer<QLocalSocket>> m_peers;
+    int m_listener = -1;
+    std::unique_ptr<QSocketNotifier> m_acceptNotifier;
+    std::vector<std::unique_ptr<Peer>> m_peers;
     Receiver m_receiver;
 };
 

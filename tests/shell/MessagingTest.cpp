@@ -1,23 +1,66 @@
 // Numbered messages between threads and windows, and the endpoint other processes use.
 
 #include "TempDir.h"
+#include "platform/EndpointClient.h"
 #include "shell/MessageEndpoint.h"
 #include "support/QtTestApp.h"
 #include "support/RecordingWindow.h"
 #include "ui/RegisteredMessages.h"
 
-#include <QLocalSocket>
 #include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
+#include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace quaro {
 namespace {
 
 using test::RecordingWindow;
+
+// Another process's end of the endpoint, on a plain socket. Reads never block: the endpoint
+// runs on this thread's event loop, which the waits keep turning.
+class EndpointPeer {
+public:
+    explicit EndpointPeer(const QString& path)
+        : m_fd(ConnectToRunningApplication(path.toStdString())) {}
+    ~EndpointPeer() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    bool Connected() const { return m_fd >= 0; }
+    bool Write(const std::string& data) const {
+        return ::send(m_fd, data.data(), data.size(), MSG_NOSIGNAL) ==
+               static_cast<ssize_t>(data.size());
+    }
+    // Takes what arrived; true once a whole line is there.
+    bool HasLine() {
+        char buffer[256];
+        ssize_t n = 0;
+        while ((n = ::recv(m_fd, buffer, sizeof(buffer), MSG_DONTWAIT)) > 0) {
+            m_received.append(buffer, static_cast<size_t>(n));
+        }
+        m_hungUp = n == 0;
+        return m_received.find('\n') != std::string::npos;
+    }
+    bool HungUp() {
+        HasLine();
+        return m_hungUp;
+    }
+    const std::string& Received() const { return m_received; }
+
+private:
+    int m_fd;
+    std::string m_received;
+    bool m_hungUp = false;
+};
 
 class Messaging : public ::testing::Test {
 protected:
@@ -141,37 +184,73 @@ TEST_F(Messaging, EndpointDeliversPostsAndBroadcasts) {
     endpoint.SetReceiver(
         [&](const QString& name, WPARAM w, LPARAM l) { received.emplace_back(name, w, l); });
 
-    QLocalSocket listener;
-    listener.connectToServer(SocketPath());
-    ASSERT_TRUE(listener.waitForConnected(2000));
-    listener.write("garbage line\nPOST " + registered::kLightRequest.toUtf8() + " 1 0\n");
-    listener.flush();
+    EndpointPeer listener(SocketPath());
+    ASSERT_TRUE(listener.Connected());
+    ASSERT_TRUE(
+        listener.Write("garbage line\nPOST " + registered::kLightRequest.toStdString() + " 1 0\n"));
     ASSERT_TRUE(test::WaitFor([&] { return received.size() == 1; }));
     EXPECT_EQ(std::get<0>(received[0]), registered::kLightRequest);
     EXPECT_EQ(std::get<1>(received[0]), 1u);
     EXPECT_EQ(std::get<2>(received[0]), 0);
 
-    ASSERT_TRUE(test::WaitFor([&] { return endpoint.ListenerCount() == 1; }));
+    ASSERT_EQ(endpoint.ListenerCount(), 1);
     endpoint.Broadcast(registered::kLightAnnounce, 1, 1);
-    ASSERT_TRUE(test::WaitFor([&] { return listener.canReadLine(); }));
-    EXPECT_EQ(listener.readLine(), registered::kLightAnnounce.toUtf8() + " 1 1\n");
+    ASSERT_TRUE(test::WaitFor([&] { return listener.HasLine(); }));
+    EXPECT_EQ(listener.Received(), registered::kLightAnnounce.toStdString() + " 1 1\n");
+
+    // Lines may arrive in pieces; a peer that hangs up leaves the listeners.
+    {
+        EndpointPeer slow(SocketPath());
+        ASSERT_TRUE(slow.Write("POST " + registered::kLightRequest.toStdString() + " 2"));
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(slow.Write(" 5\n"));
+        ASSERT_TRUE(test::WaitFor([&] { return received.size() == 2; }));
+        EXPECT_EQ(std::get<1>(received[1]), 2u);
+        EXPECT_EQ(std::get<2>(received[1]), 5);
+        EXPECT_EQ(endpoint.ListenerCount(), 2);
+    }
+    ASSERT_TRUE(test::WaitFor([&] { return endpoint.ListenerCount() == 1; }));
 }
 
-TEST_F(Messaging, APeerSendingEndlessTextIsCutOff) {
+TEST_F(Messaging, EndpointIsClosedToOtherUsersAndGoneWhenItCloses) {
+    {
+        MessageEndpoint endpoint(SocketPath());
+        ASSERT_EQ(endpoint.Listen(), MessageEndpoint::StartResult::Listening);
+        struct stat info {};
+        ASSERT_EQ(::stat(SocketPath().toUtf8().constData(), &info), 0);
+        EXPECT_TRUE(S_ISSOCK(info.st_mode));
+        EXPECT_EQ(info.st_mode & (S_IRWXG | S_IRWXO), 0u);
+    }
+    struct stat info {};
+    EXPECT_NE(::stat(SocketPath().toUtf8().constData(), &info), 0);
+}
+
+TEST_F(Messaging, PeersThatMisbehaveAreCutOff) {
     MessageEndpoint endpoint(SocketPath());
     ASSERT_EQ(endpoint.Listen(), MessageEndpoint::StartResult::Listening);
     int received = 0;
     endpoint.SetReceiver([&](const QString&, WPARAM, LPARAM) { ++received; });
-    QLocalSocket peer;
-    peer.connectToServer(SocketPath());
-    ASSERT_TRUE(peer.waitForConnected(2000));
-    peer.write(QByteArray(4 * MessageEndpoint::kMaxLineBytes, 'x'));
-    peer.flush();
-    ASSERT_TRUE(test::WaitFor([&] {
-        peer.waitForDisconnected(10);
-        return peer.state() == QLocalSocket::UnconnectedState;
-    }));
+
+    EndpointPeer endless(SocketPath());
+    ASSERT_TRUE(endless.Write(std::string(4 * MessageEndpoint::kMaxLineBytes, 'x')));
+    ASSERT_TRUE(test::WaitFor([&] { return endless.HungUp(); }));
     EXPECT_EQ(received, 0);
+
+    // A listener that never reads: the application keeps a bounded backlog for it, then lets
+    // it go, and the listeners that do read are not affected.
+    EndpointPeer deaf(SocketPath());
+    EndpointPeer reader(SocketPath());
+    ASSERT_TRUE(test::WaitFor([&] { return endpoint.ListenerCount() == 2; }));
+    for (int i = 0; i < 20000 && endpoint.ListenerCount() == 2; ++i) {
+        endpoint.Broadcast(registered::kLightAnnounce, 1, 1);
+        reader.HasLine();
+    }
+    EXPECT_EQ(endpoint.ListenerCount(), 1);
+    endpoint.Broadcast(registered::kLightAnnounce, 7, 7);
+    ASSERT_TRUE(test::WaitFor([&] {
+        reader.HasLine();
+        return reader.Received().ends_with(registered::kLightAnnounce.toStdString() + " 7 7\n");
+    }));
 }
 
 TEST_F(Messaging, AnotherProcessReachesTheWindowsHandler) {

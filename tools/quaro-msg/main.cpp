@@ -7,13 +7,17 @@
 // "{4695579F-999A-41d4-9FAF-EFFCE93EBF17}". Exit code 0 on success, 1 when no copy is running,
 // 2 on bad arguments.
 
+#include "platform/EndpointClient.h"
 #include "shell/MessageEndpoint.h"
 
 #include <QCoreApplication>
-#include <QLocalSocket>
+#include <QFile>
 #include <QStringList>
 
+#include <cerrno>
 #include <cstdio>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -25,25 +29,35 @@ int Usage() {
 }
 
 int Listen(const QString& socketPath, int count) {
-    QLocalSocket socket;
-    socket.connectToServer(socketPath);
-    if (!socket.waitForConnected(2000)) {
+    const int fd = quaro::ConnectToRunningApplication(QFile::encodeName(socketPath).toStdString());
+    if (fd < 0) {
         std::fprintf(stderr, "quaro-msg: no running copy at %s\n", qPrintable(socketPath));
         return 1;
     }
     std::printf("listening\n");
     std::fflush(stdout);
     int received = 0;
+    std::string pending;
+    char buffer[512];
     while (count <= 0 || received < count) {
-        if (!socket.canReadLine() && !socket.waitForReadyRead(-1)) {
+        const ssize_t n = ::read(fd, buffer, sizeof(buffer));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
             break;
         }
-        while (socket.canReadLine() && (count <= 0 || received < count)) {
-            std::printf("%s", socket.readLine(quaro::MessageEndpoint::kMaxLineBytes).constData());
+        pending.append(buffer, static_cast<size_t>(n));
+        size_t lineEnd = 0;
+        while ((count <= 0 || received < count) &&
+               (lineEnd = pending.find('\n')) != std::string::npos) {
+            std::fwrite(pending.data(), 1, lineEnd + 1, stdout);
             std::fflush(stdout);
+            pending.erase(0, lineEnd + 1);
             ++received;
         }
     }
+    ::close(fd);
     return 0;
 }
 
