@@ -132,6 +132,13 @@ void CMainWnd::InitWindow() {
     // The window answers no text itself, so every text comes from the language file.
     Resources().SetTextQueryInterface([](const QString&) { return QString(); });
     Resources().LoadLanguage(QStringLiteral("lan_cn.xml"));
+    // The first layout measures every text on show. Resolving them already in the language the
+    // user chose (applied in full once the window is up) spares a window in another language a
+    // face for a script it never shows: a CJK face keeps megabytes of its file resident.
+    const std::string chosenFile = m_languages.EntryAt(m_languages.ReadStoredLanguage()).file;
+    if (!chosenFile.empty() && Resources().LoadLanguage(QString::fromStdString(chosenFile))) {
+        Resources().ReloadText();
+    }
     GetSkinChangeObserver().AddReceiver(this);
 
     m_closeButton = FindControl(QStringLiteral("closebtn"));

@@ -309,7 +309,7 @@ TEST_F(LanguageStore, MissingOrBrokenConfigGivesTheEmptyEntry) {
 
 class MainWindow : public SkinWindows {
 protected:
-    void Make(bool tray, std::string locale = {}) {
+    void Make(bool tray, std::string locale = {}, bool show = true) {
         CMainWnd::Services services;
         services.sessionLocale = std::move(locale);
         services.settingsFolder = m_dir.Path();
@@ -321,6 +321,9 @@ protected:
         services.dataHome = m_dir / "data";
         m_window = std::make_unique<CMainWnd>(m_resources, services);
         m_window->Create(QStringLiteral("main"), Qt::Window | Qt::FramelessWindowHint);
+        if (!show) {
+            return;
+        }
         m_window->show();
         ASSERT_TRUE(test::WaitFor([&] { return m_window->IsInitialised(); }));
     }
@@ -369,6 +372,22 @@ TEST_F(MainWindow, FirstStartSpeaksTheSessionLanguageUntilAChoiceIsStored) {
     Make(true, "zh_TW.UTF-8");
     EXPECT_EQ(m_window->GetLanguageIndex(), 2);
     EXPECT_EQ(Control("app_title")->GetShownText(), QStringLiteral("MV5521LUX 遊戲周邊中心"));
+}
+
+TEST_F(MainWindow, FirstLayoutIsAlreadyInTheChosenLanguage) {
+    // Before the window is first shown and laid out, its texts already read in the language
+    // the window then applies: a window in English never measures Chinese texts, and so never
+    // loads a face for them.
+    Make(true, "en_US.UTF-8", false);
+    EXPECT_EQ(Control("app_title")->GetShownText(), u"MV5521LUX GAMING SUITE");
+    EXPECT_EQ(Control("control_light_status")->GetWidget()->property("text").toString(),
+              u"Lighting · App");
+    EXPECT_EQ(m_window->GetLanguageIndex(), -1);
+    EXPECT_FALSE(std::filesystem::exists(m_dir / LanguageCatalogue::kLanguageStoreFile));
+    m_window->show();
+    ASSERT_TRUE(test::WaitFor([&] { return m_window->IsInitialised(); }));
+    EXPECT_EQ(m_window->GetLanguageIndex(), 1);
+    EXPECT_TRUE(std::filesystem::exists(m_dir / LanguageCatalogue::kLanguageStoreFile));
 }
 
 TEST_F(MainWindow, LanguageMessageReloadsTextsAndStoresTheIdentifier) {
