@@ -113,7 +113,6 @@ int RunApplication(int& argc, char** argv) {
     CResourceManager resources;
     resources.SetResourcePath(ToQString(executableDir / "skin"));
     resources.LoadResource(QStringLiteral("res.xml"));
-    app.setStyleSheet(resources.LoadStyleSheet());
 
     RegisterControls(CControlFactory::GetInstance());
     RegisterWindowMessage(registered::kUpdateProgress);

@@ -1,25 +1,31 @@
 // What keeps the window's memory down must not change what it shows: a large picture drawn
 // smaller is held at the drawn size but still shows in every control that draws it, a combo
-// under the application's style sheet builds its drop-down only when asked, with every row, and
-// a control the style sheet has not reached yet is styled before it first shows.
+// under the application's style sheet builds its drop-down only when asked, with every row, a
+// control the style sheet has not reached yet is styled before it first shows, a tab is sized by
+// the page it shows, and the skin's look reaches every window and menu from the windows.
 
 #include "TempDir.h"
+#include "support/RecordingWindow.h"
 #include "ui/toolkit/CComboUI.h"
 #include "ui/toolkit/CContainerUI.h"
 #include "ui/toolkit/CControlUI.h"
 #include "ui/toolkit/CLabelUI.h"
 #include "ui/toolkit/CListUI.h"
+#include "ui/toolkit/CMenuWnd.h"
 #include "ui/toolkit/CRenderEngine.h"
 #include "ui/toolkit/CResourceManager.h"
+#include "ui/toolkit/CTabLayoutUI.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QImage>
 #include <QListView>
+#include <QMenu>
 #include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -240,6 +246,88 @@ TEST(DeferredPolish, AControlIsStyledAtItsFirstShowEnclosingControlsFirst) {
     EXPECT_TRUE(late->isVisible());
     EXPECT_EQ(late->palette().color(QPalette::Window), QColor(0xff, 0, 0));
     qApp->setStyleSheet(QString());
+}
+
+// A page that counts how often a layout measures it.
+class SizeProbe : public CControlOn<QWidget> {
+public:
+    explicit SizeProbe(QSize hint) : m_hint(hint) {}
+    QSize sizeHint() const override {
+        ++m_measured;
+        return m_hint;
+    }
+    QSize minimumSizeHint() const override {
+        ++m_measured;
+        return m_hint;
+    }
+    mutable int m_measured = 0;
+
+private:
+    QSize m_hint;
+};
+
+TEST(CurrentPageLayout, ATabIsSizedByTheOnePageItShows) {
+    QWidget window;
+    auto* box = new CVerticalLayoutUI;
+    auto* tabs = new CTabLayoutUI;
+    auto* small = new SizeProbe({100, 50});
+    auto* large = new SizeProbe({300, 200});
+    tabs->Add(small);
+    tabs->Add(large);
+    box->Add(tabs);
+    box->setParent(&window);
+    tabs->SelectItem(0, false);
+
+    EXPECT_EQ(box->sizeHint(), QSize(100, 50));
+    EXPECT_EQ(box->minimumSizeHint(), QSize(100, 50));
+    window.show();
+    QCoreApplication::processEvents();
+    // The page not shown is never measured, and so never styled for it.
+    EXPECT_GT(small->m_measured, 0);
+    EXPECT_EQ(large->m_measured, 0);
+
+    // Another page: the enclosing layouts ask again, also before anything is laid out.
+    tabs->SelectItem(1, false);
+    EXPECT_EQ(box->sizeHint(), QSize(300, 200));
+    EXPECT_EQ(box->minimumSizeHint(), QSize(300, 200));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(large->geometry().size(), box->size());
+
+    // A page that asks to be ignored in a direction gives nothing there, as in Qt's own stack.
+    large->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    EXPECT_EQ(tabs->GetWidget()->layout()->itemAt(0)->layout()->sizeHint(), QSize(0, 200));
+}
+
+TEST(WindowStyleSheet, TheSkinsLookReachesWindowsAndMenusButNotTheApplication) {
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "style.qss",
+                         "QWidget[skin=\"probe\"] { background: #ff0000; }\n"
+                         "QMenu { background: #00ff00; }\n");
+    test::WriteFileBytes(dir / "w.xml",
+                         "<Window><VerticalLayout name=\"root\"><Control name=\"c\" "
+                         "height=\"20\"/></VerticalLayout></Window>");
+    test::WriteFileBytes(dir / "m.xml", "<Menu><MenuElement name=\"a\" text=\"A\"/></Menu>");
+    CResourceManager resources;
+    resources.SetResourcePath(QString::fromStdString(dir.Path().string()));
+    test::RecordingWindow window(resources, QStringLiteral("w.xml"));
+    ASSERT_TRUE(window.Create(QStringLiteral("t"), Qt::Window));
+    EXPECT_TRUE(qApp->styleSheet().isEmpty());
+    EXPECT_FALSE(window.styleSheet().isEmpty());
+
+    // Built after the window, as device pages are: styled once it shows.
+    std::vector<std::string> order;
+    auto* late = new PolishProbe("late", order, nullptr);
+    static_cast<CContainerUI*>(window.FindControl(QStringLiteral("root")))->Add(late);
+    window.resize(100, 60);
+    window.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(order, std::vector<std::string>{"late"});
+    EXPECT_EQ(late->palette().color(QPalette::Window), QColor(0xff, 0, 0));
+
+    std::unique_ptr<QMenu> menu(CMenuWnd::Build(QStringLiteral("m.xml"), resources));
+    ASSERT_NE(menu, nullptr);
+    menu->ensurePolished();
+    EXPECT_EQ(menu->palette().color(QPalette::Window), QColor(0, 0xff, 0));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "ui/toolkit/CContainerUI.h"
 
+#include "ui/toolkit/CurrentPageLayout.h"
+
 #include <QStackedLayout>
 #include <QVariant>
 
@@ -32,9 +34,12 @@ CContainerUI::CContainerUI(Arrangement arrangement, QWidget* parent)
     m_layout->setSpacing(0);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     if (arrangement == Arrangement::Overlap || arrangement == Arrangement::OneAtATime) {
-        m_stack = new QStackedLayout;
-        m_stack->setStackingMode(arrangement == Arrangement::Overlap ? QStackedLayout::StackAll
-                                                                     : QStackedLayout::StackOne);
+        if (arrangement == Arrangement::Overlap) {
+            m_stack = new QStackedLayout;
+            m_stack->setStackingMode(QStackedLayout::StackAll);
+        } else {
+            m_stack = new CurrentPageLayout;
+        }
         m_layout->addLayout(m_stack);
     }
 }

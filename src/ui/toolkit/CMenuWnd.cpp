@@ -60,6 +60,8 @@ QMenu* CMenuWnd::Build(const QString& xml, CResourceManager& resources) {
     }
     auto* menu = new QMenu;
     menu->setObjectName(QStringLiteral("menu"));
+    // A menu has no owner to take the skin's look from (the windows hold the style sheet).
+    menu->setStyleSheet(resources.LoadStyleSheet());
     AddItems(menu, document.documentElement(), resources);
     return menu;
 }

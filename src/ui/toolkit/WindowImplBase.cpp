@@ -22,6 +22,12 @@ bool WindowImplBase::Create(const QString& title, Qt::WindowFlags flags) {
     setWindowFlags(flags);
     setWindowTitle(title);
     setObjectName(GetWindowClassName());
+    // A window with an owner takes its owner's style sheet; one without gets the skin's. The
+    // sheet is never the application's: under that, every control would be styled as it is
+    // built, on pages nobody has opened too, where under a window's it is styled when it shows.
+    if (parentWidget() == nullptr) {
+        setStyleSheet(m_resources.LoadStyleSheet());
+    }
     CDialogBuilder builder;
     m_root = builder.Create(GetSkinFile(), m_resources, this);
     m_buildProblems = builder.Problems();
