@@ -115,6 +115,9 @@ std::vector<std::string> AppEnvironment::Variables() const {
             "XDG_CONFIG_HOME=" + (root / "config").string(),
             "XDG_DATA_HOME=" + (root / "data").string(),
             "XDG_CACHE_HOME=" + (root / "cache").string(), "QT_QPA_PLATFORM=offscreen",
+            // The window in its default language whatever the session speaks: the one that also
+            // needs a CJK face, so the larger of its resident sizes.
+            "LANG=C.UTF-8", "LC_ALL=", "LC_MESSAGES=",
             // Every trace line stamped on CLOCK_MONOTONIC, the clock the harness reads too.
             "QT_MESSAGE_PATTERN=%{time boot} %{message}"};
 }

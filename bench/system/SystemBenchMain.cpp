@@ -344,9 +344,11 @@ void ApplicationItems(const Options& options, const std::filesystem::path& root,
         };
         latency("hot-plug: pad arrival to the window", app->hotPlug.arrivalMs);
         latency("hot-plug: pad removal to the window", app->hotPlug.removalMs);
-        rows.push_back({"6", "resident memory, 3 devices", three.residentMiB, "MiB",
-                        Format("%.1f MiB", three.residentMiB), "< 60 MiB",
-                        three.residentMiB < 60.0});
+        // The target is in decimal megabytes, the stricter reading; binary ones beside it.
+        const double residentMB = three.residentMiB * 1024.0 * 1024.0 / 1e6;
+        rows.push_back({"6", "resident memory, 3 devices", residentMB, "MB",
+                        Format("%.1f MB (%.1f MiB)", residentMB, three.residentMiB), "< 60 MB",
+                        residentMB < 60.0});
         rows.push_back({"6", "start to the first arrival handled", app->startToArrivalMs, "ms",
                         Format("%.0f ms", app->startToArrivalMs), "< 300 ms",
                         app->startToArrivalMs < 300.0});
