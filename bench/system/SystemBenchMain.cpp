@@ -23,8 +23,8 @@ namespace {
 
 constexpr double kDefaultSeconds = 30.0;
 constexpr int kHotPlugCycles = 50;
-constexpr int kFloorPairs = 20000;
-constexpr int kChannelPairs = 5000;
+constexpr int kFloorPairs = 100000;
+constexpr int kChannelPairs = 40000;
 constexpr int kLateFloorPairs = 1000;  // a second of pairs at one emulated millisecond each
 constexpr int kProfileSwitches = 10;
 // The device's side: seven packets per 126-key frame, one round trip per emulated millisecond,
@@ -178,7 +178,12 @@ void PairItems(const Options& options, const std::filesystem::path& bus, double 
                             "", std::nullopt});
         }
     }
-    auto devsim = StartDevsim(options, bus, "0", {"keyboard"});
+    std::unique_ptr<ChildProcess> devsim;
+    {
+        // The emulator answers on the echo's core, as the floor's echo does.
+        const ScopedCore onEchoCore(ChoosePairCores().echo);
+        devsim = StartDevsim(options, bus, "0", {"keyboard"});
+    }
     if (!devsim) {
         Fail(rows, "1", "quaro-devsim did not start");
         return;
