@@ -42,9 +42,14 @@ MessageEndpoint::MessageEndpoint(QString socketPath, QObject* parent)
     : QObject(parent), m_socketPath(std::move(socketPath)) {}
 
 MessageEndpoint::~MessageEndpoint() {
-    while (!m_peers.empty()) {
-        Drop(m_peers.back().get());
+    // No notifier is delivering a signal now, and the event loop may be gone: they go at once.
+    for (const std::unique_ptr<Peer>& peer : m_peers) {
+        peer->reader.reset();
+        peer->writer.reset();
+        ::close(peer->fd);
     }
+    m_peers.clear();
+    m_acceptNotifier.reset();
     CloseListener();
     if (m_lock) {
         m_lock->unlock();
