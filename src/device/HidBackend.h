@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <cstdint>
 #include <memory>

@@ -3,7 +3,7 @@
 #include "device/HidBackend.h"
 #include "device/HidReportData.h"
 #include "device/ReportDescriptor.h"
-#include "device/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <array>
 #include <atomic>

@@ -51,19 +51,27 @@ std::filesystem::path MessageEndpointPath() {
     return folder / (std::string(kEndpointName) + "-" + std::to_string(::getuid()));
 }
 
-int ConnectToRunningApplication(const std::filesystem::path& socketPath) {
+std::optional<sockaddr_un> EndpointAddress(const std::filesystem::path& socketPath) {
     const std::string path = socketPath.string();
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.empty() || path.size() >= sizeof(address.sun_path)) {
-        return -1;
+        return std::nullopt;
     }
     std::memcpy(address.sun_path, path.data(), path.size());
+    return address;
+}
+
+int ConnectToRunningApplication(const std::filesystem::path& socketPath) {
+    const std::optional<sockaddr_un> address = EndpointAddress(socketPath);
+    if (!address) {
+        return -1;
+    }
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         return -1;
     }
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0) {
         ::close(fd);
         return -1;
     }
@@ -73,14 +81,10 @@ int ConnectToRunningApplication(const std::filesystem::path& socketPath) {
 bool PostToRunningApplication(const std::filesystem::path& socketPath, std::string_view name,
                               unsigned long long wParam, long long lParam, int timeoutMs,
                               bool waitForListener) {
-    const std::string path = socketPath.string();
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof(address.sun_path) || name.empty() ||
-        name.find_first_of(" \t\r\n") != std::string_view::npos) {
+    const std::optional<sockaddr_un> address = EndpointAddress(socketPath);
+    if (!address || name.empty() || name.find_first_of(" \t\r\n") != std::string_view::npos) {
         return false;
     }
-    std::memcpy(address.sun_path, path.data(), path.size());
     const std::string line = "POST " + std::string(name) + ' ' + std::to_string(wParam) + ' ' +
                              std::to_string(lParam) + '\n';
 
@@ -90,7 +94,7 @@ bool PostToRunningApplication(const std::filesystem::path& socketPath, std::stri
         if (fd < 0) {
             return false;
         }
-        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) {
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) == 0) {
             const bool written = WriteAll(fd, line, deadline);
             ::close(fd);
             return written;

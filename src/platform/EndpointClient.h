@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string_view>
+#include <sys/un.h>
 
 namespace quaro {
 
@@ -15,6 +17,9 @@ inline constexpr std::string_view kApplyProfileMessage = "QUARO_APPLY_PROFILE";
 // $XDG_RUNTIME_DIR/MIREL_QUARO when that folder exists, else MIREL_QUARO-<uid> in $TMPDIR (or
 // /tmp): where the running application listens, for tools with and without Qt alike.
 std::filesystem::path MessageEndpointPath();
+
+// The address of a local socket at socketPath; none when the path is empty or too long for one.
+std::optional<sockaddr_un> EndpointAddress(const std::filesystem::path& socketPath);
 
 // Delivers one "POST name wParam lParam" line to the application listening on socketPath. False
 // when none answers within timeoutMs; with waitForListener, a copy that holds the guard but does

@@ -135,7 +135,7 @@ void CMainWnd::InitWindow() {
     // The first layout measures every text on show. Resolving them already in the language the
     // user chose (applied in full once the window is up) spares a window in another language a
     // face for a script it never shows: a CJK face keeps megabytes of its file resident.
-    const std::string chosenFile = m_languages.EntryAt(m_languages.ReadStoredLanguage()).file;
+    const std::string chosenFile = m_languages.StoredEntry().file;
     if (!chosenFile.empty() && Resources().LoadLanguage(QString::fromStdString(chosenFile))) {
         Resources().ReloadText();
     }

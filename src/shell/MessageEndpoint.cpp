@@ -2,6 +2,7 @@
 
 #include "platform/EndpointClient.h"
 #include "platform/Trace.h"
+#include "platform/UniqueFd.h"
 #include "ui/RegisteredMessages.h"
 
 #include <QFile>
@@ -18,7 +19,8 @@
 namespace quaro {
 
 struct MessageEndpoint::Peer {
-    int fd = -1;
+    // Declared first, so closed after the notifiers watching it are gone.
+    UniqueFd fd;
     QByteArray input;
     QByteArray output;
     std::unique_ptr<QSocketNotifier> reader;
@@ -43,11 +45,6 @@ MessageEndpoint::MessageEndpoint(QString socketPath, QObject* parent)
 
 MessageEndpoint::~MessageEndpoint() {
     // No notifier is delivering a signal now, and the event loop may be gone: they go at once.
-    for (const std::unique_ptr<Peer>& peer : m_peers) {
-        peer->reader.reset();
-        peer->writer.reset();
-        ::close(peer->fd);
-    }
     m_peers.clear();
     m_acceptNotifier.reset();
     CloseListener();
@@ -75,20 +72,18 @@ MessageEndpoint::StartResult MessageEndpoint::Listen(std::unique_ptr<QLockFile> 
         return StartResult::AlreadyRunning;
     }
     const QByteArray path = QFile::encodeName(m_socketPath);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
+    const std::optional<sockaddr_un> address = EndpointAddress(path.toStdString());
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    bool listening =
-        fd >= 0 && path.size() > 0 && static_cast<size_t>(path.size()) < sizeof(address.sun_path);
+    bool listening = fd >= 0 && address.has_value();
     if (listening) {
-        std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
         // We hold the guard, so a socket file left behind is from a copy that ended abnormally.
         ::unlink(path.constData());
         // The socket file takes the socket's mode when it is bound: closed to other users from
         // its first moment, in a shared temporary folder too.
-        listening = ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 &&
-                    ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
-                    ::chmod(path.constData(), S_IRUSR | S_IWUSR) == 0 && ::listen(fd, 16) == 0;
+        listening =
+            ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 &&
+            ::bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) == 0 &&
+            ::chmod(path.constData(), S_IRUSR | S_IWUSR) == 0 && ::listen(fd, 16) == 0;
     }
     if (!listening) {
         TraceFormat("MessageEndpoint: cannot listen on %s (%s)", path.constData(),
@@ -125,7 +120,7 @@ void MessageEndpoint::AcceptPending() {
             return;  // EAGAIN: no one else is waiting; anything else is retried on the next call
         }
         auto peer = std::make_unique<Peer>();
-        peer->fd = fd;
+        peer->fd.Reset(fd);
         peer->reader = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         Peer* raw = peer.get();
         QObject::connect(peer->reader.get(), &QSocketNotifier::activated, this,
@@ -137,7 +132,7 @@ void MessageEndpoint::AcceptPending() {
 void MessageEndpoint::ReadFrom(Peer* peer) {
     char buffer[1024];
     for (;;) {
-        const ssize_t n = ::recv(peer->fd, buffer, sizeof(buffer), 0);
+        const ssize_t n = ::recv(peer->fd.Get(), buffer, sizeof(buffer), 0);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -184,7 +179,7 @@ bool MessageEndpoint::Holds(const Peer* peer) const {
 
 bool MessageEndpoint::FlushTo(Peer* peer) {
     while (!peer->output.isEmpty()) {
-        const ssize_t n = ::send(peer->fd, peer->output.constData(),
+        const ssize_t n = ::send(peer->fd.Get(), peer->output.constData(),
                                  static_cast<size_t>(peer->output.size()), MSG_NOSIGNAL);
         if (n > 0) {
             peer->output.remove(0, n);
@@ -207,7 +202,7 @@ bool MessageEndpoint::FlushTo(Peer* peer) {
     if (peer->output.isEmpty()) {
         Retire(peer->writer);
     } else if (!peer->writer) {
-        peer->writer = std::make_unique<QSocketNotifier>(peer->fd, QSocketNotifier::Write);
+        peer->writer = std::make_unique<QSocketNotifier>(peer->fd.Get(), QSocketNotifier::Write);
         QObject::connect(peer->writer.get(), &QSocketNotifier::activated, this,
                          [this, peer] { FlushTo(peer); });
     }
@@ -223,7 +218,6 @@ void MessageEndpoint::Drop(Peer* peer) {
     }
     Retire(peer->reader);
     Retire(peer->writer);
-    ::close(peer->fd);
     m_peers.erase(found);
 }
 

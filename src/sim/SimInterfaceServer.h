@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/SimBusLayout.h"
-#include "device/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <atomic>
 #include <chrono>

@@ -90,16 +90,7 @@ std::string LanguageCatalogue::SessionLocaleFromEnvironment() {
 
 int LanguageCatalogue::IndexForLocale(const std::string& locale) const {
     const int identifier = IdentifierForLocale(locale);
-    if (identifier == 0) {
-        return -1;
-    }
-    const std::vector<LanguageEntry> entries = ReadEntries();
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].id == identifier) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
+    return identifier == 0 ? -1 : IndexOf(ReadEntries(), identifier);
 }
 
 std::vector<LanguageEntry> LanguageCatalogue::ReadEntries() const {
@@ -127,26 +118,53 @@ LanguageEntry LanguageCatalogue::EntryAt(int index) const {
     return entries[index];
 }
 
-int LanguageCatalogue::ReadStoredLanguage() const {
+int LanguageCatalogue::IndexOf(const std::vector<LanguageEntry>& entries, int identifier) {
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].id == identifier) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+std::optional<int> LanguageCatalogue::StoredIdentifier() const {
     const std::filesystem::path store = m_settingsFolder / kLanguageStoreFile;
     std::error_code error;
-    if (!m_settingsFolder.empty() && std::filesystem::exists(store, error)) {
-        QSettings ini(QString::fromStdString(store.string()), QSettings::IniFormat);
-        bool ok = false;
-        const int identifier = ini.value(QStringLiteral("LANGUAGE")).toString().toInt(&ok);
-        if (ok) {
-            const std::vector<LanguageEntry> entries = ReadEntries();
-            for (size_t i = 0; i < entries.size(); ++i) {
-                if (entries[i].id == identifier) {
-                    return static_cast<int>(i);
-                }
-            }
+    if (m_settingsFolder.empty() || !std::filesystem::exists(store, error)) {
+        return std::nullopt;
+    }
+    QSettings ini(QString::fromStdString(store.string()), QSettings::IniFormat);
+    bool ok = false;
+    const int identifier = ini.value(QStringLiteral("LANGUAGE")).toString().toInt(&ok);
+    return ok ? std::optional<int>(identifier) : std::nullopt;
+}
+
+int LanguageCatalogue::StoredIndexIn(const std::vector<LanguageEntry>& entries,
+                                     std::optional<int> stored) const {
+    if (stored) {
+        if (const int index = IndexOf(entries, *stored); index >= 0) {
+            return index;
         }
     }
     // Nothing usable stored (a first start): speak the session's language where it is offered,
     // since until a settings window exists the user has no other way to change it.
-    const int fromLocale = IndexForLocale(m_sessionLocale);
+    const int locale = IdentifierForLocale(m_sessionLocale);
+    const int fromLocale = locale == 0 ? -1 : IndexOf(entries, locale);
     return fromLocale >= 0 ? fromLocale : 0;
+}
+
+int LanguageCatalogue::ReadStoredLanguage() const {
+    const std::optional<int> stored = StoredIdentifier();
+    if (!stored && IdentifierForLocale(m_sessionLocale) == 0) {
+        return 0;  // nothing to look up in the offered languages
+    }
+    return StoredIndexIn(ReadEntries(), stored);
+}
+
+LanguageEntry LanguageCatalogue::StoredEntry() const {
+    const std::vector<LanguageEntry> entries = ReadEntries();
+    const int index = StoredIndexIn(entries, StoredIdentifier());
+    return index < static_cast<int>(entries.size()) ? entries[index] : LanguageEntry{};
 }
 
 bool LanguageCatalogue::StoreLanguage(int identifier) const {

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,9 @@ public:
     // The index of the stored identifier (first match). Without a usable stored choice, the
     // entry the session locale asks for; 0 when that matches nothing either.
     int ReadStoredLanguage() const;
+    // The entry ReadStoredLanguage's index names, read with one look at "Language.config"; the
+    // empty entry when none is offered.
+    LanguageEntry StoredEntry() const;
     // The entry the locale names (Simplified Chinese for zh_CN and zh_SG, Traditional for zh_TW
     // and zh_HK, English for en), or -1 when it names none of the offered languages.
     int IndexForLocale(const std::string& locale) const;
@@ -54,6 +58,12 @@ public:
     static void ApplyFontSet(CResourceManager& resources, const QString& face);
 
 private:
+    // The first entry with the identifier, or -1.
+    static int IndexOf(const std::vector<LanguageEntry>& entries, int identifier);
+    // The stored "LANGUAGE" value, when there is one that is a number.
+    std::optional<int> StoredIdentifier() const;
+    int StoredIndexIn(const std::vector<LanguageEntry>& entries, std::optional<int> stored) const;
+
     std::filesystem::path m_defaultDataFolder;
     std::filesystem::path m_settingsFolder;
     std::string m_sessionLocale;

@@ -2,6 +2,7 @@
 
 #include "platform/Paths.h"
 #include "platform/Trace.h"
+#include "platform/UniqueFd.h"
 
 #include <algorithm>
 #include <cctype>
@@ -24,27 +25,6 @@ namespace quaro {
 namespace {
 
 constexpr std::size_t kMaxTraceLine = 64 * 1024;
-
-class OwnedFd {
-public:
-    OwnedFd() = default;
-    explicit OwnedFd(int fd) : m_fd(fd) {}
-    ~OwnedFd() { Close(); }
-    OwnedFd(const OwnedFd&) = delete;
-    OwnedFd& operator=(const OwnedFd&) = delete;
-
-    int Get() const { return m_fd; }
-    bool IsOpen() const { return m_fd >= 0; }
-    void Close() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-
-private:
-    int m_fd = -1;
-};
 
 // Beside the target like HttpClient's own names, but chosen here, so that what a killed child
 // left can be removed.
@@ -126,18 +106,18 @@ FetchProcessClient::Run FetchProcessClient::RunHelper(
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, inputPair) != 0) {
         return refuse(std::strerror(errno));
     }
-    OwnedFd input(inputPair[0]);
-    OwnedFd childInput(inputPair[1]);
+    UniqueFd input(inputPair[0]);
+    UniqueFd childInput(inputPair[1]);
     int outputPipe[2];
     if (::pipe2(outputPipe, O_CLOEXEC) != 0) {
         return refuse(std::strerror(errno));
     }
-    OwnedFd output(outputPipe[0]);
-    OwnedFd childOutput(outputPipe[1]);
+    UniqueFd output(outputPipe[0]);
+    UniqueFd childOutput(outputPipe[1]);
 
     const Spawned spawned = Spawn(m_helper, childInput.Get(), childOutput.Get());
-    childInput.Close();
-    childOutput.Close();
+    childInput.Reset();
+    childOutput.Reset();
     if (spawned.error != 0) {
         refuse(std::strerror(spawned.error));
         run.error = static_cast<uint32_t>(spawned.error);
@@ -159,10 +139,10 @@ FetchProcessClient::Run FetchProcessClient::RunHelper(
     while (!exited) {
         pollfd entries[2];
         nfds_t count = 0;
-        if (output.IsOpen()) {
+        if (output.Valid()) {
             entries[count++] = pollfd{output.Get(), POLLIN, 0};
         }
-        if (input.IsOpen()) {
+        if (input.Valid()) {
             entries[count++] = pollfd{input.Get(), POLLOUT, 0};
         }
         ::poll(count != 0 ? entries : nullptr, count, kCancelPollMs);
@@ -176,7 +156,7 @@ FetchProcessClient::Run FetchProcessClient::RunHelper(
             return run;
         }
 
-        if (input.IsOpen()) {
+        if (input.Valid()) {
             const ssize_t written = ::send(input.Get(), document.data() + sent,
                                            document.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
             if (written > 0) {
@@ -185,15 +165,15 @@ FetchProcessClient::Run FetchProcessClient::RunHelper(
             // A child that stopped reading gets no more; its answer, or none, tells the rest.
             if (sent == document.size() ||
                 (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
-                input.Close();
+                input.Reset();
             }
         }
 
-        if (output.IsOpen()) {
+        if (output.Valid()) {
             char chunk[16384];
             const ssize_t got = ::read(output.Get(), chunk, sizeof chunk);
             if (got == 0) {
-                output.Close();
+                output.Reset();
             } else if (got > 0) {
                 pending.append(chunk, static_cast<std::size_t>(got));
                 std::size_t start = 0;
@@ -222,11 +202,11 @@ FetchProcessClient::Run FetchProcessClient::RunHelper(
                     return abandon("answer too long");
                 }
             } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-                output.Close();
+                output.Reset();
             }
         }
 
-        if (!output.IsOpen()) {
+        if (!output.Valid()) {
             const pid_t reaped = ::waitpid(pid, &status, WNOHANG);
             exited = reaped == pid || (reaped < 0 && errno != EINTR);
         }

@@ -42,6 +42,7 @@ void CResourceManager::SetResourcePath(const QString& folder) {
     m_images.clear();
     m_scaledImages.clear();
     m_icons.clear();
+    m_styleSheet.reset();
 }
 
 bool CResourceManager::LoadResource(const QString& catalogue) {
@@ -148,14 +149,17 @@ QIcon CResourceManager::GetIcon(const QString& file) {
     return icon;
 }
 
-QString CResourceManager::LoadStyleSheet() const {
-    QFile file(GetFilePath(QStringLiteral("style.qss")));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
+QString CResourceManager::LoadStyleSheet() {
+    if (!m_styleSheet) {
+        QFile file(GetFilePath(QStringLiteral("style.qss")));
+        QString sheet;
+        if (file.open(QIODevice::ReadOnly)) {
+            sheet = QString::fromUtf8(file.readAll());
+            sheet.replace(QStringLiteral("${skin}"), m_path);
+        }
+        m_styleSheet = sheet;
     }
-    QString sheet = QString::fromUtf8(file.readAll());
-    sheet.replace(QStringLiteral("${skin}"), m_path);
-    return sheet;
+    return *m_styleSheet;
 }
 
 bool CResourceManager::LoadLanguage(const QString& file) {

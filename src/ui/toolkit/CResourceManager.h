@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 
 namespace quaro {
@@ -47,8 +48,9 @@ public:
     // The same for pictures drawn at any size (SVG); null when the file does not load.
     QIcon GetIcon(const QString& file);
 
-    // The skin's style sheet ("style.qss") with "${skin}" replaced by the skin folder.
-    QString LoadStyleSheet() const;
+    // The skin's style sheet ("style.qss") with "${skin}" replaced by the skin folder, read once
+    // for every window and menu that carries it.
+    QString LoadStyleSheet();
 
     void SetLanguage(const QString& name) { m_language = name; }
     QString GetLanguage() const { return m_language; }
@@ -84,6 +86,7 @@ private:
     QHash<QString, QPixmap> m_images;
     QHash<QString, QPixmap> m_scaledImages;
     QHash<QString, QIcon> m_icons;
+    std::optional<QString> m_styleSheet;
     QString m_language;
     QHash<QString, QString> m_texts;
     TextQuery m_textQuery;
